@@ -1,0 +1,30 @@
+// Message padding and block feeding shared by the MD5 and SHA-2 hashers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zodu {
+
+class IInputStream;
+
+namespace hash_blocks {
+
+// Compresses `count` consecutive 64-byte blocks into the chaining state.
+using BlockFunction = void (*)(uint32_t* state, const unsigned char* blocks, size_t count);
+
+// Byte order of the bit count in the last block: MD5 little-endian, SHA-2 big-endian.
+enum class LengthOrder { Little, Big };
+
+// Hashes a message held in memory in place. The bit count is 32 bits wide (8 * length,
+// wrapping) and, when 56 bytes remain, takes the place of the 0x80 mark instead of
+// getting a block of its own; digests made so must keep that form to stay comparable.
+void HashMemory(uint32_t* state, BlockFunction compress, LengthOrder order, const void* data,
+                uint32_t length);
+
+// Hashes the stream's Length() bytes from its current position with standard padding
+// and a 64-bit bit count. Errors of the stream pass through.
+void HashStream(uint32_t* state, BlockFunction compress, LengthOrder order, IInputStream& stream);
+
+}  // namespace hash_blocks
+}  // namespace zodu
