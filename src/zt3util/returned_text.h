@@ -1,0 +1,12 @@
+// Returned texts: the module-owned narrow copies that text exports hand to the host.
+#pragma once
+
+#include "sdl/smart/vex_istring.h"
+
+namespace zt3util {
+
+// A new NUL-terminated narrow copy of `text`, kept by the module until it is unloaded;
+// the host never frees it. Raises "Char out of range for MBStr" for a character above 255.
+const char* MakeReturnedText(const zodu::vexstr& text);
+
+}  // namespace zt3util

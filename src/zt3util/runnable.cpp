@@ -1,0 +1,60 @@
+// The runtime object behind the exports, which is also the host's plug-in object.
+#include "zt3util/runnable.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "zt3util/boundary.h"
+
+// The instance pointer and its one-time construction. Whatever is left of the object
+// when the module is unloaded is deleted with it.
+class RODediInstance {
+ public:
+  ~RODediInstance() { delete object_.exchange(nullptr); }
+
+  RODediRunnable* Get() {
+    if (!constructed_.load(std::memory_order_acquire)) {
+      std::lock_guard<std::mutex> lock(constructing_);
+      // `new` that throws leaves the flag clear, so the next call tries again.
+      if (!constructed_.load(std::memory_order_relaxed)) {
+        object_.store(new RODediRunnable(), std::memory_order_relaxed);
+        constructed_.store(true, std::memory_order_release);
+      }
+    }
+    return object_.load(std::memory_order_acquire);
+  }
+  void Clear() { object_.store(nullptr, std::memory_order_release); }
+
+ private:
+  std::atomic<RODediRunnable*> object_{nullptr};
+  std::atomic<bool> constructed_{false};
+  std::mutex constructing_;
+};
+
+namespace {
+RODediInstance instance;
+}  // namespace
+
+RODediRunnable* RODediRunnable::GetInstance() {
+  return instance.Get();
+}
+
+bool RODediRunnable::AttachHost(zt7::IHostObject* newHost) {
+  host = newHost;
+  return true;
+}
+
+bool RODediRunnable::Detach() {
+  instance.Clear();
+  delete this;
+  return false;
+}
+
+const char16_t* RODediRunnable::GetBaseDir() {
+  // c_str() may have to copy, and the host calls this directly.
+  return zt3util::GuardExport(u"", [this] { return baseDir.c_str(); });
+}
+
+const char* RODediRunnable::GetModuleHash() {
+  return zt3util::GuardExport("", [this] { return moduleHash.c_str(); });
+}
