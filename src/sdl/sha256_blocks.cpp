@@ -88,7 +88,10 @@ void CompressPortable(uint32_t* state, const unsigned char* blocks, size_t count
 }
 
 bool CpuHasShaExtensions() {
-  static const bool has = __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1");
+  static const bool has = [] {
+    __builtin_cpu_init();  // the answer must not depend on constructor order
+    return __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1");
+  }();
   return has;
 }
 
