@@ -1,0 +1,145 @@
+// Listing a folder's entries by file masks.
+#include <dirent.h>
+#include <fcntl.h>  // for AT_ numbers
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>  // for strlen
+#include <memory>
+#include <vector>
+
+#include "sdl/efile.h"
+#include "sdl/utf8_path.h"
+
+namespace zodu {
+namespace {
+
+// Case is ignored as the C locale's towlower does it: ASCII letters only.
+char16_t Fold(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c;
+}
+
+vexstr Folded(const char16_t* text, size_t length) {
+  vexstr folded(text, length);
+  for (size_t i = 0; i < length; ++i) folded.Set(i, Fold(text[i]));
+  return folded;
+}
+
+// "*" matches any run of characters (also none), "?" exactly one. `pattern` is folded.
+bool WildcardMatch(const vexstr& pattern, const char16_t* text, size_t length) {
+  const char16_t* p = pattern.raw();
+  size_t pn = pattern.Length(), pi = 0, ti = 0;
+  size_t starP = vexstr::npos, starT = 0;
+  while (ti < length) {
+    if (pi < pn && p[pi] == u'*') {
+      starP = ++pi;
+      starT = ti;
+    } else if (pi < pn && (p[pi] == u'?' || p[pi] == Fold(text[ti]))) {
+      ++pi;
+      ++ti;
+    } else if (starP != vexstr::npos) {
+      // Let the last "*" take one more character and try again from there.
+      pi = starP;
+      ti = ++starT;
+    } else {
+      return false;
+    }
+  }
+  while (pi < pn && p[pi] == u'*') ++pi;
+  return pi == pn;
+}
+
+enum class EntryKind { kFile, kFolder, kOther };
+
+// The kind the entry's type gives, or for a link or an unknown type the kind of what the
+// name leads to. Nothing is opened: a pipe is never waited on.
+EntryKind KindOf(DIR* folder, const dirent* entry) {
+  switch (entry->d_type) {
+    case DT_REG:
+      return EntryKind::kFile;
+    case DT_DIR:
+      return EntryKind::kFolder;
+    case DT_LNK:
+    case DT_UNKNOWN: {
+      struct stat st;
+      if (fstatat(dirfd(folder), entry->d_name, &st, 0) != 0) return EntryKind::kOther;
+      if (S_ISREG(st.st_mode)) return EntryKind::kFile;
+      return S_ISDIR(st.st_mode) ? EntryKind::kFolder : EntryKind::kOther;
+    }
+    default:
+      return EntryKind::kOther;
+  }
+}
+
+bool IsDotEntry(const char* name) {
+  return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
+
+bool IsListed(DIR* folder, const dirent* entry, unsigned flags) {
+  switch (KindOf(folder, entry)) {
+    case EntryKind::kFile:
+      return true;
+    case EntryKind::kFolder:
+      return (flags & 0x2) && ((flags & 0x4) || !IsDotEntry(entry->d_name));
+    default:
+      return false;
+  }
+}
+
+struct FolderCloser {
+  void operator()(DIR* folder) const { closedir(folder); }
+};
+
+}  // namespace
+
+TEFile::MaskAssociation::MaskAssociation(const vexstr& piece) {
+  if (piece.Length() == 1 && piece[0] == u'*') {
+    name = extension = piece;
+    return;
+  }
+  size_t dot = ExtensionDot(piece.raw(), piece.Length());
+  if (dot == vexstr::npos) {
+    name = Folded(piece.raw(), piece.Length());
+  } else {
+    name = Folded(piece.raw(), dot);
+    extension = Folded(piece.raw() + dot + 1, piece.Length() - dot - 1);
+  }
+}
+
+bool TEFile::MaskAssociation::Matches(const char16_t* text, size_t length) const {
+  size_t dot = ExtensionDot(text, length);
+  if (dot == vexstr::npos)
+    return WildcardMatch(name, text, length) && WildcardMatch(extension, u"", 0);
+  return WildcardMatch(name, text, dot) &&
+         WildcardMatch(extension, text + dot + 1, length - dot - 1);
+}
+
+std::mutex& TEFile::ListingLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+bool TEFile::ListFolder(const vexstr& dir, TStrList& list, const vexstr& mask, unsigned flags) {
+  std::vector<MaskAssociation> masks;
+  TStrList pieces;
+  for (const vexstr& piece : pieces.Strtok(mask, u';', true)) masks.emplace_back(piece);
+
+  std::lock_guard<std::mutex> hold(ListingLock());
+  std::unique_ptr<DIR, FolderCloser> folder(opendir(PathToUtf8(dir).c_str()));
+  if (!folder) return false;
+  char16_t name[sizeof(dirent::d_name)];  // a name never has more units than bytes
+  for (;;) {
+    errno = 0;
+    const dirent* entry = readdir(folder.get());
+    if (!entry) return errno == 0;
+    size_t length = DecodeUtf8(entry->d_name, std::strlen(entry->d_name), name);
+    for (const MaskAssociation& m : masks) {
+      if (!m.Matches(name, length)) continue;
+      // Matching first spares most entries the stat that a link or unknown type needs.
+      if (IsListed(folder.get(), entry, flags)) list.Add(vexstr(name, length));
+      break;
+    }
+  }
+}
+
+}  // namespace zodu
