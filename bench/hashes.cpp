@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "sdl/istream.h"
+#include "sdl/efile.h"
 #include "sdl/md5.h"
 #include "sdl/sha2.h"
 #include "sdl/sha256_blocks.h"
@@ -98,32 +98,6 @@ double MemoryRatio(const char* evpName, const std::vector<unsigned char>& data) 
   return worst;
 }
 
-// A stream over a FILE*, reading exactly what is asked.
-class FileStream : public zodu::IInputStream {
- public:
-  explicit FileStream(const char* path) : file_(std::fopen(path, "rb")) {
-    if (!file_) throw std::runtime_error(std::string("cannot open ") + path);
-  }
-  ~FileStream() override { std::fclose(file_); }
-  uint64_t Length() override {
-    const long at = std::ftell(file_);
-    std::fseek(file_, 0, SEEK_END);
-    const long end = std::ftell(file_);
-    std::fseek(file_, at, SEEK_SET);
-    return static_cast<uint64_t>(end);
-  }
-  uint64_t GetPosition() override { return static_cast<uint64_t>(std::ftell(file_)); }
-  void SetPosition(uint64_t position) override {
-    std::fseek(file_, static_cast<long>(position), SEEK_SET);
-  }
-  void Read(void* buffer, size_t count) override {
-    if (std::fread(buffer, 1, count, file_) != count) throw std::runtime_error("short read");
-  }
-
- private:
-  FILE* file_;
-};
-
 void OpenSslFile(Evp& evp, const char* path) {
   FILE* f = std::fopen(path, "rb");
   if (!f) throw std::runtime_error(std::string("cannot open ") + path);
@@ -141,7 +115,7 @@ double StreamRatio(const char* evpName, const char* path) {
   return Ratio(
       5,
       [&] {
-        FileStream stream(path);
+        zodu::TEFile stream(zodu::vexstr(path), zodu::vexstr(u"rb"));
         Hasher h;
         h.DigestStream(stream);
         Keep(h.GetDigest());

@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "sdl/ebase.h"
+#include "sdl/efile.h"
 #include "sdl/hex.h"
 #include "sdl/istream.h"
 #include "sdl/md5.h"
@@ -315,6 +317,19 @@ TEST_P(ShaPath, LongStreamsAreStandard) {
       EXPECT_EQ(stream.GetPosition(), length);
     }
   }
+}
+
+// Files are the streams the frames digest hashes.
+TEST(Hash, FileStreamsAreStandard) {
+  const std::string path = ::testing::TempDir() + "hash_test_file.bin";
+  const std::string data = Pattern(65536 + 120, 8);  // remainder 56
+  std::ofstream(path, std::ios::binary)
+      .write(data.data(), static_cast<std::streamsize>(data.size()));
+  for (Algo algo : {Algo::Md5, Algo::Sha256}) {
+    TEFile file(vexstr(path.c_str()), vexstr(u"rb"));
+    EXPECT_EQ(StreamHex(algo, file), StandardHex(algo, data.data(), data.size()));
+  }
+  std::remove(path.c_str());
 }
 
 TEST(Sha256, ExtensionsAndPortableCodeAgree) {
