@@ -18,7 +18,7 @@ class MD5 {
 
   MD5();
   // Hashes the buffer in place (null allowed with length 0) with the module's padding:
-  // differs from standard MD5 when length % 64 == 56 (see hash_blocks.h).
+  // differs from standard MD5 when length % 64 == 56 and from 512 MiB on (see hash_blocks.h).
   void Digest(const void* data, uint32_t length);
   // Standard MD5 of the stream's content from its current position.
   void DigestStream(IInputStream& stream);

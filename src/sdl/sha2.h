@@ -17,7 +17,7 @@ class SHA256 {
 
   SHA256();
   // Hashes the buffer in place (null allowed with length 0) with the module's padding:
-  // differs from standard SHA-256 when length % 64 == 56 (see hash_blocks.h).
+  // differs from standard SHA-256 when length % 64 == 56 and from 512 MiB on (see hash_blocks.h).
   void Digest(const void* data, uint32_t length);
   // Standard SHA-256 of the stream's content from its current position.
   void DigestStream(IInputStream& stream);
@@ -28,9 +28,12 @@ class SHA256 {
 
  protected:
   explicit SHA256(const uint32_t (&initial)[8]);
-  void StoreDigest();
 
   unsigned char digest_[kDigestSize] = {};  // SHA-224 uses the first 28
+
+ private:
+  void StoreDigest();
+
   uint32_t state_[8];
 };
 
