@@ -1,0 +1,110 @@
+// UTF-8 paths: decoding, escapes for invalid bytes, and exact round trips.
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <cstring>  // for memcpy
+#include <random>
+#include <string>
+
+#include "sdl/utf8_path.h"
+
+namespace zodu {
+namespace {
+
+std::u16string Decode(const std::string& bytes) {
+  vexstr s = PathFromUtf8(bytes.data(), bytes.size());
+  return std::u16string(s.raw(), s.Length());
+}
+
+std::string Encode(const std::u16string& units) {
+  vexcstr s = PathToUtf8(vexstr(units.data(), units.size()));
+  EXPECT_EQ(s.c_str()[s.Length()], 0);
+  return std::string(s.raw(), s.Length());
+}
+
+// Hand-worked from the UTF-8 and UTF-16 encoding tables.
+struct Case {
+  std::string bytes;
+  std::u16string units;
+};
+const Case kCases[] = {
+    {"frame_001.img", u"frame_001.img"},
+    {"\xC3\xA9", u"\u00E9"},                            // two bytes
+    {"\xE2\x82\xAC", u"\u20AC"},                        // three bytes
+    {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"},              // four bytes: a surrogate pair
+    {"\xF0\x90\x82\x80", u"\xD800\xDC80"},              // pair whose low half looks like an escape
+    {"\xFF", u"\xDCFF"},                                // never valid
+    {"a\x80z", u"a\xDC80z"},                            // lone continuation byte
+    {"\xC3", u"\xDCC3"},                                // truncated at the end
+    {"\xC3z", u"\xDCC3z"},                              // truncated before ASCII
+    {"\xC0\x80", u"\xDCC0\xDC80"},                      // overlong NUL
+    {"\xE0\x80\xAF", u"\xDCE0\xDC80\xDCAF"},            // overlong three bytes
+    {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},            // an encoded surrogate
+    {"\xF4\x90\x80\x80", u"\xDCF4\xDC90\xDC80\xDC80"},  // above U+10FFFF
+    {"\xE2\x82", u"\xDCE2\xDC82"},                      // three-byte sequence cut short
+};
+
+TEST(Utf8Path, DecodesAndEncodesTheTable) {
+  for (const Case& c : kCases) {
+    EXPECT_EQ(Decode(c.bytes), c.units) << c.bytes;
+    EXPECT_EQ(Encode(c.units), c.bytes) << c.bytes;
+  }
+}
+
+TEST(Utf8Path, LoneSurrogatesOutsideTheEscapesGoOutInThreeBytes) {
+  EXPECT_EQ(Encode(u"\xD800"), "\xED\xA0\x80");
+  EXPECT_EQ(Encode(u"a\xDFFF"
+                   u"b"),
+            "a\xED\xBF\xBF"
+            "b");
+  EXPECT_EQ(Encode(u"\xDC7F"), "\xED\xB1\xBF");
+}
+
+TEST(Utf8Path, AnyBytesComeBackExactly) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes(random() % 40, '\0');
+    // Mostly high bytes, so that valid and invalid sequences mix.
+    for (char& b : bytes)
+      b = static_cast<char>(random() % 3 ? 0x80 + random() % 0x80 : random() % 0x80 + 1);
+    ASSERT_EQ(Encode(Decode(bytes)), bytes);
+  }
+}
+
+// Valid text decodes as the C library's iconv decodes it.
+TEST(Utf8Path, ValidTextDecodesAsIconvDoes) {
+  iconv_t toUtf8 = iconv_open("UTF-8", "UTF-32LE");
+  iconv_t toUtf16 = iconv_open("UTF-16LE", "UTF-32LE");
+  ASSERT_NE(toUtf8, (iconv_t)-1);
+  ASSERT_NE(toUtf16, (iconv_t)-1);
+  auto convert = [](iconv_t cd, std::u32string text) {
+    std::string out(text.size() * 4, '\0');
+    char* in = reinterpret_cast<char*>(text.data());
+    size_t inLeft = text.size() * 4, outLeft = out.size();
+    char* at = out.data();
+    EXPECT_NE(iconv(cd, &in, &inLeft, &at, &outLeft), size_t(-1));
+    out.resize(out.size() - outLeft);
+    return out;
+  };
+  std::mt19937 random(11);
+  for (int round = 0; round < 500; ++round) {
+    std::u32string text;
+    for (int i = 0; i < 20; ++i) {
+      char32_t limits[] = {0x80, 0x800, 0x10000, 0x110000};
+      char32_t cp = 1 + random() % (limits[random() % 4] - 1);
+      if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xE000;
+      text.push_back(cp);
+    }
+    std::string utf8 = convert(toUtf8, text);
+    std::string utf16 = convert(toUtf16, text);
+    std::u16string expected(utf16.size() / 2, u'\0');
+    std::memcpy(expected.data(), utf16.data(), utf16.size());
+    ASSERT_EQ(Decode(utf8), expected);
+    ASSERT_EQ(Encode(expected), utf8);
+  }
+  iconv_close(toUtf8);
+  iconv_close(toUtf16);
+}
+
+}  // namespace
+}  // namespace zodu
