@@ -1,0 +1,43 @@
+// Comparing two reflection lists, or two HKL files, by their intensity fingerprints.
+#include "repository/hkl_match.h"
+
+#include <optional>
+
+#include "repository/hkl_util.h"
+#include "repository/narrow_lines.h"
+#include "sdl/efile.h"
+
+using namespace zodu;
+
+namespace {
+
+// The file's intensities, or nothing when its lines are not usable. Only the intensities
+// outlive the call: the lines and the file's buffer are freed before the next file is read.
+std::optional<TArrayList<double>> ReadIntensities(const vexstr& path) {
+  const ConstStrList<TCStrList> lines = ReadNarrowLines(path);
+  if (!hkl_util::IsUsable(lines.obj())) return std::nullopt;
+  const unsigned lineLength = static_cast<unsigned>(lines.obj()[0].Length());
+  return hkl_util::ParseIntensities(lines.obj(), lineLength);
+}
+
+}  // namespace
+
+double MatchIntensities(const TArrayList<double>& a, const TArrayList<double>& b) {
+  if (a.Count() != b.Count() || a.Count() < hkl_util::kMinLines) return kNoMatch;
+  const TTypeList<hkl_util::Bin> fa = hkl_util::fingerprint(a, hkl_util::kBins).Release();
+  const TTypeList<hkl_util::Bin> fb = hkl_util::fingerprint(b, hkl_util::kBins).Release();
+  return hkl_util::corelate(fa, fb);
+}
+
+double MatchRefs(const TTypeList<hkl_util::Ref>& a, const TTypeList<hkl_util::Ref>& b) {
+  return MatchIntensities(hkl_util::IntensitiesOf(a), hkl_util::IntensitiesOf(b));
+}
+
+double MatchHklFiles(const vexstr& path1, const vexstr& path2) {
+  if (!TEFile::PathExists(path1) || !TEFile::PathExists(path2)) return kNoMatch;
+  const std::optional<TArrayList<double>> a = ReadIntensities(path1);
+  if (!a) return kNoMatch;
+  const std::optional<TArrayList<double>> b = ReadIntensities(path2);
+  if (!b) return kNoMatch;
+  return MatchIntensities(*a, *b);
+}
