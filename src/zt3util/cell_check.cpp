@@ -1,0 +1,31 @@
+// Recognising the unit cells of the three standard test crystals.
+#include "zt3util/cell_check.h"
+
+#include <cmath>  // for fabs
+
+namespace zt3util {
+namespace {
+
+// Constant, so complete before any caller can read it, also on concurrent first calls.
+constexpr double kTestCells[][6] = {
+    {5.95, 9.03, 18.38, 90, 90, 90},
+    {5.12, 13.99, 14.79, 90, 90, 90},
+    {7.77, 8.72, 10.86, 90, 103, 90},
+};
+constexpr double kTolerances[6] = {0.2, 0.2, 0.2, 1.0, 1.0, 1.0};
+
+bool Matches(const double (&reference)[6], const double (&cell)[6]) {
+  for (int i = 0; i < 6; ++i)
+    if (std::fabs(cell[i] - reference[i]) > kTolerances[i]) return false;
+  return true;
+}
+
+}  // namespace
+
+bool IsTestCrystalCell(const double (&cell)[6]) {
+  for (const auto& reference : kTestCells)
+    if (Matches(reference, cell)) return true;
+  return false;
+}
+
+}  // namespace zt3util
