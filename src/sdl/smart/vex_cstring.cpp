@@ -1,9 +1,13 @@
 // Conversions between the narrow and the wide string.
 #include "sdl/ebase.h"
 
+#include <string>  // for char_traits
+
 namespace zodu {
 
 void TCString::init(const char16_t* text, size_t length) {
+  if (!text) length = 0;
+  if (length == npos) length = std::char_traits<char16_t>::length(text);
   // Check first, so that a failed conversion leaves the string as it was.
   for (size_t i = 0; i < length; ++i)
     if (text[i] > 255) throw TInvalidArgumentException(ZT_LOCATION, u"Char out of range for MBStr");
@@ -15,6 +19,8 @@ void TCString::init(const char16_t* text, size_t length) {
 }
 
 void TCString::AssignWCharStr(const char16_t* text, size_t length) {
+  if (!text) length = 0;
+  if (length == npos) length = std::char_traits<char16_t>::length(text);
   for (size_t i = 0; i < length; ++i)
     if (text[i] > 255) throw TInvalidArgumentException(ZT_LOCATION, u"Char out of range for MBStr");
   init(text, length);

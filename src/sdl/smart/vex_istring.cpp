@@ -1,9 +1,8 @@
 // Comparison, number text, formatting and the other non-inline string operations.
 #include "sdl/smart/vex_istring.h"
 
-#include <cmath>  // for pow, fabs
-#include <cstdio>  // for snprintf
-#include <string>
+#include <charconv>  // for to_chars
+#include <cmath>     // for pow, fabs, isinf
 
 #include "sdl/ebase.h"
 
@@ -73,10 +72,27 @@ int CompareWith(const T* a, size_t na, const T* b, size_t nb, Lower code) {
 double PowerOfTen(uint32_t e) {
   double p = 10.0;
   uint32_t left = e - 1;
-  for (; left >= 8; left -= 8) p *= 1e8;
-  for (; left > 0; --left) p *= 10.0;
+  // Once infinite the power stays so: stop, rather than loop for a huge exponent.
+  for (; left >= 8 && !std::isinf(p); left -= 8) p *= 1e8;
+  for (; left > 0 && !std::isinf(p); --left) p *= 10.0;
   return p;
 }
+
+// The decimal text of `value` for the integer appends.
+template <class S, typename V>
+void AppendDecimal(S& to, V value) {
+  using T = typename S::char_type;
+  char text[24];
+  auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  T chars[24];
+  size_t n = size_t(end - text);
+  for (size_t i = 0; i < n; ++i) chars[i] = static_cast<T>(text[i]);
+  to.Append(chars, n);
+}
+
+// More digits than any double has exactly (at most 767 significant, 1074 after the point):
+// a request beyond this cannot be meant and is refused rather than allocated.
+constexpr unsigned kMaxFormatDigits = 1100;
 
 }  // namespace
 
@@ -92,7 +108,7 @@ int TTSString<Base, T>::Comparei(const T* text, size_t n) const {
 
 template <class Base, typename T>
 TTSString<Base, T>& TTSString<Base, T>::Replace(const char* pattern, const char* replacement) {
-  size_t pn = std::strlen(pattern);
+  size_t pn = pattern ? std::strlen(pattern) : 0;
   if (pn == 0 || this->length_ < pn) return *this;
   TTSString with(replacement);
   TTSString result;
@@ -129,33 +145,25 @@ TTSString<Base, T> TTSString<Base, T>::ToLowerCase() const {
 
 template <class Base, typename T>
 TTSString<Base, T>& TTSString<Base, T>::operator<<(int value) {
-  char buf[16];
-  int n = std::snprintf(buf, sizeof buf, "%d", value);
-  for (int i = 0; i < n; ++i) *this << static_cast<T>(buf[i]);
+  AppendDecimal(*this, value);
   return *this;
 }
 
 template <class Base, typename T>
 TTSString<Base, T>& TTSString<Base, T>::operator<<(unsigned value) {
-  char buf[16];
-  int n = std::snprintf(buf, sizeof buf, "%u", value);
-  for (int i = 0; i < n; ++i) *this << static_cast<T>(buf[i]);
+  AppendDecimal(*this, value);
   return *this;
 }
 
 template <class Base, typename T>
 TTSString<Base, T>& TTSString<Base, T>::operator<<(long value) {
-  char buf[24];
-  int n = std::snprintf(buf, sizeof buf, "%ld", value);
-  for (int i = 0; i < n; ++i) *this << static_cast<T>(buf[i]);
+  AppendDecimal(*this, value);
   return *this;
 }
 
 template <class Base, typename T>
 TTSString<Base, T>& TTSString<Base, T>::operator<<(unsigned long value) {
-  char buf[24];
-  int n = std::snprintf(buf, sizeof buf, "%lu", value);
-  for (int i = 0; i < n; ++i) *this << static_cast<T>(buf[i]);
+  AppendDecimal(*this, value);
   return *this;
 }
 
@@ -212,8 +220,12 @@ double TTSString<Base, T>::o_atof(const T* s, size_t count) {
       if (mark) {
         exponent = exponent * 10 + unsigned(d);
       } else if (dot) {
-        fraction = fraction * 10 + d;
-        ++fractionDigits;
+        // Digits past what a double can hold would turn the fraction into inf / inf.
+        double next = fraction * 10 + d;
+        if (!std::isinf(next)) {
+          fraction = next;
+          ++fractionDigits;
+        }
       } else {
         whole = whole * 10 + d;
       }
@@ -239,7 +251,9 @@ double TTSString<Base, T>::o_atof(const T* s, size_t count) {
   }
   double value = whole;
   if (fractionDigits) value += fraction / std::pow(10.0, fractionDigits);
-  if (exponent) value = negativeExponent ? value / PowerOfTen(exponent) : value * PowerOfTen(exponent);
+  // Zero stays zero whatever the exponent (0 * inf would give NaN).
+  if (exponent && value != 0)
+    value = negativeExponent ? value / PowerOfTen(exponent) : value * PowerOfTen(exponent);
   return negative ? -value : value;
 }
 
@@ -317,21 +331,20 @@ bool TTSString<Base, T>::ToBool(const TTSString& text) {
 
 template <class Base, typename T>
 vexcstr TTSString<Base, T>::FormatFloat(int digits, double value, bool exponent) {
-  std::string format;
-  if (digits < 0) {
-    digits = -digits;
-    if (value >= 0) format += ' ';
-  }
-  format += "%." + std::to_string(digits) + (exponent ? "e" : "f");
-  if (!exponent && std::fabs(value) > std::pow(10.0, 78 - digits))
+  unsigned precision =
+      digits < 0 ? 0u - static_cast<unsigned>(digits) : static_cast<unsigned>(digits);
+  bool blank = digits < 0 && value >= 0;  // lines positive numbers up with negative ones
+  if (precision > kMaxFormatDigits) RaiseFunctionFailed(ZT_SITE, "format overrun");
+  if (!exponent && std::fabs(value) > std::pow(10.0, 78.0 - precision))
     RaiseFunctionFailed(ZT_SITE, "format overrun");
-  // Sized to the text, so that many digits cannot overrun a fixed buffer.
-  char small[80];
-  int n = std::snprintf(small, sizeof small, format.c_str(), value);
-  if (n < static_cast<int>(sizeof small)) return vexcstr(small, size_t(n));
-  std::string big(size_t(n) + 1, '\0');
-  std::snprintf(big.data(), big.size(), format.c_str(), value);
-  return vexcstr(big.data(), size_t(n));
+  // to_chars writes what "%.<digits>f" and "%.<digits>e" write in the C locale, whatever
+  // locale the host has set; the buffer holds 309 integer digits, sign, point and exponent.
+  char text[kMaxFormatDigits + 320];
+  char* at = text;
+  if (blank) *at++ = ' ';
+  auto format = exponent ? std::chars_format::scientific : std::chars_format::fixed;
+  char* end = std::to_chars(at, text + sizeof text, value, format, int(precision)).ptr;
+  return vexcstr(text, size_t(end - text));
 }
 
 template class TTSString<TCString, char>;

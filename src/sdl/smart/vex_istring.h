@@ -1,6 +1,7 @@
 // The two string types: views on a shared, reference-counted buffer, copied on write.
 #pragma once
 
+#include <algorithm>  // for max
 #include <cstdint>
 #include <cstdlib>  // for free
 #include <cstring>  // for memcpy
@@ -41,6 +42,14 @@ class TTIString {
         start_(std::exchange(other.start_, 0)),
         length_(std::exchange(other.length_, 0)) {}
   ~TTIString() { Drop(); }
+  TTIString& operator=(const TTIString& other) noexcept {
+    Assign(other);
+    return *this;
+  }
+  TTIString& operator=(TTIString&& other) noexcept {
+    Swap(other);
+    return *this;
+  }
 
   size_t Length() const { return length_; }
   bool IsEmpty() const { return length_ == 0; }
@@ -74,12 +83,15 @@ class TTIString {
   static uint32_t CheckedLength(size_t n);
 
   void Init(const T* text, size_t length);
+  // `other` may be this string itself: read it before dropping our share.
   void Assign(const TTIString& other) noexcept {
-    if (other.buf_) ++other.buf_->refs;
+    TStrBufferRecord<T>* buf = other.buf_;
+    uint32_t start = other.start_, length = other.length_;
+    if (buf) ++buf->refs;
     Drop();
-    buf_ = other.buf_;
-    start_ = other.start_;
-    length_ = other.length_;
+    buf_ = buf;
+    start_ = start;
+    length_ = length;
   }
   void Swap(TTIString& other) noexcept {
     std::swap(buf_, other.buf_);
@@ -157,8 +169,10 @@ class TTSString : public Base {
     return s;
   }
 
-  // A view on the same buffer; the caller keeps start + count within the length.
+  // A view on the same buffer; a range beyond the length raises TIndexOutOfRangeException.
   TTSString SubString(size_t start, size_t count) const {
+    if (start > this->length_ || count > this->length_ - start)
+      RaiseIndexOutOfRange(ZT_SITE, start + count, 0, this->length_);
     TTSString s(*this);
     s.SetView(this->start_ + start, count);
     return s;
@@ -178,6 +192,13 @@ class TTSString : public Base {
   TTSString& operator<<(const TTSString& s) { return Append(s.raw(), s.Length()); }
   TTSString& operator<<(const T* text) { return Append(text, this->CountToNul(text)); }
   TTSString& operator<<(T c) { return Append(&c, 1); }
+  // A character of the other type is converted like a text, never appended as a number.
+  template <typename U,
+            typename = std::enable_if_t<!std::is_same_v<U, T> &&
+                                        (std::is_same_v<U, char> || std::is_same_v<U, char16_t>)>>
+  TTSString& operator<<(U c) {
+    return *this << TTSString(&c, 1);
+  }
   template <typename U, typename = std::enable_if_t<!std::is_same_v<U, T>>>
   TTSString& operator<<(const U* text) {
     return *this << TTSString(text);
@@ -265,7 +286,7 @@ class TTSString : public Base {
   template <typename U>
   static size_t CountOther(const U* text) {
     size_t n = 0;
-    while (text[n] != 0) ++n;
+    while (text && text[n] != 0) ++n;
     return n;
   }
   void MakeCapacity(size_t n) { this->MakeOwn(n); }
@@ -296,7 +317,10 @@ void TTIString<T>::Drop() noexcept {
 
 template <typename T>
 void TTIString<T>::Init(const T* text, size_t length) {
-  if (length == npos) length = text ? CountToNul(text) : 0;
+  if (!text)
+    length = 0;
+  else if (length == npos)
+    length = CountToNul(text);
   Drop();
   start_ = 0;
   length_ = CheckedLength(length);
@@ -317,13 +341,16 @@ template <typename T>
 void TTIString<T>::Adopt(T* chars, size_t length, size_t capacity) {
   Drop();
   start_ = 0;
-  length_ = CheckedLength(length);
+  length_ = 0;
+  if (!chars) return;
   try {
+    CheckedLength(length);
     buf_ = new TStrBufferRecord<T>{chars, 1, capacity};
   } catch (...) {
     std::free(chars);
     throw;
   }
+  length_ = static_cast<uint32_t>(length);
 }
 
 template <typename T>
@@ -332,7 +359,9 @@ void TTIString<T>::MakeOwn(size_t extra) {
   CheckedLength(need);
   if (buf_ && buf_->refs == 1) {
     if (start_ + need <= buf_->capacity) return;
-    size_t capacity = need + kIncrement;
+    // Grow by half again at least, so that appending piece by piece stays linear.
+    size_t capacity = std::max(need + kIncrement,
+                               std::min<size_t>(buf_->capacity + buf_->capacity / 2, UINT32_MAX));
     if (start_ == 0) {
       buf_->chars = static_cast<T*>(vex_realloc_(buf_->chars, capacity * sizeof(T)));
       buf_->capacity = capacity;
