@@ -93,7 +93,9 @@ ZT7_EXPORT bool bCheckCell(const double* cell);
 } /* extern "C" */
 
 /* The host's view of the runtime object and the host object: usable by a host built with
-   the same C++ ABI (Itanium on Linux). */
+   the same C++ ABI (Itanium on Linux). The runtime object's own classes are internal and
+   only share these slots, so a host built with UBSan must leave its calls on the object
+   out of the vptr check (-fno-sanitize=vptr or no_sanitize("vptr")). */
 namespace zt7 {
 
 /* Characters made by the host, handed to the module: the host fills in `chars`, `refs`
