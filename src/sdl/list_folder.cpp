@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>  // for free
 #include <cstring>  // for strlen
 #include <memory>
+#include <string>  // for char_traits
+#include <utility>
 #include <vector>
 
 #include "sdl/efile.h"
@@ -90,6 +93,47 @@ struct FolderCloser {
   void operator()(DIR* folder) const { closedir(folder); }
 };
 
+// The names of one listing share one buffer, a NUL after each, as the lines of a file
+// share the file's buffer: one allocation per listing instead of two per name. A name is
+// decoded straight into the free end of the buffer and kept there only when it is listed.
+class NameCollector {
+ public:
+  NameCollector() = default;
+  NameCollector(const NameCollector&) = delete;
+  NameCollector& operator=(const NameCollector&) = delete;
+  ~NameCollector() { std::free(chars_); }
+
+  // Room for `units` more units and a NUL.
+  char16_t* Tail(size_t units) {
+    if (used_ + units + 1 > capacity_) {
+      capacity_ = (used_ + units + 1) * 2;
+      chars_ = static_cast<char16_t*>(vex_realloc_(chars_, capacity_ * sizeof(char16_t)));
+    }
+    return chars_ + used_;
+  }
+  // Keeps the `length` units written at Tail().
+  void Keep(size_t length) {
+    chars_[used_ + length] = 0;
+    used_ += length + 1;
+    ++count_;
+  }
+
+  void AppendTo(TStrList& list) {
+    if (count_ == 0) return;
+    vexstr all = vexstr::Adopt(std::exchange(chars_, nullptr), used_, capacity_);
+    list.SetCapacity(list.Count() + count_);
+    for (size_t at = 0; at < used_;) {
+      size_t length = std::char_traits<char16_t>::length(all.raw() + at);
+      list.Add(all.SubString(at, length));
+      at += length + 1;
+    }
+  }
+
+ private:
+  char16_t* chars_ = nullptr;
+  size_t used_ = 0, capacity_ = 0, count_ = 0;
+};
+
 }  // namespace
 
 TEFile::MaskAssociation::MaskAssociation(const vexstr& piece) {
@@ -127,19 +171,24 @@ bool TEFile::ListFolder(const vexstr& dir, TStrList& list, const vexstr& mask, u
   std::lock_guard<std::mutex> hold(ListingLock());
   std::unique_ptr<DIR, FolderCloser> folder(opendir(PathToUtf8(dir).c_str()));
   if (!folder) return false;
-  char16_t name[sizeof(dirent::d_name)];  // a name never has more units than bytes
+  NameCollector names;
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(folder.get());
-    if (!entry) return errno == 0;
-    size_t length = DecodeUtf8(entry->d_name, std::strlen(entry->d_name), name);
+    if (!entry) break;
+    size_t bytes = std::strlen(entry->d_name);
+    char16_t* name = names.Tail(bytes);  // never more units than bytes
+    size_t length = DecodeUtf8(entry->d_name, bytes, name);
     for (const MaskAssociation& m : masks) {
       if (!m.Matches(name, length)) continue;
       // Matching first spares most entries the stat that a link or unknown type needs.
-      if (IsListed(folder.get(), entry, flags)) list.Add(vexstr(name, length));
+      if (IsListed(folder.get(), entry, flags)) names.Keep(length);
       break;
     }
   }
+  if (errno != 0) return false;
+  names.AppendTo(list);
+  return true;
 }
 
 }  // namespace zodu
