@@ -1,24 +1,45 @@
 // The HKL digest exports: making, carrying over and validating HKL digests.
 #include "zt3util/boundary.h"
+#include "zt3util/hkl_digest.h"
+#include "zt3util/hkl_validation.h"
+#include "zt3util/returned_text.h"
 #include "zt7util.h"
 
-const char* pcDigestHKL(const char16_t* /*folder*/, const char16_t* /*mask*/,
-                        const char16_t* /*hklFile*/, const char* /*firstFramesDigest*/,
-                        const char* /*secondFramesDigest*/) {
-  return zt3util::GuardExport(zt3util::kRefusedText, [] { return zt3util::kRefusedText; });
+using zodu::vexstr;
+using zt3util::GuardExport;
+using zt3util::kRefusedText;
+
+const char* pcDigestHKL(const char16_t* folder, const char16_t* mask, const char16_t* hklFile,
+                        const char* firstFramesDigest, const char* secondFramesDigest) {
+  return GuardExport(kRefusedText, [&] {
+    const vexstr path(hklFile);
+    if (!zt3util::IsExistingFile(path)) return kRefusedText;
+    // HKL digests are issued only for data whose frames still check out.
+    const int parts = iValidateFramesDigests(folder, mask, firstFramesDigest, secondFramesDigest);
+    if (parts == 0) return kRefusedText;
+    return zt3util::MakeReturnedText(
+        vexstr(zt3util::DigestHklFile(path, static_cast<unsigned>(parts))));
+  });
 }
 
-const char* pcUpdateHKLDigests(const char16_t* /*oldHklFile*/, const char16_t* /*newHklFile*/,
-                               const char* /*oldFirstDigest*/, const char* /*oldSecondDigest*/) {
-  return zt3util::GuardExport(zt3util::kRefusedText, [] { return zt3util::kRefusedText; });
+const char* pcUpdateHKLDigests(const char16_t* oldHklFile, const char16_t* newHklFile,
+                               const char* oldFirstDigest, const char* oldSecondDigest) {
+  return GuardExport(kRefusedText, [&] {
+    return zt3util::MakeReturnedText(vexstr(zt3util::UpdateHklDigests(
+        vexstr(oldHklFile), vexstr(newHklFile), oldFirstDigest, oldSecondDigest)));
+  });
 }
 
-int32_t iValidateHKLDigests(const char16_t* /*hklFile*/, const char* /*firstDigest*/,
-                            const char* /*secondDigest*/) {
-  return zt3util::GuardExport<int32_t>(0, [] { return 0; });
+int32_t iValidateHKLDigests(const char16_t* hklFile, const char* firstDigest,
+                            const char* secondDigest) {
+  return GuardExport<int32_t>(zt3util::kNotValid, [&] {
+    return zt3util::ValidateHklDigests(vexstr(hklFile), firstDigest, secondDigest);
+  });
 }
 
-int32_t iValidateRefsDigests(const char* /*reflections*/, const char* /*firstDigest*/,
-                             const char* /*secondDigest*/) {
-  return zt3util::GuardExport<int32_t>(0, [] { return 0; });
+int32_t iValidateRefsDigests(const char* reflections, const char* firstDigest,
+                             const char* secondDigest) {
+  return GuardExport<int32_t>(zt3util::kNotValid, [&] {
+    return zt3util::ValidateRefsDigests(reflections, firstDigest, secondDigest);
+  });
 }

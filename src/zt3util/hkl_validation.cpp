@@ -1,0 +1,119 @@
+// Checking HKL digests against an HKL file or a reflection list held as text.
+#include "zt3util/hkl_validation.h"
+
+#include <cmath>    // for fabs
+#include <cstring>  // for strlen, memcmp
+
+#include "repository/narrow_lines.h"
+#include "sdl/ebase.h"
+#include "sdl/efile.h"
+#include "zt3util/digest_schemes.h"
+#include "zt3util/hkl_digest.h"
+#include "zt7util.h"
+
+using namespace zodu;
+
+namespace zt3util {
+namespace {
+
+constexpr size_t kMinValidatedLines = 100;
+// Parts shorter than this are not compared at all.
+constexpr size_t kMinPartLength = 11;
+
+// The stored part matches when everything after its first character (the part digit)
+// equals the recomputed part after its first character.
+bool SamePart(const vexcstr& recomputed, const char* stored) {
+  const size_t n = std::strlen(stored);
+  return recomputed.Length() == n && n > 0 &&
+         std::memcmp(recomputed.raw() + 1, stored + 1, n - 1) == 0;
+}
+
+TCStrList RecomputedParts(TCStrList& lines, int version, bool legacy) {
+  TCStrList pieces;
+  pieces.Strtok(ComposeDigest(lines, version, kDigestPart1 | kDigestPart2, legacy), ',', true);
+  return pieces;
+}
+
+// The seven blank-separated values after "CELL " on the first cell line, or none.
+TCStrList CellValues(const TCStrList& lines) {
+  TCStrList values;
+  for (const vexcstr& line : lines) {
+    if (line.Length() < 5 || !line.SubString(0, 5).Equalsi(vexcstr("CELL "))) continue;
+    values.Strtok(line.SubStringFrom(4).TrimWhiteChars(), ' ', true);
+    break;
+  }
+  return values;
+}
+
+// The structure file beside the HKL file: ".ins", else ".res"; empty when neither exists.
+vexstr StructureFileOf(const vexstr& hklPath) {
+  for (const char16_t* extension : {u"ins", u"res"}) {
+    vexstr candidate = TEFile::ReplaceExtension(hklPath, extension);
+    if (TEFile::PathExists(candidate)) return candidate;
+  }
+  return vexstr();
+}
+
+// 1 when the HKL file's cell agrees with its structure file's and is a test crystal's.
+int TestCrystalCheck(const vexstr& hklPath, const TCStrList& hklLines) {
+  const vexstr structurePath = StructureFileOf(hklPath);
+  if (structurePath.IsEmpty()) return kNotValid;
+  const TCStrList structureCell = CellValues(ReadNarrowLines(structurePath).obj());
+  if (structureCell.Count() != 7) return kNotValid;
+  const TCStrList hklCell = CellValues(hklLines);
+  if (hklCell.Count() != 7) return kNotValid;
+  // The wavelengths must be the same text.
+  if (!hklCell[0].Equals(structureCell[0])) return kNotValid;
+  double cell[6];
+  for (size_t i = 0; i < 6; ++i) {
+    cell[i] = hklCell[i + 1].ToDouble();
+    const double tolerance = i < 3 ? 0.2 : 1.0;
+    // A difference that is not a number passes, as the comparison is false for it.
+    if (std::fabs(cell[i] - structureCell[i + 1].ToDouble()) > tolerance) return kNotValid;
+  }
+  return bCheckCell(cell) ? kFirstValid : kNotValid;
+}
+
+}  // namespace
+
+int ValidateDigests(const TCStrList& lines, const char* first, const char* second) {
+  if (lines.Count() < kMinValidatedLines) return kNotValid;
+  if (!first || std::strlen(first) < kMinPartLength) return kNotValid;
+  const int version = static_cast<signed char>(first[1] - '0');
+  TCStrList copy = lines;
+  TCStrList pieces = RecomputedParts(copy, version, false);
+  if (pieces.Count() < 2) return kNotValid;
+  if (!SamePart(pieces[0], first)) {
+    // Digests of scheme 1 were once made with the older reflection-line test. The retry
+    // starts again from the caller's order, so that the model line length is that of the
+    // file's first line, as when the digest was made.
+    if (version != 1) return kNotValid;
+    copy = lines;
+    pieces = RecomputedParts(copy, 1, true);
+    if (pieces.Count() != 2 || !SamePart(pieces[0], first)) return kNotValid;
+  }
+  if (!second || std::strlen(second) < kMinPartLength) return kFirstValid;
+  return SamePart(pieces[1], second) ? kBothValid : kFirstValid;
+}
+
+int ValidateHklDigests(const vexstr& path, const char* first, const char* second) {
+  if (!IsExistingFile(path)) return kNotValid;
+  const TCStrList lines = ReadNarrowLines(path).Release();
+  if (lines.Count() < kMinValidatedLines) return kNotValid;
+  const int result = ValidateDigests(lines, first, second);
+  if (result != kNotValid) return result;
+  try {
+    return TestCrystalCheck(path, lines);
+  } catch (const TExceptionBase&) {
+    // An unreadable structure file or a cell value that is not a number: no test crystal.
+    return kNotValid;
+  }
+}
+
+int ValidateRefsDigests(const char* text, const char* first, const char* second) {
+  TCStrList lines;
+  if (text) lines.Strtok(vexcstr(text), '\n', true);
+  return ValidateDigests(lines, first, second);
+}
+
+}  // namespace zt3util

@@ -1,0 +1,25 @@
+// Checking HKL digests against an HKL file or a reflection list held as text.
+#pragma once
+
+#include "sdl/estrlist.h"
+
+namespace zt3util {
+
+// Result codes: 0 not valid (or nothing to check), 1 part 1 valid, 3 both parts valid.
+constexpr int kNotValid = 0;
+constexpr int kFirstValid = 1;
+constexpr int kBothValid = 3;
+
+// Recomputes the digest of `lines` under the scheme that `first` names and compares it
+// part by part, never comparing a part's first character. The caller's list is left as
+// it is. `first` and `second` may be null.
+int ValidateDigests(const zodu::TCStrList& lines, const char* first, const char* second);
+
+// ValidateDigests of the file's lines; a file whose digest does not match may still pass
+// as a test crystal whose cell agrees with its structure file (code 1).
+int ValidateHklDigests(const zodu::vexstr& path, const char* first, const char* second);
+
+// ValidateDigests of a text split at line feeds (empty pieces skipped, carriage returns kept).
+int ValidateRefsDigests(const char* text, const char* first, const char* second);
+
+}  // namespace zt3util

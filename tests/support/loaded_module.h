@@ -1,0 +1,52 @@
+// The built library as a host meets it: a private copy loaded with dlopen, exports by name.
+#pragma once
+
+#include <dlfcn.h>
+#include <stdlib.h>  // for mkdtemp
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "zt7util.h"
+
+namespace zt7test {
+
+// A private copy of the built library, so that every test starts from a freshly loaded
+// module: the copy has its own module-wide state.
+class FreshModule {
+ public:
+  FreshModule() {
+    namespace fs = std::filesystem;
+    std::string pattern = (fs::temp_directory_path() / "zt7module.XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    folder_ = pattern;
+    fs::path copy = folder_ / "libzt7util.so";
+    fs::copy_file(ZT7_LIBRARY_PATH, copy);
+    handle_ = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) throw std::runtime_error(dlerror());
+  }
+  ~FreshModule() {
+    dlclose(handle_);
+    std::filesystem::remove_all(folder_);
+  }
+  FreshModule(const FreshModule&) = delete;
+  FreshModule& operator=(const FreshModule&) = delete;
+
+  template <class F>
+  F* Find(const char* name) const {
+    void* symbol = dlsym(handle_, name);
+    if (!symbol) throw std::runtime_error(std::string("no export ") + name);
+    return reinterpret_cast<F*>(symbol);
+  }
+  const std::filesystem::path& folder() const { return folder_; }
+
+ private:
+  std::filesystem::path folder_;
+  void* handle_ = nullptr;
+};
+
+}  // namespace zt7test
+
+// The export `name` of `module`, typed as the header declares it.
+#define EXPORT(module, name) (module).Find<decltype(name)>(#name)
