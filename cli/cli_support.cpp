@@ -2,6 +2,7 @@
 #include "cli_support.h"
 
 #include <cstdio>
+#include <string>
 
 namespace zt7cli {
 namespace {
@@ -79,6 +80,17 @@ int UsageError(const Command* command, const std::string& message) {
           "--help')\n";
   std::fputs(line.c_str(), stderr);
   return kUsageError;
+}
+
+int Refused(const Command& command, const std::string& reason) {
+  std::fputs(("zt7util: " + std::string(command.name) + ": " + reason + "\n").c_str(), stderr);
+  return kRefused;
+}
+
+int ReportCheck(int code, bool secondGiven) {
+  const char* word = code == 3 ? "both parts valid" : code == 1 ? "first part valid" : "invalid";
+  PrintLine(std::to_string(code) + " " + word);
+  return code == 3 || (code == 1 && !secondGiven) ? kSuccess : kRefused;
 }
 
 }  // namespace zt7cli

@@ -42,4 +42,11 @@ void PrintUsage(const Command& command);
 // returns kUsageError.
 int UsageError(const Command* command, const std::string& message);
 
+// One line on standard error saying why `command` got no result; returns kRefused.
+int Refused(const Command& command, const std::string& reason);
+
+// Prints a check result (0, 1 or 3) with its word and gives the exit status: success
+// for 3, or for 1 when no second part was given to check.
+int ReportCheck(int code, bool secondGiven);
+
 }  // namespace zt7cli

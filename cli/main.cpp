@@ -11,7 +11,11 @@ namespace zt7cli {
 // The subcommands, in the order --help lists them: one line each.
 #define ZT7_SUBCOMMANDS(X) \
   X(kVersionCommand)       \
-  X(kInfoCommand)
+  X(kInfoCommand)          \
+  X(kDigestHklCommand)     \
+  X(kUpdateHklCommand)     \
+  X(kCheckHklCommand)      \
+  X(kCheckRefsCommand)
 
 #define ZT7_DECLARE(command) extern const Command command;
 ZT7_SUBCOMMANDS(ZT7_DECLARE)
