@@ -2,6 +2,7 @@
 #include "zt3util/runnable.h"
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 
 #include "zt3util/boundary.h"
@@ -39,9 +40,39 @@ RODediRunnable* RODediRunnable::GetInstance() {
   return instance.Get();
 }
 
+RODediRunnable::RODediRunnable() {
+  if (!zodu::TBasicApp::HasInstance()) {
+    std::unique_ptr<zodu::TBasicApp> made(new zodu::TBasicApp(u"RODEDI", false));
+    app = zodu::vex_object_ptr<zodu::TBasicApp>(made.get());
+    made.release();
+  }
+  baseDir = zodu::TBasicApp::GetInstance().GetBaseDir();
+}
+
+namespace {
+
+// The text of `expression` as the host evaluates it. The holder goes, and with its last
+// reference the host's memory, as soon as the characters are copied.
+zodu::vexstr Evaluate(zt7::IHostObject& host, const char16_t* expression) {
+  zt7::vex_dll_ptr<char16_t> result;
+  host.EvaluateFunction(result, expression);
+  return zodu::vexstr(result.get());
+}
+
+}  // namespace
+
 bool RODediRunnable::AttachHost(zt7::IHostObject* newHost) {
   host = newHost;
-  return true;
+  if (newHost == nullptr) return true;
+  return zt3util::GuardExport(false, [this, newHost] {
+    zodu::vexstr newBaseDir = Evaluate(*newHost, u"BaseDir()");
+    zodu::vexstr newDataDir = Evaluate(*newHost, u"DataDir()");
+    zodu::vexcstr newModuleHash(Evaluate(*newHost, u"app.ModuleHash()"));
+    baseDir = newBaseDir;
+    dataDir = newDataDir;
+    moduleHash = newModuleHash;
+    return true;
+  });
 }
 
 bool RODediRunnable::Detach() {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "sdl/bapp.h"
 #include "sdl/ebase.h"
 #include "sdl/smart/vex_ptr.h"
 #include "zt7util.h"  // for the host object and vex_dll_ptr
@@ -32,6 +33,10 @@ class RODediRunnable : public IRODedi {
   // construction that fails is tried again by the next call.
   static RODediRunnable* GetInstance();
 
+  // Keeps `host` and copies its "BaseDir()", "DataDir()" and "app.ModuleHash()", in that
+  // order; each result holder is released as soon as its text is copied. Never throws:
+  // a failure is logged and answered false, leaving the three texts as they were. A null
+  // host only forgets the previous one.
   bool AttachHost(zt7::IHostObject* host) override;
   // Sets the instance to null and deletes this object; always false.
   bool Detach() override;
@@ -43,17 +48,20 @@ class RODediRunnable : public IRODedi {
     hostCallback = callback;
     hostContext = context;
   }
+  const zodu::vexstr& GetDataDir() const { return dataDir; }
   intptr_t GetHostCallback() const { return hostCallback; }
   intptr_t GetHostContext() const { return hostContext; }
 
  private:
   friend class RODediInstance;
-  RODediRunnable() = default;
+  // Sets up the application context "RODEDI" unless one exists, and takes its base folder.
+  RODediRunnable();
+  // Ends the application context when this object made it.
   ~RODediRunnable() override = default;
 
   zt7::IHostObject* host = nullptr;
   // The application context that this object made and owns; empty when it found one.
-  zodu::vex_object_ptr<zodu::IVexObject> app;
+  zodu::vex_object_ptr<zodu::TBasicApp> app;
   zodu::vexstr baseDir;
   zodu::vexstr dataDir;
   zodu::vexcstr moduleHash;
