@@ -4,13 +4,23 @@
 #include <cstdio>
 #include <exception>
 
+#include "sdl/bapp.h"
 #include "sdl/ebase.h"
 
 namespace zt3util {
 
 void ReportBoundaryError(const zodu::vexstr& message) noexcept {
-  // One line on the host's standard error; characters outside ASCII print as '?' so
-  // that nothing here can fail.
+  // Into the module's log, as an exception entry, once the application context exists.
+  if (zodu::TBasicApp::HasInstance()) {
+    try {
+      zodu::TBasicApp::NewLogEntry(6) << message;
+      return;
+    } catch (...) {
+      // Out of memory for the entry: fall back to standard error.
+    }
+  }
+  // Before that, one line on the host's standard error; characters outside ASCII print as
+  // '?' so that nothing here can fail.
   std::fputs("zt7util: ", stderr);
   for (char16_t c : message) std::fputc(c < 0x80 ? static_cast<char>(c) : '?', stderr);
   std::fputc('\n', stderr);
