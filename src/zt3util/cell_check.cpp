@@ -14,7 +14,7 @@ constexpr double kTestCells[][6] = {
 };
 constexpr double kTolerances[6] = {0.2, 0.2, 0.2, 1.0, 1.0, 1.0};
 
-bool Matches(const double (&reference)[6], const double (&cell)[6]) {
+bool Matches(const double (&reference)[6], const double* cell) {
   for (int i = 0; i < 6; ++i)
     if (std::fabs(cell[i] - reference[i]) > kTolerances[i]) return false;
   return true;
@@ -22,7 +22,7 @@ bool Matches(const double (&reference)[6], const double (&cell)[6]) {
 
 }  // namespace
 
-bool IsTestCrystalCell(const double (&cell)[6]) {
+bool IsTestCrystalCell(const double* cell) {
   for (const auto& reference : kTestCells)
     if (Matches(reference, cell)) return true;
   return false;

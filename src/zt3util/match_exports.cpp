@@ -1,12 +1,16 @@
 // The HKL matching and test-crystal cell exports.
+#include "repository/hkl_match.h"
 #include "zt3util/boundary.h"
+#include "zt3util/cell_check.h"
 #include "zt7util.h"
 
-double dMatchHKL(const char16_t* /*firstHklFile*/, const char16_t* /*secondHklFile*/) {
-  // 1.0: the distance of lists that cannot be compared.
-  return zt3util::GuardExport(1.0, [] { return 1.0; });
+double dMatchHKL(const char16_t* firstHklFile, const char16_t* secondHklFile) {
+  // A file that cannot be read or parsed cannot be compared either.
+  return zt3util::GuardExport(kNoMatch, [&] {
+    return MatchHklFiles(zodu::vexstr(firstHklFile), zodu::vexstr(secondHklFile));
+  });
 }
 
-bool bCheckCell(const double* /*cell*/) {
-  return zt3util::GuardExport(false, [] { return false; });
+bool bCheckCell(const double* cell) {
+  return zt3util::GuardExport(false, [&] { return cell && zt3util::IsTestCrystalCell(cell); });
 }
