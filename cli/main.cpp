@@ -15,7 +15,9 @@ namespace zt7cli {
   X(kDigestHklCommand)     \
   X(kUpdateHklCommand)     \
   X(kCheckHklCommand)      \
-  X(kCheckRefsCommand)
+  X(kCheckRefsCommand)     \
+  X(kMatchHklCommand)      \
+  X(kCheckCellCommand)
 
 #define ZT7_DECLARE(command) extern const Command command;
 ZT7_SUBCOMMANDS(ZT7_DECLARE)
