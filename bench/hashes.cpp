@@ -1,8 +1,9 @@
 // Hash group: MD5, SHA-224 and SHA-256 in memory and over a file, against OpenSSL's EVP.
 #include <openssl/evp.h>
 
+#include <time.h>  // for clock_gettime
+
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -18,7 +19,13 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// The CPU time of this thread: time spent waiting for a core while others build does not
+// count, which wall-clock time on a shared machine would.
+double ThreadSeconds() {
+  timespec t;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
 
 // Best of `rounds` timings of each, taken in turns so that both see the same noise.
 // Returns ours / anchor.
@@ -26,9 +33,9 @@ double Ratio(int rounds, const std::function<void()>& ours, const std::function<
   double bestOurs = 1e300, bestAnchor = 1e300;
   for (int i = 0; i < rounds; ++i) {
     for (int which = 0; which < 2; ++which) {
-      const auto start = Clock::now();
+      const double start = ThreadSeconds();
       (which == 0 ? ours : anchor)();
-      const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+      const double seconds = ThreadSeconds() - start;
       double& best = which == 0 ? bestOurs : bestAnchor;
       best = std::min(best, seconds);
     }
@@ -86,7 +93,7 @@ double MemoryRatio(const char* evpName, const std::vector<unsigned char>& data) 
   Evp evp(evpName);
   double worst = 0;
   for (const auto& [length, repeat, rounds] :
-       {std::tuple{size_t{1} << 20, 16, 15}, std::tuple{size_t{64} << 20, 1, 7}}) {
+       {std::tuple{size_t{1} << 20, 4, 40}, std::tuple{size_t{64} << 20, 1, 7}}) {
     const double r = Ratio(
         rounds, [&] { OurDigest<Hasher>(data, length, repeat); },
         [&] {
