@@ -28,9 +28,20 @@ bool SamePart(const vexcstr& recomputed, const char* stored) {
          std::memcmp(recomputed.raw() + 1, stored + 1, n - 1) == 0;
 }
 
-TCStrList RecomputedParts(TCStrList& lines, int version, bool legacy) {
+// Both parts recomputed from `lines`, which stay in their order: only scheme 1 sorts, and
+// then a copy.
+TCStrList RecomputedParts(const TCStrList& lines, int version, bool legacy) {
+  const unsigned both = kDigestPart1 | kDigestPart2;
+  vexcstr digest;
+  if (version == 1) {
+    TCStrList copy = lines;
+    digest = ComposeDigest(copy, version, both, legacy);
+  } else {
+    // Schemes 2 and 3 read the list without reordering it.
+    digest = ComposeDigest(const_cast<TCStrList&>(lines), version, both, legacy);
+  }
   TCStrList pieces;
-  pieces.Strtok(ComposeDigest(lines, version, kDigestPart1 | kDigestPart2, legacy), ',', true);
+  pieces.Strtok(digest, ',', true);
   return pieces;
 }
 
@@ -80,16 +91,14 @@ int ValidateDigests(const TCStrList& lines, const char* first, const char* secon
   if (lines.Count() < kMinValidatedLines) return kNotValid;
   if (!first || std::strlen(first) < kMinPartLength) return kNotValid;
   const int version = static_cast<signed char>(first[1] - '0');
-  TCStrList copy = lines;
-  TCStrList pieces = RecomputedParts(copy, version, false);
+  TCStrList pieces = RecomputedParts(lines, version, false);
   if (pieces.Count() < 2) return kNotValid;
   if (!SamePart(pieces[0], first)) {
     // Digests of scheme 1 were once made with the older reflection-line test. The retry
     // starts again from the caller's order, so that the model line length is that of the
     // file's first line, as when the digest was made.
     if (version != 1) return kNotValid;
-    copy = lines;
-    pieces = RecomputedParts(copy, 1, true);
+    pieces = RecomputedParts(lines, 1, true);
     if (pieces.Count() != 2 || !SamePart(pieces[0], first)) return kNotValid;
   }
   if (!second || std::strlen(second) < kMinPartLength) return kFirstValid;
