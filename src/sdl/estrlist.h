@@ -52,10 +52,8 @@ class TTStrList {
   const S& operator[](size_t i) const { return items_[i]; }
   S& GetString(size_t i) { return items_[i]; }
   const S& GetString(size_t i) const { return items_[i]; }
-  S& Add(const S& s) {
-    GrowForOne(items_);
-    return items_.emplace_back(s);
-  }
+  // `s` may be one of our own lines, which growing moves: take a share of it first.
+  S& Add(const S& s) { return Add(S(s)); }
   S& Add(S&& s) {
     GrowForOne(items_);
     return items_.emplace_back(std::move(s));

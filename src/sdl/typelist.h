@@ -121,9 +121,11 @@ class TArrayList {
   void SetCapacity(size_t n) { items_.reserve(n); }
   T& operator[](size_t i) { return items_[i]; }
   const T& operator[](size_t i) const { return items_[i]; }
+  // `value` may be one of our own elements, which growing moves: copy it first.
   T& Add(const T& value) {
+    T copy(value);
     GrowForOne(items_);
-    return items_.emplace_back(value);
+    return items_.emplace_back(std::move(copy));
   }
   void Delete(size_t i) { items_.erase(items_.begin() + i); }
   void Clear() { items_.clear(); }
