@@ -41,10 +41,12 @@ void TEFile::Open(const vexstr& name, const vexstr& mode) {
     }
   }
   if (!handle_) {
-    name_ = vexstr();
-    throw TFileException(ZT_LOCATION, name,
+    // Built before the name is cleared: `name` may be GetName() itself.
+    TFileException error(ZT_LOCATION, name,
                          vexstr(u"NULL handle for '")
                              << name << u"' with opening mode '" << mode << u"'");
+    name_ = vexstr();
+    throw error;
   }
   name_ = name;
 }

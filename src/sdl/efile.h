@@ -56,6 +56,8 @@ class TEFile : public IVexObject, public IDataInputStream, public IDataOutputStr
   // The text after the last "." unless that dot is the first character or a separator
   // follows it.
   static vexstr FileExtension(const vexstr& name);
+  // The text after the last separator (the whole name when the only one is at the start);
+  // empty for a path that names an existing folder.
   static vexstr FileNamePart(const vexstr& name);
   static vexstr ReplaceExtension(const vexstr& name, const vexstr& extension);
   // Index of the dot that starts the extension as FileExtension sees it, or npos.

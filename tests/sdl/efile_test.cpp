@@ -46,6 +46,11 @@ TEST(TEFile, OpeningAMissingFileNamesFileAndModeAndStaysClosed) {
                   "NULL handle for '" + missing + "' with opening mode 'rb'");
   EXPECT_FALSE(file.IsOpen());
   EXPECT_TRUE(file.GetName().IsEmpty());
+  // Reopening by the kept name, now of a removed file.
+  file.Open(W(present), u"rb");
+  ASSERT_EQ(unlink(present.c_str()), 0);
+  ExpectFileError([&] { file.Open(file.GetName(), u"rb"); }, "[sdl/efile(zodu::TEFile::Open)",
+                  present, "NULL handle for '" + present + "' with opening mode 'rb'");
   ExpectFileError([&] { TEFile other(W(missing), u"r"); }, "[sdl/efile(zodu::TEFile::Open)",
                   missing, "NULL handle for '" + missing + "' with opening mode 'r'");
 }
@@ -102,27 +107,6 @@ TEST(TEFile, EveryOperationOnAClosedFileChecksTheHandle) {
   ExpectFileError([&] { file.Length(); }, site, "", "Invalid file handle");
   ExpectFileError([&] { file.SetPosition(0); }, site, "", "Invalid file handle");
   ExpectFileError([&] { file.Flush(); }, site, "", "Invalid file handle");
-}
-
-TEST(TEFile, TextWritersAndReaders) {
-  TempFolder dir;
-  std::string path = dir / "text.bin";
-  {
-    TEFile file(W(path), u"wb");
-    file.Writeln(vexcstr("ab"));
-    file.Writeln(vexstr(u"c"));
-    file.Writeln();
-    file.Write(vexcstr("z"));
-    file.Flush();
-  }
-  TEFile file(W(path), u"rb");
-  ASSERT_EQ(file.Length(), 13u);
-  vexcstr narrow("<");
-  file.Read(narrow, 4);
-  EXPECT_TRUE(narrow.Equals(vexcstr("<ab\r\n")));
-  vexstr wide;
-  file.Read(wide, 3);
-  EXPECT_EQ(std::u16string(wide.raw(), wide.Length()), u"c\r\n");
 }
 
 TEST(TEFile, PathPieces) {

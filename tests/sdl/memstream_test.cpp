@@ -97,12 +97,20 @@ TEST(TEMemoryStream, WritingBeyondTheLengthRaises) {
   EXPECT_EQ(stream.GetPosition(), 5u);
 }
 
-TEST(TEMemoryStream, TextWritersEndLinesWithCrLf) {
+TEST(TEMemoryStream, TextWritersEndLinesWithCrLfAndReadersAppend) {
   TEMemoryStream stream(3);
   stream.Writeln(vexcstr("ab"));
   stream.Writeln(vexstr(u"\u00E9"));
   stream.Writeln();
-  EXPECT_EQ(ReadAll(stream), std::string("ab\r\n\xE9\0\r\0\n\0\r\n", 12));
+  stream.Write(vexcstr("z"));
+  EXPECT_EQ(ReadAll(stream), std::string("ab\r\n\xE9\0\r\0\n\0\r\nz", 13));
+  stream.SetPosition(0);
+  vexcstr narrow("<");
+  stream.Read(narrow, 4);
+  EXPECT_TRUE(narrow.Equals(vexcstr("<ab\r\n")));
+  vexstr wide;
+  stream.Read(wide, 3);
+  EXPECT_EQ(std::u16string(wide.raw(), wide.Length()), u"\u00E9\r\n");
 }
 
 TEST(VexIStream, CheckSizeAllowsOnly32Bits) {
