@@ -10,12 +10,15 @@ namespace zt7cli {
 
 // The subcommands, in the order --help lists them: one line each.
 #define ZT7_SUBCOMMANDS(X) \
+  X(kDemoCommand)          \
   X(kVersionCommand)       \
   X(kInfoCommand)          \
   X(kDigestHklCommand)     \
   X(kUpdateHklCommand)     \
   X(kCheckHklCommand)      \
   X(kCheckRefsCommand)     \
+  X(kDigestFramesCommand)  \
+  X(kCheckFramesCommand)   \
   X(kMatchHklCommand)      \
   X(kCheckCellCommand)
 

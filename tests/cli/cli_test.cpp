@@ -9,38 +9,15 @@
 #include <sstream>
 #include <string>
 
+#include "cli/run_tool.h"
 #include "cli_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Runs the tool with `arguments` (already quoted for the shell).
-Outcome RunTool(const std::string& arguments) {
-  std::string pattern = (fs::temp_directory_path() / "zt7cli.XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  fs::path folder = pattern;
-  std::string command = std::string("'") + ZT7_TOOL_PATH + "' " + arguments + " >'" +
-                        (folder / "out").string() + "' 2>'" + (folder / "err").string() + "'";
-  int raw = std::system(command.c_str());
-  Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(folder / "out"),
-                  ReadFile(folder / "err")};
-  fs::remove_all(folder);
-  return outcome;
-}
+using zt7test::Outcome;
+using zt7test::ReadFile;
+using zt7test::RunTool;
 
 size_t CountLines(const std::string& text) {
   return std::count(text.begin(), text.end(), '\n');
