@@ -42,14 +42,6 @@ class TTIString {
         start_(std::exchange(other.start_, 0)),
         length_(std::exchange(other.length_, 0)) {}
   ~TTIString() { Drop(); }
-  TTIString& operator=(const TTIString& other) noexcept {
-    Assign(other);
-    return *this;
-  }
-  TTIString& operator=(TTIString&& other) noexcept {
-    Swap(other);
-    return *this;
-  }
 
   size_t Length() const { return length_; }
   bool IsEmpty() const { return length_ == 0; }
