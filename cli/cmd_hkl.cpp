@@ -109,7 +109,7 @@ int RunCheckRefs(const Arguments& arguments) {
 
 extern const Command kDigestHklCommand{
     "digest-hkl",
-    "FOLDER MASK HKL FIRST SECOND [--key-version N]",
+    "[--key-version N] FOLDER MASK HKL FIRST SECOND",
     "seal an HKL file whose frames digest (FIRST, SECOND) still checks out",
     "  Prints the HKL digest: part 1, and part 2 after a comma when both frames parts\n"
     "  check out. --key-version selects the digest scheme (1, 2, or 3 the default).\n"

@@ -1,6 +1,5 @@
 // zt7util: the command-line tool over the module's exports. Each subcommand lives in a
 // cmd_<family>.cpp and is named once in the table below.
-#include <algorithm>  // for std::max
 #include <cstring>
 #include <string>
 
@@ -38,9 +37,12 @@ void PrintHelp() {
   PrintLine("");
   PrintLine("Subcommands:");
   for (const Command* command : kCommands) {
+    // The summary stands beside a short synopsis and under a long one.
     std::string head = std::string(command->name) + " " + command->synopsis;
-    head.resize(std::max<size_t>(head.size() + 1, 28), ' ');
-    PrintLine("  " + head + command->summary);
+    if (head.size() < 28)
+      PrintLine("  " + head + std::string(28 - head.size(), ' ') + command->summary);
+    else
+      PrintLine("  " + head + "\n" + std::string(30, ' ') + command->summary);
   }
   PrintLine("");
   PrintLine("Exit status: 0 success, 1 refused or a negative check, 2 usage error.");
