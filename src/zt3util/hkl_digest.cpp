@@ -47,8 +47,9 @@ vexcstr UpdateHklDigests(const vexstr& oldPath, const vexstr& newPath, const cha
   TCStrList oldLines = ReadNarrowLines(oldPath).Release();
   if (!hkl_util::IsUsable(oldLines)) return vexcstr();
   const size_t oldLength = oldLines[0].Length();
-  const TTypeList<hkl_util::Ref> oldRefs =
-      hkl_util::ParseRefs(oldLines, static_cast<unsigned>(oldLength)).Release();
+  // Only the intensities of the records are compared.
+  const TArrayList<double> oldIntensities =
+      hkl_util::ParseIntensities(oldLines, static_cast<unsigned>(oldLength));
   SortLines(oldLines);
 
   if (oldFirst && std::strlen(oldFirst) > 2 &&
@@ -59,9 +60,9 @@ vexcstr UpdateHklDigests(const vexstr& oldPath, const vexstr& newPath, const cha
 
   TCStrList newLines = ReadNarrowLines(newPath).Release();
   if (!hkl_util::IsUsable(newLines)) return vexcstr();
-  const TTypeList<hkl_util::Ref> newRefs =
-      hkl_util::ParseRefs(newLines, static_cast<unsigned>(newLines[0].Length())).Release();
-  if (MatchRefs(oldRefs, newRefs) > 0.1) return vexcstr();
+  const TArrayList<double> newIntensities =
+      hkl_util::ParseIntensities(newLines, static_cast<unsigned>(newLines[0].Length()));
+  if (MatchIntensities(oldIntensities, newIntensities) > 0.1) return vexcstr();
   // The new seal is always of scheme 1, whatever the current scheme version.
   return ComposeDigest(newLines, 1, secondConfirmed ? kDigestPart1 | kDigestPart2 : kDigestPart1,
                        false);

@@ -38,6 +38,10 @@ uint64_t KeyWord(const char* s, size_t length) {
 }  // namespace
 
 void SortLines(TCStrList& lines) {
+  // Lines sorted already (an update recomputes several parts of one sorted list) stay.
+  if (std::is_sorted(lines.begin(), lines.end(),
+                     [](const vexcstr& a, const vexcstr& b) { return a.Compare(b) < 0; }))
+    return;
   const size_t count = lines.Count();
   std::vector<SortKey> keys(count);
   for (size_t i = 0; i < count; ++i) {
