@@ -7,11 +7,12 @@
 namespace zodu {
 namespace {
 
-// One lock for every log of the process. Recursive, so that a handler may write an entry
-// of its own; never destroyed, so that entries written while the process ends still find it.
+// One lock for every log of the process, made on first use. Recursive, so that a handler
+// may write an entry of its own. It ends with the module: nothing logs while the module's
+// objects are destroyed, and a module that is loaded again must not keep an old one.
 std::recursive_mutex& EntryLock() {
-  static auto* lock = new std::recursive_mutex;
-  return *lock;
+  static std::recursive_mutex lock;
+  return lock;
 }
 
 constexpr char16_t kLineEnd[] = u"\r\n";

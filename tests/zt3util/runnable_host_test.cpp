@@ -82,54 +82,62 @@ class TestHost : public zt7::IHostObject {
 const std::vector<std::u16string> kEvaluationOrder = {u"BaseDir()", u"DataDir()",
                                                       u"app.ModuleHash()"};
 
+// Calls on the runtime object as a host makes them, through the header's view. The
+// module's own classes only share that view's slots, so UBSan's vptr check cannot apply.
+#define HOST_CALL __attribute__((no_sanitize("vptr")))
+
 class AttachHost : public ::testing::Test {
  protected:
   void SetUp() override { ledger = Ledger(); }
   zt7::IRODedi* Runnable() { return EXPORT(module, GetZTRunnable)(); }
+  HOST_CALL bool Attach(zt7::IHostObject* host) { return Runnable()->AttachHost(host); }
+  HOST_CALL bool Detach() { return Runnable()->Detach(); }
+  HOST_CALL zt7::IHostObject* Host() { return Runnable()->GetHost(); }
+  HOST_CALL std::u16string BaseDir() { return Runnable()->GetBaseDir(); }
+  HOST_CALL std::string ModuleHash() { return Runnable()->GetModuleHash(); }
+
   zt7test::FreshModule module;
 };
 
+#undef HOST_CALL
+
 TEST_F(AttachHost, CopiesTheThreeValuesInOrderAndReleasesEachHolderAtOnce) {
-  zt7::IRODedi* runnable = Runnable();
-  ASSERT_NE(runnable, nullptr);
+  ASSERT_NE(Runnable(), nullptr);
   // Before: the context's base folder, which is the module file's folder.
-  EXPECT_EQ(std::u16string(runnable->GetBaseDir()),
-            fs::path(module.folder().string() + "/").u16string());
-  EXPECT_STREQ(runnable->GetModuleHash(), "");
-  EXPECT_EQ(runnable->GetHost(), nullptr);
+  EXPECT_EQ(BaseDir(), fs::path(module.folder().string() + "/").u16string());
+  EXPECT_EQ(ModuleHash(), "");
+  EXPECT_EQ(Host(), nullptr);
 
   TestHost host;
-  EXPECT_TRUE(runnable->AttachHost(&host));
+  EXPECT_TRUE(Attach(&host));
   EXPECT_EQ(ledger.expressions, kEvaluationOrder);
   // Each holder was gone before the next evaluation began.
   EXPECT_EQ(ledger.outstandingAtCall, std::vector<int>({0, 0, 0}));
   EXPECT_EQ(ledger.allocations, 6);
   EXPECT_EQ(ledger.releases, 6);
-  EXPECT_EQ(runnable->GetHost(), &host);
-  EXPECT_EQ(std::u16string(runnable->GetBaseDir()), u"/data/host/");
-  EXPECT_STREQ(runnable->GetModuleHash(), "9f3c\xE9");
+  EXPECT_EQ(Host(), &host);
+  EXPECT_EQ(BaseDir(), u"/data/host/");
+  EXPECT_EQ(ModuleHash(), "9f3c\xE9");
 }
 
 TEST_F(AttachHost, AHostThatKeepsAReferenceFreesTheTextItself) {
-  zt7::IRODedi* runnable = Runnable();
   TestHost host;
   host.keepReference = true;
-  EXPECT_TRUE(runnable->AttachHost(&host));
+  EXPECT_TRUE(Attach(&host));
   EXPECT_EQ(ledger.releases, 0);
   host.DropAll();
   EXPECT_EQ(ledger.releases, 6);
   // The module's copies do not depend on the host's memory.
-  EXPECT_EQ(std::u16string(runnable->GetBaseDir()), u"/data/host/");
+  EXPECT_EQ(BaseDir(), u"/data/host/");
 }
 
 TEST_F(AttachHost, EmptyAnswersGiveEmptyTexts) {
-  zt7::IRODedi* runnable = Runnable();
   TestHost host;
   host.values.clear();
-  EXPECT_TRUE(runnable->AttachHost(&host));
+  EXPECT_TRUE(Attach(&host));
   EXPECT_EQ(ledger.expressions, kEvaluationOrder);
-  EXPECT_EQ(std::u16string(runnable->GetBaseDir()), u"");
-  EXPECT_STREQ(runnable->GetModuleHash(), "");
+  EXPECT_EQ(BaseDir(), u"");
+  EXPECT_EQ(ModuleHash(), "");
 }
 
 TEST_F(AttachHost, AFailureLeavesTheTextsAndReleasesEverything) {
@@ -144,32 +152,30 @@ TEST_F(AttachHost, AFailureLeavesTheTextsAndReleasesEverything) {
   };
   for (const Case& c : cases) {
     ledger = Ledger();
-    zt7::IRODedi* runnable = Runnable();
-    std::u16string before = runnable->GetBaseDir();
+    std::u16string before = BaseDir();
     TestHost host;
     c.prepare(host);
-    EXPECT_FALSE(runnable->AttachHost(&host)) << c.what;
+    EXPECT_FALSE(Attach(&host)) << c.what;
     EXPECT_EQ(ledger.expressions.size(), c.evaluations) << c.what;
     EXPECT_EQ(ledger.releases, ledger.allocations) << c.what;
-    EXPECT_EQ(std::u16string(runnable->GetBaseDir()), before) << c.what;
-    EXPECT_STREQ(runnable->GetModuleHash(), "") << c.what;
+    EXPECT_EQ(BaseDir(), before) << c.what;
+    EXPECT_EQ(ModuleHash(), "") << c.what;
   }
 }
 
 TEST_F(AttachHost, ANullHostIsForgottenWithoutEvaluations) {
-  zt7::IRODedi* runnable = Runnable();
   TestHost host;
-  runnable->AttachHost(&host);
+  Attach(&host);
   ledger = Ledger();
-  EXPECT_TRUE(runnable->AttachHost(nullptr));
-  EXPECT_EQ(runnable->GetHost(), nullptr);
+  EXPECT_TRUE(Attach(nullptr));
+  EXPECT_EQ(Host(), nullptr);
   EXPECT_TRUE(ledger.expressions.empty());
-  EXPECT_EQ(std::u16string(runnable->GetBaseDir()), u"/data/host/");
+  EXPECT_EQ(BaseDir(), u"/data/host/");
 }
 
 TEST_F(AttachHost, DetachEndsTheObjectForGood) {
-  zt7::IRODedi* runnable = Runnable();
-  EXPECT_FALSE(runnable->Detach());
+  ASSERT_NE(Runnable(), nullptr);
+  EXPECT_FALSE(Detach());
   EXPECT_EQ(Runnable(), nullptr);
   EXPECT_EQ(Runnable(), nullptr);
   // Exports that need the object refuse instead of failing.
