@@ -160,7 +160,11 @@ class IVexObject {
 
 class IVex2Runnable : public IVexObject {
  public:
-  /* Keeps `host` and takes its base folder, data folder and module hash; true. */
+  /* Keeps `host` and takes its base folder, data folder and module hash, evaluating
+     "BaseDir()", "DataDir()" and "app.ModuleHash()" in that order; true. Each answer's
+     holder is released before the next evaluation. False, with the three texts left as
+     they were, when an evaluation throws or the module hash has a character above 255.
+     A null host is only forgotten. */
   virtual bool AttachHost(IHostObject* host) = 0;
   /* Deletes the runtime object; GetZTRunnable gives null afterwards. Always false. */
   virtual bool Detach() = 0;
