@@ -23,7 +23,7 @@ std::optional<TArrayList<double>> ReadIntensities(const vexstr& path) {
 }  // namespace
 
 double MatchIntensities(const TArrayList<double>& a, const TArrayList<double>& b) {
-  if (a.Count() != b.Count() || a.Count() < hkl_util::kMinLines) return kNoMatch;
+  if (a.Count() != b.Count() || a.Count() < kMinReflections) return kNoMatch;
   const TTypeList<hkl_util::Bin> fa = hkl_util::fingerprint(a, hkl_util::kBins).Release();
   const TTypeList<hkl_util::Bin> fb = hkl_util::fingerprint(b, hkl_util::kBins).Release();
   return hkl_util::corelate(fa, fb);

@@ -6,9 +6,11 @@
 
 // The distance given for lists that cannot be compared.
 constexpr double kNoMatch = 1.0;
+// Fewer reflections than this are not compared.
+constexpr size_t kMinReflections = 20;
 
 // Distance of the fingerprints of two intensity lists; kNoMatch unless both hold the same
-// number of intensities, at least kMinLines.
+// number of intensities, at least kMinReflections.
 double MatchIntensities(const zodu::TArrayList<double>& a, const zodu::TArrayList<double>& b);
 
 // MatchIntensities of the records' intensities.

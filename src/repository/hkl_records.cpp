@@ -19,9 +19,6 @@ constexpr size_t kSigmaColumn = kIntensityColumn + kRealWidth;
 // gives what dividing by pow(10, n) gives.
 constexpr double kPowersOfTen[kRealWidth] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
 
-// The characters of a field are classified in one word, eight at a time: bit i of a mask
-// stands for character i. Fields of every width then cost the same few operations, with
-// no branch on the data.
 // The number written by eight digit values, most significant in the lowest byte.
 uint32_t EightDigits(uint64_t v) {
   v = v * 10 + (v >> 8);
@@ -31,6 +28,9 @@ uint32_t EightDigits(uint64_t v) {
   return static_cast<uint32_t>(v);
 }
 
+// The characters of a field are classified in one word, eight at a time: bit i of a mask
+// stands for character i. Fields of every width then cost the same few operations, with
+// no branch on the data.
 struct FieldClasses {
   unsigned blank, minus, digit, dot;
   uint64_t values;  // each character minus '0': the digits' values
