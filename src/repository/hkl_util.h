@@ -25,8 +25,8 @@ IntensityScale ScaleOf(const zodu::TArrayList<double>& intensities, unsigned n);
 // within 0..top. Not a number (all intensities equal) gives 0.
 unsigned ScaledValue(double x, unsigned top, bool roundHalfUp);
 
-// The n-bin histogram of the scaled intensities, counts normalised to 10000 reflections
-// and values to count times the bin's mean scaled intensity. A bin without reflections
+// The n-bin histogram (n at least 1) of the scaled intensities, counts normalised to 10000
+// reflections and values to count times the bin's mean scaled intensity. A bin without reflections
 // has count 0 and a value that is not a number.
 zodu::ConstTypeList<Bin> fingerprint(const zodu::TArrayList<double>& intensities, unsigned n);
 zodu::ConstTypeList<Bin> fingerprint(const zodu::TTypeList<Ref>& refs, unsigned n);

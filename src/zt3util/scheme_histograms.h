@@ -7,8 +7,8 @@
 
 namespace zt3util {
 
-// Scheme 2's n-bin histogram: scaled values rounded with halves up, records whose scaled
-// value leaves 0 or 1 over n left out, counts not normalised.
+// Scheme 2's n-bin histogram (n at least 1): scaled values rounded with halves up, records whose
+// scaled value leaves 0 or 1 over n left out, counts not normalised.
 zodu::ConstTypeList<hkl_util::Bin> RawFingerprint(const zodu::TArrayList<double>& intensities,
                                                   unsigned n);
 
