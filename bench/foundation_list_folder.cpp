@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <ctime>  // for clock_gettime
 #include <string>
 
+#include "bench_timing.h"
 #include "sdl/efile.h"
 
 namespace {
@@ -18,19 +18,13 @@ namespace {
 constexpr int kFiles = 20000;
 constexpr int kRounds = 15;
 
-double ThreadSeconds() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
 // The time this thread spends in `f`, in user and kernel mode: other builds and benchmarks
 // sharing the machine do not count.
 template <class F>
 double Seconds(F f) {
-  double start = ThreadSeconds();
+  double start = zt7bench::ThreadSeconds();
   f();
-  return ThreadSeconds() - start;
+  return zt7bench::ThreadSeconds() - start;
 }
 
 std::string FrameName(int i) {

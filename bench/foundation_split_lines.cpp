@@ -3,34 +3,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>  // for memchr
-#include <ctime>    // for clock_gettime
 #include <random>
 #include <string>
 
+#include "bench_timing.h"
 #include "repository/narrow_lines.h"
 
 namespace {
 
 constexpr int kRounds = 9;
 constexpr size_t kLines = 1000000;
-
-double ThreadSeconds() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-// The least thread CPU time of `work` over the rounds.
-template <class Work>
-double Seconds(Work&& work) {
-  double best = 1e300;
-  for (int i = 0; i < kRounds; ++i) {
-    const double start = ThreadSeconds();
-    work();
-    best = std::min(best, ThreadSeconds() - start);
-  }
-  return best;
-}
 
 // Lines of 20 to 40 printable characters, 30 bytes each on average with their line feeds.
 zodu::vexcstr SampleText() {
@@ -50,7 +32,7 @@ zodu::vexcstr SampleText() {
 int main() {
   const zodu::vexcstr text = SampleText();
   size_t counted = 0, split = 0;
-  const double anchor = Seconds([&] {
+  const double anchor = zt7bench::BestOf(kRounds, [&] {
     const char* at = text.raw();
     const char* const end = at + text.Length();
     counted = 0;
@@ -61,7 +43,7 @@ int main() {
       at = static_cast<const char*>(feed) + 1;
     }
   });
-  const double ours = Seconds([&] { split = SplitNarrowLines(text).Count(); });
+  const double ours = zt7bench::BestOf(kRounds, [&] { split = SplitNarrowLines(text).Count(); });
   if (split != counted) std::fprintf(stderr, "split %zu lines, counted %zu\n", split, counted);
   std::printf("ratio split-lines/memchr %.2f\n", ours / anchor);
   return 0;

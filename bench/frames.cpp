@@ -15,27 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "zt7util.h"
 
+using zt7bench::Ratio;
+
 namespace {
-
-double ThreadSeconds() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
-// Best of `rounds` timings of each, in turns so that both see the same noise; ours / anchor.
-double Ratio(int rounds, const std::function<void()>& ours, const std::function<void()>& anchor) {
-  double best[2] = {1e300, 1e300};
-  for (int i = 0; i < rounds; ++i)
-    for (int which = 0; which < 2; ++which) {
-      const double start = ThreadSeconds();
-      (which == 0 ? ours : anchor)();
-      best[which] = std::min(best[which], ThreadSeconds() - start);
-    }
-  return best[0] / best[1];
-}
 
 using Md5 = std::array<unsigned char, 16>;
 

@@ -12,36 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "sdl/efile.h"
 #include "sdl/md5.h"
 #include "sdl/sha2.h"
 #include "sdl/sha256_blocks.h"
 
+using zt7bench::Ratio;
+
 namespace {
-
-// The CPU time of this thread: time spent waiting for a core while others build does not
-// count, which wall-clock time on a shared machine would.
-double ThreadSeconds() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
-// Best of `rounds` timings of each, taken in turns so that both see the same noise.
-// Returns ours / anchor.
-double Ratio(int rounds, const std::function<void()>& ours, const std::function<void()>& anchor) {
-  double bestOurs = 1e300, bestAnchor = 1e300;
-  for (int i = 0; i < rounds; ++i) {
-    for (int which = 0; which < 2; ++which) {
-      const double start = ThreadSeconds();
-      (which == 0 ? ours : anchor)();
-      const double seconds = ThreadSeconds() - start;
-      double& best = which == 0 ? bestOurs : bestAnchor;
-      best = std::min(best, seconds);
-    }
-  }
-  return bestOurs / bestAnchor;
-}
 
 volatile unsigned char sink;  // keeps the digests observable
 

@@ -5,10 +5,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>  // for clock_gettime
 #include <random>
 #include <string>
 #include <vector>
+
+#include "bench_timing.h"
 
 namespace zt7bench {
 
@@ -52,25 +53,6 @@ inline void ReadAndMd5(const std::string& path) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
   EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_md5(), nullptr);
-}
-
-// CPU time of this thread, in seconds: a busy machine does not skew it as wall time would.
-inline double ThreadSeconds() {
-  timespec now;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) + 1e-9 * double(now.tv_nsec);
-}
-
-// Best time of `runs` calls of `work`, in seconds.
-template <class Work>
-double BestOf(int runs, Work&& work) {
-  double best = 1e300;
-  for (int i = 0; i < runs; ++i) {
-    const double start = ThreadSeconds();
-    work();
-    best = std::min(best, ThreadSeconds() - start);
-  }
-  return best;
 }
 
 }  // namespace zt7bench

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>  // for clock_gettime
 #include <fstream>
 #include <string>
 
@@ -17,25 +16,6 @@
 namespace {
 
 constexpr int kRounds = 5;
-
-double ThreadSeconds() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-// The least thread CPU time of `work` over the rounds: other processes on the machine do
-// not count.
-template <class Work>
-double Seconds(Work&& work) {
-  double best = 1e300;
-  for (int i = 0; i < kRounds; ++i) {
-    const double start = ThreadSeconds();
-    work();
-    best = std::min(best, ThreadSeconds() - start);
-  }
-  return best;
-}
 
 size_t DigestLength(const std::string& path, int version) {
   zodu::TCStrList lines = ReadNarrowLines(zodu::vexstr(path.c_str())).Release();
@@ -78,23 +58,24 @@ int main(int argc, char** argv) {
   WriteLines(first, SampleHklLines(1000000, 1));
   WriteLines(second, SampleHklLines(1000000, 2));
 
-  const double anchor = Seconds([&] { ReadAndMd5(first); });
+  const double anchor = zt7bench::BestOf(kRounds, [&] { ReadAndMd5(first); });
   for (int version : {3, 2, 1}) {
     size_t length = 0;
-    const double seconds = Seconds([&] { length = DigestLength(first, version); });
+    const double seconds =
+        zt7bench::BestOf(kRounds, [&] { length = DigestLength(first, version); });
     if (length != 77) std::fprintf(stderr, "scheme %d gave %zu characters\n", version, length);
     std::printf("ratio digest-v%d/read+md5 %.2f\n", version, seconds / anchor);
   }
 
   const std::u16string wideFirst(first.begin(), first.end());
   const std::u16string wideSecond(second.begin(), second.end());
-  const double anchorBoth = Seconds([&] {
+  const double anchorBoth = zt7bench::BestOf(kRounds, [&] {
     ReadAndMd5(first);
     ReadAndMd5(second);
   });
   double distance = 0;
-  const double match =
-      Seconds([&] { distance = dMatchHKL(wideFirst.c_str(), wideSecond.c_str()); });
+  const double match = zt7bench::BestOf(
+      kRounds, [&] { distance = dMatchHKL(wideFirst.c_str(), wideSecond.c_str()); });
   if (!(distance >= 0.0)) std::fprintf(stderr, "match gave %g\n", distance);
   std::printf("ratio match/read+md5 %.2f\n", match / anchorBoth);
 
