@@ -1,57 +1,20 @@
 // The built library as a host meets it: loaded with dlopen, every export found by name.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>  // for mkdtemp
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "support/loaded_module.h"
 #include "zt7util.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-// A private copy of the built library, so that every test starts from a freshly loaded
-// module: the copy has its own module-wide state.
-class FreshModule {
- public:
-  FreshModule() {
-    std::string pattern = (fs::temp_directory_path() / "zt7abi.XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
-    fs::path copy = folder_ / "libzt7util.so";
-    fs::copy_file(ZT7_LIBRARY_PATH, copy);
-    handle_ = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) throw std::runtime_error(dlerror());
-  }
-  ~FreshModule() {
-    dlclose(handle_);
-    fs::remove_all(folder_);
-  }
-  FreshModule(const FreshModule&) = delete;
-  FreshModule& operator=(const FreshModule&) = delete;
-
-  template <class F>
-  F* Find(const char* name) const {
-    void* symbol = dlsym(handle_, name);
-    if (!symbol) throw std::runtime_error(std::string("no export ") + name);
-    return reinterpret_cast<F*>(symbol);
-  }
-
- private:
-  fs::path folder_;
-  void* handle_ = nullptr;
-};
-
-// The export `name` of `module`, typed as the header declares it.
-#define EXPORT(module, name) (module).Find<decltype(name)>(#name)
+using zt7test::FreshModule;
 
 const char* const kExportNames[] = {
     "GetZTRunnable",       "Initialise",
