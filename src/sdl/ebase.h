@@ -77,9 +77,13 @@ class TBasicException : public TExceptionBase {
 };
 
 // Declares a concrete exception class with its copy for Replicate and its kind name.
-#define ZT_EXCEPTION_COMMON(Class, Kind)                                 \
-  IVexObject* Replicate() const override { return new Class(*this); } \
-  const char* GetKindName() const override { return Kind; }
+#define ZT_EXCEPTION_COMMON(Class, Kind)     \
+  IVexObject* Replicate() const override {   \
+    return new Class(*this);                 \
+  }                                          \
+  const char* GetKindName() const override { \
+    return Kind;                             \
+  }
 
 class TFunctionFailedException : public TBasicException {
  public:
@@ -133,7 +137,6 @@ class TInvalidIntegerNumberException : public TInvalidNumberException {
   TInvalidIntegerNumberException(const vexstr& location, const vexstr& text)
       : TInvalidNumberException(location, vexstr(u"'") << text << u"'") {}
   ZT_EXCEPTION_COMMON(TInvalidIntegerNumberException, "Invalid integer format")
-
 };
 
 class TInvalidFloatNumberException : public TInvalidNumberException {
@@ -141,7 +144,6 @@ class TInvalidFloatNumberException : public TInvalidNumberException {
   TInvalidFloatNumberException(const vexstr& location, const vexstr& text)
       : TInvalidNumberException(location, vexstr(u"'") << text << u"'") {}
   ZT_EXCEPTION_COMMON(TInvalidFloatNumberException, "Invalid float format")
-
 };
 
 class TInvalidBoolException : public TInvalidFormatException {
@@ -149,7 +151,6 @@ class TInvalidBoolException : public TInvalidFormatException {
   TInvalidBoolException(const vexstr& location, const vexstr& text)
       : TInvalidFormatException(location, vexstr(u"'") << text << u"'") {}
   ZT_EXCEPTION_COMMON(TInvalidBoolException, "Invalid boolean format")
-
 };
 
 class TOutOfMemoryException : public TBasicException {
@@ -160,7 +161,8 @@ class TOutOfMemoryException : public TBasicException {
 
 class TIOException : public TBasicException {
  public:
-  TIOException(const vexstr& location, const vexstr& message) : TBasicException(location, message) {}
+  TIOException(const vexstr& location, const vexstr& message)
+      : TBasicException(location, message) {}
   ZT_EXCEPTION_COMMON(TIOException, nullptr)
 };
 

@@ -14,7 +14,8 @@ class vex_object_ptr {
   vex_object_ptr(const vex_object_ptr& other) : holder_(other.holder_) {
     if (holder_) ++holder_->refs;
   }
-  vex_object_ptr(vex_object_ptr&& other) noexcept : holder_(std::exchange(other.holder_, nullptr)) {}
+  vex_object_ptr(vex_object_ptr&& other) noexcept
+      : holder_(std::exchange(other.holder_, nullptr)) {}
   vex_object_ptr& operator=(vex_object_ptr other) noexcept {
     std::swap(holder_, other.holder_);
     return *this;
