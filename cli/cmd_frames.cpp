@@ -1,5 +1,6 @@
 // Subcommands for frames digests: sealing a folder of frames and checking a stored digest.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "cli_support.h"
@@ -62,6 +63,9 @@ int RunCheckFrames(const Arguments& given) {
   if (arguments.size() < 3 || arguments.size() > 4)
     return UsageError(&kCheckFramesCommand,
                       std::string("expected ") + kCheckFramesCommand.synopsis);
+  std::error_code error;
+  if (!std::filesystem::is_directory(arguments[0], error))
+    return Refused(kCheckFramesCommand, "no folder '" + arguments[0] + "'");
   const std::u16string folder = WideText(arguments[0]), mask = WideText(arguments[1]);
   const bool secondGiven = arguments.size() == 4;
   return ReportCheck(iValidateFramesDigests(folder.c_str(), mask.c_str(), arguments[2].c_str(),
