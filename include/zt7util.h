@@ -59,11 +59,12 @@ ZT7_EXPORT const char* pcDigestFrames(const char16_t* folder, const char16_t* ma
 ZT7_EXPORT int32_t iValidateFramesDigests(const char16_t* folder, const char16_t* mask,
                                           const char* firstDigest, const char* secondDigest);
 /* The DYN digest of a reflection file whose frames digest checks out (returned text); ""
-   on refusal. */
+   on refusal. Reflection-file digests are not built yet: it refuses for now. */
 ZT7_EXPORT const char* pcDigestDYN(const char16_t* folder, const char16_t* mask,
                                    const char16_t* reflectionFile, const char* firstFramesDigest,
                                    const char* secondFramesDigest);
-/* Whether `digest` is the DYN digest of the reflection file; false on refusal. */
+/* Whether `digest` is the DYN digest of the reflection file; false on refusal (for now,
+   always). */
 ZT7_EXPORT bool bValidateDYNDigest(const char16_t* reflectionFile, const char* digest);
 /* The HKL digest of an HKL file whose frames digest checks out (returned text); "" on
    refusal. */
