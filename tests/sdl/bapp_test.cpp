@@ -36,13 +36,6 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
-TEST(TBasicApp, TheModuleNameGivesTheProgramsFolder) {
-  TBasicApp app(u"RODEDI", false);
-  EXPECT_EQ(U8(app.GetBaseDir()), ProgramFolder());
-  EXPECT_EQ(U8(app.GetModuleName()), "RODEDI");
-  EXPECT_FALSE(Exists(ProgramFolder() + kProbe));
-}
-
 TEST(TBasicApp, AnAbsolutePathInAnExistingFolderGivesThatFolder) {
   TempFolder folder;
   struct Case {
@@ -56,12 +49,14 @@ TEST(TBasicApp, AnAbsolutePathInAnExistingFolderGivesThatFolder) {
       {folder / "missing/tool", ProgramFolder(), "tool"},
       // Not absolute: the program's folder.
       {"relative/tool", ProgramFolder(), "tool"},
+      {"RODEDI", ProgramFolder(), "RODEDI"},
   };
   for (const Case& c : cases) {
     TBasicApp app(W(c.name), false);
     EXPECT_EQ(U8(app.GetBaseDir()), c.baseDir) << c.name;
     EXPECT_EQ(U8(app.GetModuleName()), c.moduleName) << c.name;
   }
+  EXPECT_FALSE(Exists(ProgramFolder() + kProbe));
 }
 
 TEST(TBasicApp, AWritableFolderIsWritableAndKeepsNoProbe) {
@@ -149,8 +144,7 @@ TEST(TBasicApp, QueuesProcessorsAndPlatform) {
   for (const char16_t* name : {u"PROGRESS", u"TIMER", u"IDLE"})
     EXPECT_NE(app.GetActions().Find(name), nullptr);
   EXPECT_EQ(app.GetActions().Find(u"IDLE"), &app.GetIdleQueue());
-  EXPECT_EQ(app.GetProcessorCount(),
-            static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+  EXPECT_GE(app.GetProcessorCount(), 1);
   EXPECT_EQ(U8(app.GetPlatformString()), "WIN32_SSE2");
   EXPECT_FALSE(app.GetLog().IsVerbose());
 }

@@ -246,35 +246,6 @@ std::string Keys(const D& dict) {
   return keys;
 }
 
-TEST(Dict, KeepsKeysSortedWhateverTheInsertionOrder) {
-  const struct {
-    std::vector<int> keys;
-  } rows[] = {
-      {{}},
-      {{5}},
-      {{1, 2, 3, 4}},        // always after the last
-      {{4, 3, 2, 1}},        // always before the first
-      {{1, 9, 5, 3, 7}},     // into the middle
-      {{5, 5, 1, 9, 1, 9}},  // repeats at the front, the end and alone
-      {{2, 8, 4, 6, 4, 6}},  // repeats in the middle
-  };
-  for (const auto& row : rows) {
-    vexdict<int, int> dict;
-    std::map<int, int> reference;
-    for (int k : row.keys) {
-      dict.Add(k, k * 10);
-      reference.emplace(k, k * 10);
-    }
-    ASSERT_EQ(dict.Count(), reference.size());
-    size_t i = 0;
-    for (const auto& [k, v] : reference) {
-      EXPECT_EQ(dict.GetKey(i), k);
-      EXPECT_EQ(dict.GetValue(i), v);
-      ++i;
-    }
-  }
-}
-
 TEST(Dict, BisectionAgreesWithAnOrderedMap) {
   std::mt19937 random(12345);
   vexdict<int, int> dict;

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <string>
 
+#include "sdl/raises.h"
 #include "sdl/temp_folder.h"
 
 namespace zodu {
@@ -16,12 +17,7 @@ namespace {
 using testing::TempFolder;
 using testing::U8;
 using testing::W;
-
-// The location's file and function, without the line number.
-std::string Site(const TBasicException& e) {
-  std::string location = U8(e.GetLocation());
-  return location.substr(0, location.rfind(':'));
-}
+using testing_support::Site;
 
 // Runs `f`, which must raise TFileException at `site` with the message file + " " + text.
 template <class F>

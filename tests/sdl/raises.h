@@ -21,6 +21,12 @@ inline std::string Ascii(const vexcstr& s) {
   return std::string(s.raw(), s.Length());
 }
 
+// The location's file and function, without the line number.
+inline std::string Site(const TBasicException& e) {
+  std::string location = Ascii(e.GetLocation());
+  return location.substr(0, location.rfind(':'));
+}
+
 // Success when `action` raises exactly E with `message`, and, when `locationStart` is
 // given, with a location that starts with it and ends in ":<line>]".
 template <class E>

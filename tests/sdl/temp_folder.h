@@ -26,9 +26,10 @@ inline vexstr W(const std::string& utf8) {
 
 class TempFolder {
  public:
-  TempFolder() {
-    char pattern[] = "/tmp/zt7files.XXXXXX";
-    path_ = mkdtemp(pattern);
+  // In `parent`; an empty path when the folder cannot be made.
+  explicit TempFolder(const std::string& parent = "/tmp") {
+    std::string pattern = parent + "/zt7files.XXXXXX";
+    if (const char* made = mkdtemp(pattern.data())) path_ = made;
   }
   ~TempFolder() {
     nftw(
