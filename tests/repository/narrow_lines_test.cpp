@@ -76,11 +76,8 @@ class ReadNarrowLinesTest : public ::testing::Test {
   TempFolder folder_;
 };
 
-TEST_F(ReadNarrowLinesTest, EmptyFileGivesNoLines) {
+TEST_F(ReadNarrowLinesTest, EmptyFileAndLastLineWithoutLineFeed) {
   EXPECT_TRUE(Read("").empty());
-}
-
-TEST_F(ReadNarrowLinesTest, OneLineWithoutFinalLineFeed) {
   EXPECT_EQ(Read("   1   2   3"), std::vector<std::string>{"   1   2   3"});
 }
 
