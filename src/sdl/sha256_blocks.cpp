@@ -1,6 +1,8 @@
 // The SHA-256 compression function: portable code and the CPU's SHA extensions.
 #include "sdl/sha256_blocks.h"
 
+#include <cpuid.h>  // for __get_cpuid, bit_SHA
+
 #include <atomic>
 #include <bit>
 #include <cstring>  // for memcpy
@@ -88,9 +90,12 @@ void CompressPortable(uint32_t* state, const unsigned char* blocks, size_t count
 }
 
 bool CpuHasShaExtensions() {
+  // Asked of the processor itself: CPUID leaf 7 EBX bit 29 (SHA), leaf 1 ECX bit 19
+  // (SSE4.1). Every compiler knows these, and the answer needs no constructor order.
   static const bool has = [] {
-    __builtin_cpu_init();  // the answer must not depend on constructor order
-    return __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1");
+    unsigned eax, ebx, ecx, edx;
+    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx) || !(ecx & bit_SSE4_1)) return false;
+    return __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) && (ebx & bit_SHA);
   }();
   return has;
 }

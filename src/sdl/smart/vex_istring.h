@@ -300,8 +300,10 @@ struct vexstrComparator {
 
 // g++ 12 warns of a use after free when two views of one buffer die in one expression: it
 // cannot see that the first one's share kept the record alive. The sanitizer runs check it.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuse-after-free"
+#endif
 template <typename T>
 void TTIString<T>::Drop() noexcept {
   if (buf_ && --buf_->refs == 0) {
@@ -310,7 +312,9 @@ void TTIString<T>::Drop() noexcept {
   }
   buf_ = nullptr;
 }
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 template <typename T>
 void TTIString<T>::Init(const T* text, size_t length) {
