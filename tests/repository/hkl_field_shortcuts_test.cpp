@@ -92,7 +92,9 @@ void ExpectAgreement(const std::string& line) {
   });
   const Outcome general = Run([&](hkl_util::Ref& r) { return GeneralRead(line, r, false, true); });
   ASSERT_EQ(listed.kind, general.kind) << "'" << line << "'";
-  if (general.kind == Kind::kRecord) EXPECT_TRUE(Same(listed.ref.I, general.ref.I)) << line;
+  if (general.kind == Kind::kRecord) {
+    EXPECT_TRUE(Same(listed.ref.I, general.ref.I)) << line;
+  }
 }
 
 const std::string kIndexAlphabet = " \t-+0178x.";
