@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sdl/typelist.h"
+
 namespace hkl_test {
 
 // One line of 28 characters (longer only when a value does not fit its field).
@@ -33,6 +35,13 @@ inline std::vector<std::string> SteppedReflections(int count) {
   for (int i = 1; i <= count; ++i) lines.push_back(HklLine(i, i % 7 - 3, -i % 5, 10.0 * i, 1.5));
   lines.push_back(EndMarker());
   return lines;
+}
+
+// An intensity list for the fingerprint functions.
+inline zodu::TArrayList<double> Intensities(const std::vector<double>& values) {
+  zodu::TArrayList<double> list;
+  for (double v : values) list.Add(v);
+  return list;
 }
 
 }  // namespace hkl_test

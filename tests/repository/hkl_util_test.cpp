@@ -7,19 +7,15 @@
 #include <limits>
 #include <vector>
 
+#include "repository/hkl_text.h"
 #include "sdl/ebase.h"
 #include "sdl/raises.h"
 
 using namespace zodu;
+using hkl_test::Intensities;
 using hkl_util::Bin;
 
 namespace {
-
-TArrayList<double> Intensities(const std::vector<double>& values) {
-  TArrayList<double> list;
-  for (double v : values) list.Add(v);
-  return list;
-}
 
 TArrayList<double> Repeated(std::vector<std::pair<double, int>> runs) {
   TArrayList<double> list;

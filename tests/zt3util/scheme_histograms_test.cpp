@@ -6,16 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "repository/hkl_text.h"
+
 using namespace zodu;
+using hkl_test::Intensities;
 using hkl_util::Bin;
 
 namespace {
-
-TArrayList<double> Intensities(const std::vector<double>& values) {
-  TArrayList<double> list;
-  for (double v : values) list.Add(v);
-  return list;
-}
 
 std::string Text(const TTypeList<Bin>& bins) {
   const vexcstr text = zt3util::FingerprintText(bins);
