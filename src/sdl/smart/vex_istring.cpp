@@ -3,7 +3,6 @@
 
 #include <charconv>  // for to_chars
 #include <cmath>     // for pow, fabs, isinf
-#include <iterator>  // for size
 
 #include "sdl/ebase.h"
 
@@ -66,15 +65,6 @@ int CompareWith(const T* a, size_t na, const T* b, size_t nb, Lower code) {
     if (d != 0) return d;
   }
   return na < nb ? -1 : 1;
-}
-
-// 10 to the power `e` as pow gives it; the powers up to 1e22 are exact doubles, taken from a
-// table because this runs for every number read.
-double ExactPowerOfTen(uint32_t e) {
-  static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-  return e < std::size(kExact) ? kExact[e] : std::pow(10.0, e);
 }
 
 // 10 to the power `e` (e >= 1) by repeated multiplication: 10, then 1e8 for every

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>  // for max
+#include <cmath>      // for pow
 #include <cstdint>
 #include <cstdlib>  // for free
 #include <cstring>  // for memcpy
@@ -286,6 +287,16 @@ class TTSString : public Base {
 
 using vexstr = TTSString<TWString, char16_t>;
 using vexcstr = TTSString<TCString, char>;
+
+// 10 to the power `e` as pow gives it, by which the number readers divide a fraction; the
+// powers up to 1e22 are exact doubles, taken from a table because this runs for every
+// number read.
+inline double ExactPowerOfTen(uint32_t e) {
+  static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  return e < sizeof kExact / sizeof kExact[0] ? kExact[e] : std::pow(10.0, e);
+}
 
 // Orders vexstr keys for the sorted dictionaries: case-insensitive when `CaseInsensitive`.
 template <bool CaseInsensitive>
