@@ -15,10 +15,6 @@ constexpr size_t kRealWidth = 8;
 constexpr size_t kIntensityColumn = 3 * kIndexWidth;
 constexpr size_t kSigmaColumn = kIntensityColumn + kRealWidth;
 
-// 10 to the powers that a real field's fraction can have; each is exact, so dividing by it
-// gives what dividing by pow(10, n) gives.
-constexpr double kPowersOfTen[kRealWidth] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
-
 // The number written by eight digit values, most significant in the lowest byte.
 uint32_t EightDigits(uint64_t v) {
   v = v * 10 + (v >> 8);
@@ -47,6 +43,16 @@ FieldClasses Classify(const char* field) {
 }
 
 // Bytes `from` to 7 of a word.
+// 1 when a "-" follows the field's leading blanks, else 0.
+unsigned LeadingMinus(const FieldClasses& classes) {
+  return (classes.minus >> std::countr_one(classes.blank)) & 1u;
+}
+
+// The column where the digits start: after the leading blanks and a "-".
+unsigned FirstDigitColumn(const FieldClasses& classes) {
+  return std::countr_one(classes.blank) + LeadingMinus(classes);
+}
+
 uint64_t BytesFrom(unsigned from) {
   return ~0ull << (8 * from);
 }
@@ -57,9 +63,8 @@ uint64_t BytesFrom(unsigned from) {
 // decimal reading gives `value`; false sends any other field the general way.
 bool ScanIndex(const char* field, bool legacy, int32_t& value) {
   const FieldClasses classes = Classify<kIndexWidth>(field);
-  const unsigned lead = std::countr_one(classes.blank);
-  const unsigned negative = (classes.minus >> lead) & 1u;
-  const unsigned first = lead + negative;
+  const unsigned negative = LeadingMinus(classes);
+  const unsigned first = FirstDigitColumn(classes);
   if (first >= kIndexWidth) return false;
   const unsigned rest = (0xFu << first) & 0xFu;
   if ((classes.digit & rest) != rest) return false;
@@ -79,7 +84,7 @@ struct ScannedReal {
   // What the general reader computes: the digit sums are whole numbers below 2^53, exact
   // in doubles, and the power of ten is exact.
   double Value() const {
-    const double magnitude = double(whole) + double(fraction) / kPowersOfTen[fractionDigits];
+    const double magnitude = double(whole) + double(fraction) / ExactPowerOfTen(fractionDigits);
     return negative ? -magnitude : magnitude;
   }
 };
@@ -89,9 +94,8 @@ struct ScannedReal {
 // passes; false sends any other field the general way.
 bool ScanReal(const char* field, ScannedReal& real) {
   const FieldClasses classes = Classify<kRealWidth>(field);
-  const unsigned lead = std::countr_one(classes.blank);
-  const unsigned negative = (classes.minus >> lead) & 1u;
-  const unsigned first = lead + negative;
+  const unsigned negative = LeadingMinus(classes);
+  const unsigned first = FirstDigitColumn(classes);
   if (first >= kRealWidth) return false;
   const unsigned rest = (0xFFu << first) & 0xFFu;
   // Exactly one dot; has_single_bit would call a library popcount on a baseline CPU.
