@@ -48,8 +48,6 @@ class TActionQueue : public AActionHandler {
 
   const vexstr& GetName() const { return name_; }
   TActionQList& GetParent() const { return *parent_; }
-  bool IsExclusive() const { return exclusive_; }
-  size_t HandlerCount() const { return handlers_.Count(); }
 
   // Takes ownership of `handler` and attaches it after the others.
   AActionHandler& Add(AActionHandler* handler);

@@ -25,7 +25,6 @@ class AReferencible : public virtual IVexObject {
   ~AReferencible() override;
   int IncRef() { return ++refCount_; }
   int DecRef() { return --refCount_; }
-  int GetRefCount() const { return refCount_; }
 
  private:
   int refCount_ = 0;

@@ -33,10 +33,8 @@ class vexdict {
 
   size_t Count() const { return entries_.size(); }
   bool IsEmpty() const { return entries_.empty(); }
-  const K& GetKey(size_t i) const { return entries_[i].key; }
   V& GetValue(size_t i) { return entries_[i].value; }
   const V& GetValue(size_t i) const { return entries_[i].value; }
-  const Entry& GetEntry(size_t i) const { return entries_[i]; }
 
   // Puts `key` at its place; a key already present keeps its value unless `replace`.
   // Returns the entry's value.
@@ -58,7 +56,6 @@ class vexdict {
     size_t at = Place(key, found);
     return found ? static_cast<long>(at) : -1;
   }
-  bool HasKey(const K& key) const { return IndexOf(key) >= 0; }
   // The value of `key`, or null.
   V* Find(const K& key) {
     long i = IndexOf(key);

@@ -29,7 +29,6 @@ class TDirectionalList {
   explicit TDirectionalList(size_t segmentSize) : segmentSize_(segmentSize ? segmentSize : 1) {}
 
   size_t GetLength() const { return length_; }
-  size_t GetSegmentSize() const { return segmentSize_; }
 
   // Overwrites from `position` up to the length, then appends the rest. A position equal
   // to the length appends; one beyond it raises.

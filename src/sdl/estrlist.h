@@ -50,8 +50,6 @@ class TTStrList {
   void SetCapacity(size_t n) { items_.reserve(n); }
   S& operator[](size_t i) { return items_[i]; }
   const S& operator[](size_t i) const { return items_[i]; }
-  S& GetString(size_t i) { return items_[i]; }
-  const S& GetString(size_t i) const { return items_[i]; }
   // `s` may be one of our own lines, which growing moves: take a share of it first.
   S& Add(const S& s) { return Add(S(s)); }
   S& Add(S&& s) {
@@ -60,7 +58,6 @@ class TTStrList {
   }
   void Delete(size_t i) { items_.erase(items_.begin() + i); }
   void Clear() { items_.clear(); }
-  void Swap(size_t i, size_t j) { std::swap(items_[i], items_[j]); }
   // Reverses the order of the lines from `first` up to, not including, `last`.
   void Reverse(size_t first, size_t last) {
     std::reverse(items_.begin() + first, items_.begin() + last);

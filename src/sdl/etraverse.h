@@ -13,13 +13,11 @@ class IndexableIterator {
  public:
   explicit IndexableIterator(Indexable& items) : items_(items) {}
 
-  bool HasNext() const { return index_ < items_.Count(); }
   // Moves to the next entry and returns its value; raises when there is none.
   auto& Next() {
     if (index_ >= items_.Count()) RaiseIndexOutOfRange(ZT_SITE, index_, 0, items_.Count());
     return items_.GetValue(index_++);
   }
-  void Reset() { index_ = 0; }
 
  private:
   Indexable& items_;

@@ -38,11 +38,8 @@ class TLog : public IVexObject, public IDataOutputStream {
   void AddStream(IOutputStream* stream, bool owned);
   // Detaches `stream`, deleting it when the log owns it; false when it is not attached.
   bool RemoveStream(IOutputStream* stream);
-  size_t StreamCount() const { return streams_.size(); }
 
-  bool IsVerbose() const { return verbose_; }
   void SetVerbose(bool verbose) { verbose_ = verbose; }
-  bool IsAutoFlush() const { return autoFlush_; }
   void SetAutoFlush(bool autoFlush) { autoFlush_ = autoFlush; }
 
   TActionQList& GetActions() { return actions_; }

@@ -62,8 +62,6 @@ class TTypeList {
   void SetCapacity(size_t n) { items_.reserve(n); }
   T& operator[](size_t i) { return *items_[i]; }
   const T& operator[](size_t i) const { return *items_[i]; }
-  T& GetItem(size_t i) { return *items_[i]; }
-  const T& GetItem(size_t i) const { return *items_[i]; }
   T& GetLast() { return *items_.back(); }
 
   // Takes ownership of `item`.
@@ -129,8 +127,6 @@ class TArrayList {
   }
   void Delete(size_t i) { items_.erase(items_.begin() + i); }
   void Clear() { items_.clear(); }
-  const T* GetData() const { return items_.data(); }
-  T* GetData() { return items_.data(); }
   auto begin() const { return items_.begin(); }
   auto end() const { return items_.end(); }
 

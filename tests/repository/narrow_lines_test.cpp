@@ -10,100 +10,51 @@
 #include "sdl/temp_folder.h"
 
 using namespace zodu;
-using zodu::testing::TempFolder;
-using zodu::testing::W;
+using Lines = std::vector<std::string>;
 
 namespace {
 
-std::vector<std::string> Lines(const TCStrList& list) {
-  std::vector<std::string> out;
+Lines Of(const TCStrList& list) {
+  Lines out;
   for (const vexcstr& line : list) out.emplace_back(line.raw(), line.Length());
   return out;
 }
 
-std::vector<std::string> Split(const std::string& text) {
-  return Lines(SplitNarrowLines(vexcstr(text.data(), text.size())));
-}
-
-struct SplitCase {
-  std::string text;
-  std::vector<std::string> lines;
-};
-
-TEST(SplitNarrowLines, LineFeedsEndLines) {
-  const SplitCase cases[] = {
+// Line feeds end lines; carriage returns at a line's end go, but never its first character;
+// other bytes are kept as they are.
+TEST(SplitNarrowLines, Table) {
+  const std::pair<std::string, Lines> rows[] = {
       {"", {}},
       {"a", {"a"}},
-      {"a\n", {"a"}},
-      {"\n", {""}},
       {"\n\n", {"", ""}},
       {"\na", {"", "a"}},
-      {"a\n\nb", {"a", "", "b"}},
       {"ab\ncd\n", {"ab", "cd"}},
-      {"ab\ncd", {"ab", "cd"}},
-  };
-  for (const SplitCase& c : cases) EXPECT_EQ(Split(c.text), c.lines) << c.text;
-}
-
-TEST(SplitNarrowLines, TrailingCarriageReturnsGoButNotTheFirstCharacter) {
-  const SplitCase cases[] = {
-      {"a\r\nb\r\n", {"a", "b"}}, {"\r\n", {""}},     {"\r", {""}},
-      {"\r\r\n", {"\r"}},         {"\r\r\r", {"\r"}}, {"a\r\r\r\n", {"a"}},
-      {"a\rb\n", {"a\rb"}},       {"\ra\n", {"\ra"}}, {"a\r", {"a"}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"\r", {""}},
+      {"\r\r\n", {"\r"}},
+      {"\r\r\r", {"\r"}},
+      {"a\r\r\r\n", {"a"}},
+      {"a\rb\n", {"a\rb"}},
       {"a\n\r", {"a", ""}},
+      {std::string("a\0b\xff\n\x80", 6), {std::string("a\0b\xff", 4), "\x80"}},
   };
-  for (const SplitCase& c : cases) EXPECT_EQ(Split(c.text), c.lines) << c.text;
-}
-
-TEST(SplitNarrowLines, LinesAreViewsOnTheTextsBuffer) {
+  for (const auto& [text, lines] : rows)
+    EXPECT_EQ(Of(SplitNarrowLines(vexcstr(text.data(), text.size()))), lines) << text;
   const vexcstr text("first\r\nsecond\n");
-  const TCStrList lines = SplitNarrowLines(text);
-  ASSERT_EQ(lines.Count(), 2u);
-  EXPECT_EQ(lines[0].raw(), text.raw());
-  EXPECT_EQ(lines[1].raw(), text.raw() + 7);
+  const TCStrList views = SplitNarrowLines(text);
+  EXPECT_EQ(views[1].raw(), text.raw() + 7);  // views on the text's buffer
 }
 
-TEST(SplitNarrowLines, BytesAreKeptAsTheyAre) {
-  const std::string text("a\0b\xff\n\x80\n", 7);
-  EXPECT_EQ(Split(text), (std::vector<std::string>{std::string("a\0b\xff", 4), "\x80"}));
-}
-
-class ReadNarrowLinesTest : public ::testing::Test {
- protected:
-  std::vector<std::string> Read(const std::string& content) {
-    return Lines(ReadNarrowLines(W(folder_.MakeFile("f.hkl", content))).obj());
-  }
-  TempFolder folder_;
-};
-
-TEST_F(ReadNarrowLinesTest, EmptyFileAndLastLineWithoutLineFeed) {
-  EXPECT_TRUE(Read("").empty());
-  EXPECT_EQ(Read("   1   2   3"), std::vector<std::string>{"   1   2   3"});
-}
-
-TEST_F(ReadNarrowLinesTest, CarriageReturnLineFeedFileReadsAsLineFeedFile) {
-  const std::string lf = "   1   2   3   12.50    1.00\n   0   0   0    0.00    0.00\n";
-  std::string crlf;
-  for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  EXPECT_EQ(Read(crlf), Read(lf));
-  EXPECT_EQ(Read(lf).size(), 2u);
-}
-
-TEST_F(ReadNarrowLinesTest, BinaryContentAndLongLines) {
-  std::string binary;
-  for (int i = 0; i < 4096; ++i) binary += static_cast<char>(i * 37);
-  size_t feeds = 0;
-  for (char c : binary) feeds += c == '\n';
-  std::vector<std::string> lines = Read(binary);
-  EXPECT_GE(lines.size(), feeds);
-  EXPECT_LE(lines.size(), feeds + 1);
-  EXPECT_EQ(Read(std::string(100000, 'x') + "\nend"),
-            (std::vector<std::string>{std::string(100000, 'x'), "end"}));
-}
-
-TEST_F(ReadNarrowLinesTest, MissingFileAndFolderRaiseFileErrors) {
-  EXPECT_THROW(ReadNarrowLines(W(folder_ / "missing.hkl")), TFileException);
-  EXPECT_THROW(ReadNarrowLines(W(folder_.path())), TFileException);
+TEST(ReadNarrowLines, FilesReadAsTheirTextSplits) {
+  zodu::testing::TempFolder folder;
+  auto read = [&](const std::string& content) {
+    return Of(ReadNarrowLines(zodu::testing::W(folder.MakeFile("f.hkl", content))).obj());
+  };
+  EXPECT_TRUE(read("").empty());
+  EXPECT_EQ(read("a\r\nb"), (Lines{"a", "b"}));
+  EXPECT_EQ(read(std::string(100000, 'x') + "\nend"), (Lines{std::string(100000, 'x'), "end"}));
+  EXPECT_THROW(ReadNarrowLines(zodu::testing::W(folder / "missing.hkl")), TFileException);
+  EXPECT_THROW(ReadNarrowLines(zodu::testing::W(folder.path())), TFileException);
 }
 
 }  // namespace

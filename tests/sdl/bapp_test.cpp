@@ -1,13 +1,11 @@
 // The application context: instance rules, base folder, writability probe and idle work.
 #include "sdl/bapp.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
-#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -15,20 +13,20 @@
 #include "sdl/raises.h"
 #include "sdl/temp_folder.h"
 
+namespace zodu {
 namespace {
 
-using zodu::TBasicApp;
-using zodu::vexstr;
-using zodu::testing::TempFolder;
-using zodu::testing::U8;
-using zodu::testing::W;
-using zodu::testing_support::Raises;
+namespace fs = std::filesystem;
+using testing::TempFolder;
+using testing::U8;
+using testing::W;
+using testing_support::Raises;
 
 constexpr char kProbe[] = "_t__m___p____DIR";
 
 // The folder of this program as the kernel reports it, with the separator at the end.
 std::string ProgramFolder() {
-  return std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/";
+  return fs::read_symlink("/proc/self/exe").parent_path().string() + "/";
 }
 
 bool Exists(const std::string& path) {
@@ -36,148 +34,99 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
-TEST(TBasicApp, AnAbsolutePathInAnExistingFolderGivesThatFolder) {
+// An absolute name in an existing folder gives that folder; otherwise the program's folder.
+TEST(TBasicApp, BaseFolderAndModuleName) {
   TempFolder folder;
-  struct Case {
-    std::string name, baseDir, moduleName;
-  } cases[] = {
+  const std::string rows[][3] = {
       {folder / "tool.exe", folder.path() + "/", "tool.exe"},
-      // The folder given as the name: no module name.
       {folder.path() + "/", folder.path() + "/", ""},
-      {folder.path(), std::filesystem::path(folder.path()).parent_path().string() + "/", ""},
-      // A folder that does not exist: the program's folder, the name's last piece.
+      {folder.path(), fs::path(folder.path()).parent_path().string() + "/", ""},
       {folder / "missing/tool", ProgramFolder(), "tool"},
-      // Not absolute: the program's folder.
       {"relative/tool", ProgramFolder(), "tool"},
-      {"RODEDI", ProgramFolder(), "RODEDI"},
   };
-  for (const Case& c : cases) {
-    TBasicApp app(W(c.name), false);
-    EXPECT_EQ(U8(app.GetBaseDir()), c.baseDir) << c.name;
-    EXPECT_EQ(U8(app.GetModuleName()), c.moduleName) << c.name;
+  for (const auto& row : rows) {
+    TBasicApp app(W(row[0]), false);
+    EXPECT_EQ(U8(app.GetBaseDir()), row[1]) << row[0];
+    EXPECT_EQ(U8(app.GetModuleName()), row[2]) << row[0];
   }
   EXPECT_FALSE(Exists(ProgramFolder() + kProbe));
 }
 
-TEST(TBasicApp, AWritableFolderIsWritableAndKeepsNoProbe) {
+// The probe proves writability and goes again; whatever of its name the user has is kept.
+TEST(TBasicApp, TheProbeLeavesNothingAndTouchesNothing) {
   TempFolder folder;
-  TBasicApp app(W(folder / "app"), false);
-  EXPECT_TRUE(app.IsBaseDirWritable());
-  EXPECT_FALSE(Exists(folder / kProbe));
-}
-
-TEST(TBasicApp, AFolderThatTakesNoProbeIsNotWritable) {
-  // The process may be root, which writes anywhere it has a writable file system; these
-  // folders refuse new entries even then.
+  const std::string probe = folder / kProbe;
+  const std::pair<std::function<void()>, bool> rows[] = {
+      {[] {}, true},
+      {[&] { folder.MakeFile(kProbe, "user data"); }, false},
+      {[&] {
+         fs::create_directory(probe);
+         folder.MakeFile(std::string(kProbe) + "/keep");
+       },
+       false},
+      {[&] { fs::create_directory(probe); }, true},  // an empty one is a probe left behind
+      {[&] { fs::create_symlink(folder / "nowhere", probe); }, false},
+  };
+  for (const auto& [prepare, writable] : rows) {
+    prepare();
+    const bool existed = Exists(probe);
+    {
+      TBasicApp app(W(folder / "app"), false);
+      EXPECT_EQ(app.IsBaseDirWritable(), writable);
+    }
+    EXPECT_EQ(Exists(probe), existed && !writable);
+    fs::remove_all(probe);
+  }
+  // Folders that refuse new entries even to root.
   for (const char* readOnly : {"/proc/", "/sys/"}) {
-    if (!std::filesystem::is_directory(readOnly)) continue;
+    if (!fs::is_directory(readOnly)) continue;
     TBasicApp app(W(std::string(readOnly) + "app"), false);
-    EXPECT_EQ(U8(app.GetBaseDir()), readOnly);
     EXPECT_FALSE(app.IsBaseDirWritable()) << readOnly;
-    EXPECT_FALSE(Exists(std::string(readOnly) + kProbe));
   }
 }
 
-TEST(TBasicApp, SomethingInTheProbesWayIsLeftAlone) {
-  TempFolder folder;
-  // A file of the probe's name.
-  folder.MakeFile(kProbe, "user data");
-  {
-    TBasicApp app(W(folder / "app"), false);
-    EXPECT_FALSE(app.IsBaseDirWritable());
-  }
-  EXPECT_TRUE(std::filesystem::is_regular_file(folder / kProbe));
-  EXPECT_EQ(std::filesystem::file_size(folder / kProbe), 9u);
-  std::filesystem::remove(folder / kProbe);
-
-  // A folder of the probe's name with something inside.
-  std::filesystem::create_directory(folder / kProbe);
-  folder.MakeFile(std::string(kProbe) + "/keep", "x");
-  {
-    TBasicApp app(W(folder / "app"), false);
-    EXPECT_FALSE(app.IsBaseDirWritable());
-  }
-  EXPECT_TRUE(Exists(folder / (std::string(kProbe) + "/keep")));
-  std::filesystem::remove_all(folder / kProbe);
-
-  // An empty folder of that name is a probe left behind: it goes, and proves writability.
-  std::filesystem::create_directory(folder / kProbe);
-  {
-    TBasicApp app(W(folder / "app"), false);
-    EXPECT_TRUE(app.IsBaseDirWritable());
-  }
-  EXPECT_FALSE(Exists(folder / kProbe));
-
-  // A link of that name that leads nowhere.
-  std::filesystem::create_symlink(folder / "nowhere", folder / kProbe);
-  {
-    TBasicApp app(W(folder / "app"), false);
-    EXPECT_FALSE(app.IsBaseDirWritable());
-  }
-  EXPECT_TRUE(std::filesystem::is_symlink(folder / kProbe));
+TEST(TBasicApp, OneInstanceWithItsQueues) {
+  EXPECT_TRUE(Raises<TFunctionFailedException>([] { TBasicApp::GetInstance(); },
+                                               "Uninitialised application layer...", "sdl/bapp"));
+  TBasicApp first(u"RODEDI", false);
+  EXPECT_TRUE(Raises<TFunctionFailedException>([] { TBasicApp second(u"RODEDI", false); },
+                                               "an application instance already exists",
+                                               "sdl/bapp"));
+  EXPECT_EQ(&TBasicApp::GetInstance(), &first);
+  TBasicApp::NewLogEntry(1) << "still here";
+  EXPECT_EQ(first.GetActions().Count(), 3u);
+  EXPECT_NE(first.GetActions().Find(u"PROGRESS"), nullptr);
+  EXPECT_NE(first.GetActions().Find(u"TIMER"), nullptr);
+  EXPECT_EQ(first.GetActions().Find(u"IDLE"), &first.GetIdleQueue());
+  EXPECT_GE(first.GetProcessorCount(), 1);
+  EXPECT_EQ(U8(first.GetPlatformString()), "WIN32_SSE2");
 }
 
-TEST(TBasicApp, OneInstanceAtATime) {
-  EXPECT_FALSE(TBasicApp::HasInstance());
-  EXPECT_TRUE(Raises<zodu::TFunctionFailedException>([] { TBasicApp::GetInstance(); },
-                                                     "Uninitialised application layer...",
-                                                     "[sdl/bapp(zodu::TBasicApp::GetInstance):"));
-  TempFolder folder;
-  {
-    TBasicApp first(W(folder / "first"), false);
-    EXPECT_TRUE(TBasicApp::HasInstance());
-    EXPECT_TRUE(Raises<zodu::TFunctionFailedException>([] { TBasicApp second(u"RODEDI", false); },
-                                                       "an application instance already exists",
-                                                       "[sdl/bapp(zodu::TBasicApp::TBasicApp):"));
-    EXPECT_EQ(&TBasicApp::GetInstance(), &first);
-    EXPECT_EQ(U8(first.GetModuleName()), "first");
-    // The log of the first still works.
-    first.GetLog();
-    TBasicApp::NewLogEntry(1) << "still here";
-  }
-  EXPECT_FALSE(TBasicApp::HasInstance());
-}
-
-TEST(TBasicApp, QueuesProcessorsAndPlatform) {
-  TBasicApp app(u"RODEDI", false);
-  EXPECT_EQ(app.GetActions().Count(), 3u);
-  for (const char16_t* name : {u"PROGRESS", u"TIMER", u"IDLE"})
-    EXPECT_NE(app.GetActions().Find(name), nullptr);
-  EXPECT_EQ(app.GetActions().Find(u"IDLE"), &app.GetIdleQueue());
-  EXPECT_GE(app.GetProcessorCount(), 1);
-  EXPECT_EQ(U8(app.GetPlatformString()), "WIN32_SSE2");
-  EXPECT_FALSE(app.GetLog().IsVerbose());
-}
-
-TEST(TBasicApp, IdleRunsEachPendingActionOnceUnderTheListingLock) {
+// Idle runs each pending action once, while another thread finds the listing lock taken.
+TEST(TBasicApp, IdleRunsPendingActionsOnceUnderTheListingLock) {
   TBasicApp app(u"RODEDI", false);
   std::string trace;
-  struct Action : zodu::AActionHandler {
-    Action(std::string& t, char m) : trace(t), mark(m) {}
+  struct Action : AActionHandler {
+    explicit Action(std::string& t) : trace(t) {}
     ~Action() override { trace += '~'; }
-    bool Execute(const zodu::IVexObject* sender, const zodu::IVexObject*) override {
-      trace += mark;
-      // Another thread must find the listing lock taken.
+    bool Execute(const IVexObject* sender, const IVexObject*) override {
       bool free = true;
       std::thread([&free] {
-        free = zodu::TEFile::ListingLock().try_lock();
-        if (free) zodu::TEFile::ListingLock().unlock();
+        if ((free = TEFile::ListingLock().try_lock())) TEFile::ListingLock().unlock();
       }).join();
-      if (free) trace += '!';
+      trace += free ? "free" : "a";
       EXPECT_EQ(sender, &TBasicApp::GetInstance());
       return true;
     }
     std::string& trace;
-    char mark;
   };
-  app.AddPendingAction(new Action(trace, 'a'));
-  app.AddPendingAction(new Action(trace, 'b'));
-  EXPECT_EQ(app.PendingActionCount(), 2u);
+  app.AddPendingAction(new Action(trace));
+  app.AddPendingAction(new Action(trace));
   app.GetIdleQueue().Execute(&app, nullptr);
-  EXPECT_EQ(trace, "a~b~");
+  app.GetIdleQueue().Execute(&app, nullptr);
+  EXPECT_EQ(trace, "a~a~");
   EXPECT_EQ(app.PendingActionCount(), 0u);
-  app.GetIdleQueue().Execute(&app, nullptr);
-  EXPECT_EQ(trace, "a~b~");
 }
 
 }  // namespace
+}  // namespace zodu

@@ -5,10 +5,8 @@
 
 #include "sdl/bapp.h"
 
+namespace zodu {
 namespace {
-
-using zodu::TBasicApp;
-using zodu::TEGC;
 
 // Counts its own deletion.
 struct Tracked {
@@ -17,55 +15,31 @@ struct Tracked {
   int& deleted_;
 };
 
-TEST(TEGC, ExecuteDeletesWhatItHolds) {
+// Made on demand, it joins the idle queue of the next context, is emptied by it, and ends
+// with it, taking what it still holds along.
+TEST(TEGC, LivesFromDemandToTheEndOfItsContext) {
   ASSERT_FALSE(TBasicApp::HasInstance());
-  TEGC& gc = TEGC::Get();
-  EXPECT_TRUE(TEGC::HasInstance());
-  EXPECT_EQ(&TEGC::Get(), &gc);
   int deleted = 0;
-  Tracked* kept = gc.AddP(new Tracked(deleted));
+  TEGC& gc = TEGC::Get();
   gc.AddP(new Tracked(deleted));
-  EXPECT_EQ(&kept->deleted_, &deleted);
-  EXPECT_EQ(gc.Count(), 2u);
-  EXPECT_TRUE(gc.Execute(nullptr, nullptr));
-  EXPECT_EQ(deleted, 2);
-  EXPECT_EQ(gc.Count(), 0u);
-  // Objects of any type, strings included.
   gc.AddP(new zodu::vexcstr("text"));
-  gc.Execute(nullptr, nullptr);
-}
-
-TEST(TEGC, JoinsTheIdleQueueOfANewContextAndEndsWithIt) {
-  ASSERT_FALSE(TBasicApp::HasInstance());
-  int deleted = 0;
-  TEGC::Get().AddP(new Tracked(deleted));
-  EXPECT_FALSE(TEGC::Get().IsAttached());
-  {
-    TBasicApp app(u"RODEDI", false);
-    EXPECT_TRUE(TEGC::Get().IsAttached());
-    TEGC::Get().AddP(new Tracked(deleted));
-    EXPECT_EQ(deleted, 0);
-    app.GetIdleQueue().Execute(&app, nullptr);
-    EXPECT_EQ(deleted, 2);
-    TEGC::Get().AddP(new Tracked(deleted));
-  }
-  // The queue took the collector, and what it still held, along.
-  EXPECT_EQ(deleted, 3);
-  EXPECT_FALSE(TEGC::HasInstance());
-}
-
-TEST(TEGC, OneIsMadeOnDemandAfterItsContextEnded) {
-  { TBasicApp app(u"RODEDI", false); }
-  EXPECT_FALSE(TEGC::HasInstance());
-  TEGC& gc = TEGC::Get();
   EXPECT_FALSE(gc.IsAttached());
   {
-    // The next context takes it over.
     TBasicApp app(u"RODEDI", false);
     EXPECT_EQ(&TEGC::Get(), &gc);
     EXPECT_TRUE(gc.IsAttached());
+    gc.AddP(new Tracked(deleted));
+    app.GetIdleQueue().Execute(&app, nullptr);
+    EXPECT_EQ(deleted, 2);
+    EXPECT_EQ(gc.Count(), 0u);
+    TEGC::Get().AddP(new Tracked(deleted));
   }
+  EXPECT_EQ(deleted, 3);
   EXPECT_FALSE(TEGC::HasInstance());
+  // One made on demand while a context exists attaches to it at once.
+  TBasicApp app(u"RODEDI", false);
+  EXPECT_TRUE(TEGC::Get().IsAttached());
 }
 
 }  // namespace
+}  // namespace zodu

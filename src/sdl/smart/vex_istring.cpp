@@ -134,16 +134,6 @@ TTSString<Base, T>& TTSString<Base, T>::Replace(const char* pattern, const char*
 }
 
 template <class Base, typename T>
-TTSString<Base, T> TTSString<Base, T>::ToLowerCase() const {
-  TTSString r(this->raw(), this->length_);
-  for (size_t i = 0; i < r.Length(); ++i) {
-    T c = r[i];
-    if (c >= 'A' && c <= 'Z') r.Set(i, static_cast<T>(c + ('a' - 'A')));
-  }
-  return r;
-}
-
-template <class Base, typename T>
 TTSString<Base, T>& TTSString<Base, T>::operator<<(int value) {
   AppendDecimal(*this, value);
   return *this;
@@ -151,12 +141,6 @@ TTSString<Base, T>& TTSString<Base, T>::operator<<(int value) {
 
 template <class Base, typename T>
 TTSString<Base, T>& TTSString<Base, T>::operator<<(unsigned value) {
-  AppendDecimal(*this, value);
-  return *this;
-}
-
-template <class Base, typename T>
-TTSString<Base, T>& TTSString<Base, T>::operator<<(long value) {
   AppendDecimal(*this, value);
   return *this;
 }

@@ -50,7 +50,6 @@ class TTIString {
   const T* raw() const { return buf_ ? buf_->chars + start_ : EmptyText(); }
   const T* begin() const { return raw(); }
   const T* end() const { return raw() + length_; }
-  T CharAt(size_t i) const { return raw()[i]; }
   T operator[](size_t i) const { return raw()[i]; }
 
   // The characters followed by a NUL, written after making the buffer our own when the
@@ -101,7 +100,6 @@ class TTIString {
     start_ = static_cast<uint32_t>(start);
     length_ = static_cast<uint32_t>(length);
   }
-  T* MutableChars() { return buf_->chars + start_; }
 
   TStrBufferRecord<T>* buf_ = nullptr;
   uint32_t start_ = 0;
@@ -198,9 +196,7 @@ class TTSString : public Base {
   }
   TTSString& operator<<(int value);
   TTSString& operator<<(unsigned value);
-  TTSString& operator<<(long value);
   TTSString& operator<<(unsigned long value);
-  TTSString& operator+=(const TTSString& s) { return *this << s; }
   friend TTSString operator+(const TTSString& a, const TTSString& b) {
     TTSString r;
     r.MakeCapacity(a.Length() + b.Length());
@@ -219,7 +215,6 @@ class TTSString : public Base {
   // Replaces every non-overlapping occurrence of `pattern`, scanning from the start.
   // Pattern bytes are signed, so bytes 0x80..0xFF never match a wide character.
   TTSString& Replace(const char* pattern, const char* replacement);
-  TTSString ToLowerCase() const;
 
   // Three-way comparisons; see the .cpp for the order.
   int Compare(const T* text, size_t n) const;
@@ -231,22 +226,7 @@ class TTSString : public Base {
            std::memcmp(s.raw(), this->raw(), this->length_ * sizeof(T)) == 0;
   }
   bool Equalsi(const TTSString& s) const { return Comparei(s) == 0; }
-  bool StartsFrom(const TTSString& s) const {
-    return s.Length() <= this->length_ &&
-           std::memcmp(s.raw(), this->raw(), s.Length() * sizeof(T)) == 0;
-  }
-  bool EndsWith(const TTSString& s) const {
-    return s.Length() <= this->length_ &&
-           std::memcmp(s.raw(), this->raw() + this->length_ - s.Length(), s.Length() * sizeof(T)) ==
-               0;
-  }
   friend bool operator==(const TTSString& a, const TTSString& b) { return a.Equals(b); }
-  // Index of the first `c` at or after `from`, or -1.
-  long IndexOf(T c, size_t from = 0) const {
-    for (size_t i = from; i < this->length_; ++i)
-      if (this->raw()[i] == c) return static_cast<long>(i);
-    return -1;
-  }
   long LastIndexOf(T c) const {
     for (size_t i = this->length_; i-- > 0;)
       if (this->raw()[i] == c) return static_cast<long>(i);
@@ -262,16 +242,6 @@ class TTSString : public Base {
   static TTSString<TCString, char> FormatFloat(int digits, double value, bool exponent);
 
   double ToDouble() const { return o_atof(this->raw(), this->length_); }
-  int ToInt() const {
-    bool negative = false;
-    uint32_t v = o_atoi_s(this->raw(), this->length_, negative, 10);
-    return negative ? static_cast<int>(0u - v) : static_cast<int>(v);
-  }
-  bool IsNumber() const { return IsNumberText(this->raw(), this->length_); }
-  bool IsInt() const {
-    bool negative = false;
-    return IsIntegerText(this->raw(), this->length_, negative);
-  }
 
   static bool IsBlank(T c) { return c == ' ' || c == '\t'; }
 
