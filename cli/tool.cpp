@@ -2,6 +2,7 @@
 #include "tool.h"
 
 #include <cstdio>
+#include <exception>
 
 #include "cli_support.h"
 #include "module_log.h"
@@ -110,7 +111,12 @@ int Tool::Run(int argc, char** argv) {
   const Entry* entry = Chosen();
   if (!entry) return UsageError(nullptr, "missing subcommand");
   if (entry->app != help_) CaptureModuleLog();
-  return entry->run();
+  try {
+    return entry->run();
+  } catch (const std::exception& error) {  // a full disk in the demo, no memory, ...
+    std::fprintf(stderr, "zt7util: %s: %s\n", entry->help.name, error.what());
+    return kRefused;
+  }
 }
 
 }  // namespace zt7cli
