@@ -2,8 +2,10 @@
 #include "tool.h"
 
 #include <cstdio>
+#include <exception>
 
 #include "cli_support.h"
+#include "module_log.h"
 #include "zt7util.h"
 
 namespace zt7cli {
@@ -15,6 +17,7 @@ Tool::Tool() : app_("zt7util", "zt7util") {
   CLI::App& help = Add({"help", "[SUBCOMMAND]", "this list, or the usage of one subcommand", ""},
                        [this] { return Help(helpTopic_); });
   help.add_option("SUBCOMMAND", helpTopic_);
+  help_ = &help;
 }
 
 CLI::App& Tool::Add(const CommandHelp& help, std::function<int()> run) {
@@ -107,7 +110,13 @@ int Tool::Run(int argc, char** argv) {
   if (version_) return PrintVersion();
   const Entry* entry = Chosen();
   if (!entry) return UsageError(nullptr, "missing subcommand");
-  return entry->run();
+  if (entry->app != help_) CaptureModuleLog();
+  try {
+    return entry->run();
+  } catch (const std::exception& error) {  // a full disk in the demo, no memory, ...
+    std::fprintf(stderr, "zt7util: %s: %s\n", entry->help.name, error.what());
+    return kRefused;
+  }
 }
 
 }  // namespace zt7cli

@@ -59,6 +59,10 @@ TEST(CheckCellCommand, YesOrNo) {
   EXPECT_EQ(no.out, "no\n");
   EXPECT_EQ(no.status, 1);
   EXPECT_EQ(Tool("check-cell 7.77 8.72 10.86 90 104 90").out, "yes\n");
+  const Result notANumber = Tool("check-cell nan nan nan nan nan nan");  // not finite: never
+  EXPECT_EQ(notANumber.out, "no\n");
+  EXPECT_EQ(notANumber.status, 1);
+  EXPECT_EQ(Tool("check-cell 5.95 9.03 18.38 90 inf 90").out, "no\n");
   EXPECT_EQ(Tool("check-cell 7.77 8.72 10.86 90 104 ninety").status, 2);
   EXPECT_EQ(Tool("check-cell 7.77 8.72 10.86 90 104").status, 2);
 }
