@@ -18,14 +18,10 @@ CifBlock::CifBlock(const CifBlock& other) : ICifEntry(other), parent_(other.pare
     entries_.push_back(Slot{slot.name, std::unique_ptr<ICifEntry>(copy)});
   }
   // The maps point at the copies of what the original's maps point at.
-  for (const auto& item : other.items_) {
-    ICifEntry* copy = entries_[item.value.slot].entry.get();
-    items_.Add(item.key, Item{copy, item.value.slot});
-  }
-  for (const auto& table : other.tables_) {
-    const Item* item = items_.Find(table.key);
-    tables_.Add(table.key, static_cast<cetTable*>(item->entry));
-  }
+  for (const auto& [name, item] : other.items_)
+    items_.emplace(name, Item{entries_[item.slot].entry.get(), item.slot});
+  for (const auto& [name, table] : other.tables_)
+    tables_.emplace(name, static_cast<cetTable*>(items_.at(name).entry));
 }
 
 vexstr CifBlock::GetStringValue() const {
@@ -55,14 +51,15 @@ ICifEntry& CifBlock::Add(ICifEntry* entry) {
   }
   const vexstr& name = entry->GetName();
   const bool loop = IsLoop(*entry);
-  if (Item* item = items_.Find(name)) {
-    const bool wasLoop = tables_.HasKey(name);
+  if (auto found = items_.find(name); found != items_.end()) {
+    Item* item = &found->second;
+    const bool wasLoop = tables_.count(name) != 0;
     if (wasLoop && !loop) {
-      tables_.Remove(name);
+      tables_.erase(name);
       if (zodu::TBasicApp::HasInstance())
         zodu::TBasicApp::NewLogEntry(4) << u"Changing table type for " << name;
     } else if (loop) {
-      tables_.Add(name, static_cast<cetTable*>(entry), true);
+      tables_.insert_or_assign(name, static_cast<cetTable*>(entry));
     }
     if (wasLoop || loop) {
       *item = Item{entry, entries_.size()};
@@ -73,58 +70,58 @@ ICifEntry& CifBlock::Add(ICifEntry* entry) {
     }
     return *entry;
   }
-  items_.Add(name, Item{entry, entries_.size()});
-  if (loop) tables_.Add(name, static_cast<cetTable*>(entry));
+  items_.emplace(name, Item{entry, entries_.size()});
+  if (loop) tables_.emplace(name, static_cast<cetTable*>(entry));
   entries_.push_back(Slot{name, std::move(owned)});
   return *entry;
 }
 
 ICifEntry* CifBlock::FindEntry(const vexstr& name) const {
-  const Item* item = items_.Find(name);
-  return item ? item->entry : nullptr;
+  auto found = items_.find(name);
+  return found == items_.end() ? nullptr : found->second.entry;
 }
 
 cetTable* CifBlock::FindTable(const vexstr& name, cetTable* missing) const {
-  cetTable* const* table = tables_.Find(name);
-  return table ? *table : missing;
+  auto found = tables_.find(name);
+  return found == tables_.end() ? missing : found->second;
 }
 
 CifBlock* TCifDP::FindBlock(const vexstr& name) const {
-  CifBlock* const* block = blockMap_.Find(name);
-  return block ? *block : nullptr;
+  auto found = blockMap_.find(name);
+  return found == blockMap_.end() ? nullptr : found->second;
 }
 
 CifBlock& TCifDP::AddBlock(const vexstr& name, CifBlock* parent) {
   if (CifBlock* existing = FindBlock(name)) return *existing;
   CifBlock& block = blocks_.Add(new CifBlock(name, parent));
-  blockMap_.Add(name, &block);
+  blockMap_.emplace(name, &block);
   return block;
 }
 
 void TCifDP::Clear() {
-  blockMap_.Clear();
+  blockMap_.clear();
   blocks_.Clear();
-  lastNumbers_.Clear();
+  lastNumbers_.clear();
 }
 
 vexstr TCifDP::FreeBlockName(const vexstr& name) {
-  if (!blockMap_.HasKey(name)) return name;
+  if (blockMap_.count(name) == 0) return name;
   if (zodu::TBasicApp::HasInstance())
     zodu::TBasicApp::NewLogEntry(5)
         << u"Duplicate CIF data name '" << name << u"'" << u" auto renaming...";
-  unsigned& last = lastNumbers_.Add(name, 0);
+  unsigned& last = lastNumbers_.emplace(name, 0).first->second;
   vexstr candidate;
   do {
     candidate = vexstr(name) << ++last;
-  } while (blockMap_.HasKey(candidate));
+  } while (blockMap_.count(candidate) != 0);
   if (zodu::TBasicApp::HasInstance()) zodu::TBasicApp::NewLogEntry(3) << u"New name: " << candidate;
   return candidate;
 }
 
 void TCifDP::Rename(CifBlock& block, const vexstr& name) {
-  blockMap_.Remove(block.GetName());
+  blockMap_.erase(block.GetName());
   block.SetName(name);
-  blockMap_.Add(name, &block);
+  blockMap_.emplace(name, &block);
 }
 
 }  // namespace cif_dp

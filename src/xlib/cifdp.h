@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -10,7 +12,6 @@
 
 #include "sdl/constlist.h"
 #include "sdl/ebase.h"
-#include "sdl/edict.h"
 #include "sdl/estrlist.h"
 #include "sdl/istream.h"
 #include "sdl/smart/vex_ptr.h"
@@ -27,6 +28,14 @@ class ICifEntry;
 // Destroys the entries, taking nested lists and maps apart level by level so that deep
 // nesting cannot exhaust the stack.
 void ReleaseNested(std::vector<std::unique_ptr<ICifEntry>>& entries);
+
+// Orders names as the document compares them: ignoring case. The name maps are ordered
+// trees, so that a block of many names is built in n log n, not n squared.
+struct CaseFreeLess {
+  bool operator()(const vexstr& a, const vexstr& b) const { return a.Comparei(b) < 0; }
+};
+template <class V>
+using NameMap = std::map<vexstr, V, CaseFreeLess>;
 
 // One token of CIF text: its text and the number of line feeds before it.
 struct CifToken {
@@ -256,9 +265,9 @@ class CifBlock : public ICifEntry {
   const vexstr& GetEntryName(size_t index) const { return entries_[index].name; }
   ICifEntry* FindEntry(const vexstr& name) const;
   cetTable* FindTable(const vexstr& name, cetTable* missing = nullptr) const;
-  size_t TableCount() const { return tables_.Count(); }
+  size_t TableCount() const { return tables_.size(); }
   // Loops in name order.
-  cetTable& GetTable(size_t index) const { return *tables_.GetValue(index); }
+  cetTable& GetTable(size_t index) const { return *std::next(tables_.begin(), index)->second; }
   CifBlock* GetParent() const { return parent_; }
 
  private:
@@ -271,9 +280,8 @@ class CifBlock : public ICifEntry {
     ICifEntry* entry;
     size_t slot;
   };
-  using CaseFree = zodu::vexstrComparator<true>;
-  zodu::vexdict<vexstr, cetTable*, CaseFree> tables_;
-  zodu::vexdict<vexstr, Item, CaseFree> items_;
+  NameMap<cetTable*> tables_;
+  NameMap<Item> items_;
   std::vector<Slot> entries_;
   CifBlock* parent_;
 };
@@ -328,10 +336,10 @@ class TCifDP : public zodu::IVexObject {
 
   int version_ = 2;
   zodu::TTypeList<CifBlock> blocks_;
-  zodu::vexdict<vexstr, CifBlock*, zodu::vexstrComparator<true>> blockMap_;
+  NameMap<CifBlock*> blockMap_;
   // The last number given to each renamed name (lower case): names never leave the map
   // while reading, so the search for a free number resumes there.
-  zodu::vexdict<vexstr, unsigned, zodu::vexstrComparator<true>> lastNumbers_;
+  NameMap<unsigned> lastNumbers_;
 };
 
 }  // namespace cif_dp
