@@ -42,7 +42,11 @@ std::string ReplaceFile(const std::string& path, const std::string& content) {
   if (fs::exists(status) && !fs::is_regular_file(status)) return "not a regular file";
   const fs::path target(path);
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  // Hidden, and unique through mkstemp.
+  fs::path name = target.filename();
+  name += ".XXXXXX";
+  std::string temporary = (folder / ".").string();
+  temporary += name.string();
   int fd = mkstemp(temporary.data());
   if (fd < 0) return std::string("cannot create a file beside it: ") + std::strerror(errno);
   bool written = WriteAll(fd, content) && fchmod(fd, ModeFor(path)) == 0 && fsync(fd) == 0;
