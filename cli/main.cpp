@@ -19,7 +19,10 @@ namespace zt7cli {
   X(kDigestFramesCommand)  \
   X(kCheckFramesCommand)   \
   X(kMatchHklCommand)      \
-  X(kCheckCellCommand)
+  X(kCheckCellCommand)     \
+  X(kCheckCifCommand)      \
+  X(kCifJsonCommand)       \
+  X(kFormatCifCommand)
 
 #define ZT7_DECLARE(command) extern const Command command;
 ZT7_SUBCOMMANDS(ZT7_DECLARE)
