@@ -8,8 +8,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "cif_compare.h"
 #include "cif_json.h"
@@ -19,16 +21,16 @@
 #include "sdl/efile.h"
 #include "sdl/memstream.h"
 #include "sdl/utf8_path.h"
+#include "tool.h"
 #include "xlib/cifdp.h"
 #include "zt7util.h"
 
 namespace zt7cli {
-
-extern const Command kCheckCifCommand;
-extern const Command kCifJsonCommand;
-extern const Command kFormatCifCommand;
-
 namespace {
+
+constexpr char kCheckCif[] = "check-cif";
+constexpr char kCifJson[] = "cif-json";
+constexpr char kFormatCif[] = "format-cif";
 
 using cif_dp::TCifDP;
 using zodu::vexstr;
@@ -127,9 +129,9 @@ bool ReadCif(const std::string& path, TCifDP& document) {
   return false;
 }
 
-int RunCheckCif(const Arguments& arguments) {
+int RunCheckCif(const std::vector<std::string>& paths) {
   int status = kSuccess;
-  for (const std::string& path : arguments) {
+  for (const std::string& path : paths) {
     TCifDP document;
     if (!ReadCif(path, document)) {
       status = kRefused;
@@ -155,9 +157,9 @@ int RunCheckCif(const Arguments& arguments) {
   return status;
 }
 
-int RunCifJson(const Arguments& arguments) {
+int RunCifJson(const std::string& path) {
   TCifDP document;
-  if (!ReadCif(arguments[0], document)) return kRefused;
+  if (!ReadCif(path, document)) return kRefused;
   const std::string json = CifJson(document);
   std::fwrite(json.data(), 1, json.size(), stdout);
   return kSuccess;
@@ -191,21 +193,12 @@ std::string WrittenText(TCifDP& document) {
   return text;
 }
 
-int RunFormatCif(const Arguments& given) {
-  std::string input, output;
-  bool toFile = false;
-  for (size_t i = 0; i < given.size(); ++i) {
-    if (given[i] == "-o") {
-      if (i + 1 == given.size()) return UsageError(&kFormatCifCommand, "-o needs OUT");
-      output = given[++i];
-      toFile = true;
-    } else if (input.empty()) {
-      input = given[i];
-    } else {
-      return UsageError(&kFormatCifCommand, "unexpected argument '" + given[i] + "'");
-    }
-  }
-  if (input.empty()) return UsageError(&kFormatCifCommand, "missing argument: FILE");
+struct FormatArguments {
+  std::string input, output;  // no output: standard output
+};
+
+int RunFormatCif(const FormatArguments& arguments) {
+  const std::string& input = arguments.input;
   TCifDP document;
   if (!ReadCif(input, document)) return kRefused;
   std::ifstream file(input, std::ios::binary);
@@ -229,52 +222,49 @@ int RunFormatCif(const Arguments& given) {
     PrintError(input, problem + "; nothing written");
     return kRefused;
   }
-  if (!toFile) {
+  if (arguments.output.empty()) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     return kSuccess;
   }
-  problem = ReplaceFile(output, text);
+  problem = ReplaceFile(arguments.output, text);
   if (problem.empty()) return kSuccess;
-  PrintError(output, problem);
+  PrintError(arguments.output, problem);
   return kRefused;
 }
 
 }  // namespace
 
-extern const Command kCheckCifCommand{
-    "check-cif",
-    "FILE...",
-    "reads CIF files and counts what each holds",
-    "  Prints one line per file: the CIF version and the numbers of data blocks, save\n"
-    "  frames, items, loops and loop rows. The reader's warnings (renamed blocks,\n"
-    "  dropped empty loops) and the reason a file cannot be read go to standard error\n"
-    "  after the file's name. Exit status 1 when any file could not be read.",
-    1,
-    static_cast<size_t>(-1),
-    RunCheckCif};
+void AddCifCommands(Tool& tool) {
+  auto paths = std::make_shared<std::vector<std::string>>();
+  tool.Add({kCheckCif, "FILE...", "reads CIF files and counts what each holds",
+            "  Prints one line per file: the CIF version and the numbers of data blocks, save\n"
+            "  frames, items, loops and loop rows. The reader's warnings (renamed blocks,\n"
+            "  dropped empty loops) and the reason a file cannot be read go to standard error\n"
+            "  after the file's name. Exit status 1 when any file could not be read."},
+           [paths] { return RunCheckCif(*paths); })
+      .add_option("FILE", *paths)
+      ->required();
 
-extern const Command kCifJsonCommand{
-    "cif-json",
-    "FILE",
-    "the CIF document of FILE as CIF-JSON",
-    "  The COMCIFS CIF-JSON draft: \"Metadata\" with the CIF version, then one object\n"
-    "  per data block with its save frames under \"Frames\". Names are in lower case,\n"
-    "  every value is an array of strings (lists as arrays, tables as objects), an\n"
-    "  unquoted ? is null and an unquoted . is false.",
-    1,
-    1,
-    RunCifJson};
+  auto path = std::make_shared<std::string>();
+  tool.Add({kCifJson, "FILE", "the CIF document of FILE as CIF-JSON",
+            "  The COMCIFS CIF-JSON draft: \"Metadata\" with the CIF version, then one object\n"
+            "  per data block with its save frames under \"Frames\". Names are in lower case,\n"
+            "  every value is an array of strings (lists as arrays, tables as objects), an\n"
+            "  unquoted ? is null and an unquoted . is false."},
+           [path] { return RunCifJson(*path); })
+      .add_option("FILE", *path)
+      ->required();
 
-extern const Command kFormatCifCommand{
-    "format-cif",
-    "FILE [-o OUT]",
-    "FILE written back in the library's CIF layout",
-    "  Reads FILE, writes the document out and reads that text again; when the two\n"
-    "  readings differ, nothing is written and the first entry that would change is\n"
-    "  named. The text goes to standard output, or to OUT, which is replaced only\n"
-    "  once the new text is complete (OUT may name FILE).",
-    1,
-    3,
-    RunFormatCif};
+  auto format = std::make_shared<FormatArguments>();
+  CLI::App& formatCif =
+      tool.Add({kFormatCif, "FILE [-o OUT]", "FILE written back in the library's CIF layout",
+                "  Reads FILE, writes the document out and reads that text again; when the two\n"
+                "  readings differ, nothing is written and the first entry that would change is\n"
+                "  named. The text goes to standard output, or to OUT, which is replaced only\n"
+                "  once the new text is complete (OUT may name FILE)."},
+               [format] { return RunFormatCif(*format); });
+  formatCif.add_option("FILE", format->input)->required();
+  formatCif.add_option("-o,--output", format->output, "OUT");
+}
 
 }  // namespace zt7cli
