@@ -15,11 +15,8 @@
 #include "module_log.h"
 
 namespace zt7cli {
-namespace {
 
-// The length of the UTF-8 sequence at `s[i]`, 0 when it is not a valid one (overlong
-// forms, surrogates and values above U+10FFFF are not).
-size_t SequenceLength(const std::string& s, size_t i, char32_t& value) {
+size_t Utf8SequenceLength(const std::string& s, size_t i, char32_t& value) {
   auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
   unsigned char lead = byte(i);
   size_t n;
@@ -45,14 +42,12 @@ size_t SequenceLength(const std::string& s, size_t i, char32_t& value) {
   return n;
 }
 
-}  // namespace
-
 std::u16string WideText(const std::string& utf8) {
   std::u16string wide;
   wide.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
     char32_t value;
-    size_t n = SequenceLength(utf8, i, value);
+    size_t n = Utf8SequenceLength(utf8, i, value);
     if (n == 0) {
       wide += static_cast<char16_t>(0xDC00 | static_cast<unsigned char>(utf8[i]));
       ++i;

@@ -10,6 +10,7 @@ void AddModuleCommands(Tool& tool);
 void AddHklCommands(Tool& tool);
 void AddFramesCommands(Tool& tool);
 void AddMatchCommands(Tool& tool);
+void AddCifCommands(Tool& tool);
 
 }  // namespace zt7cli
 
@@ -20,5 +21,6 @@ int main(int argc, char** argv) {
   zt7cli::AddHklCommands(tool);
   zt7cli::AddFramesCommands(tool);
   zt7cli::AddMatchCommands(tool);
+  zt7cli::AddCifCommands(tool);
   return tool.Run(argc, argv);
 }
