@@ -10,6 +10,8 @@ namespace zt7cli {
 // The subcommands, in the order --help lists them: one line each.
 #define ZT7_SUBCOMMANDS(X) \
   X(kDemoCommand)          \
+  X(kSealCommand)          \
+  X(kVerifyCommand)        \
   X(kVersionCommand)       \
   X(kInfoCommand)          \
   X(kDigestHklCommand)     \
