@@ -16,6 +16,8 @@
 namespace zt7cli {
 
 extern const Command kDemoCommand;
+extern const Command kSealCommand;
+extern const Command kVerifyCommand;
 
 namespace {
 
@@ -232,6 +234,21 @@ int RunDemo(const Arguments& arguments) {
   const int fallback = iValidateHKLDigests(unsealedText.c_str(), nullptr, nullptr);
   steps.Check("unsealed file passes as the test crystal (1)", Code(fallback), fallback == 1);
 
+  std::puts("Dataset folder (zt7util seal, zt7util verify)");
+  const int sealedFolder = kSealCommand.run({root.string(), "--force", "--quiet"});
+  const int intact = kVerifyCommand.run({root.string(), "--quiet"});
+  steps.Check("folder sealed and verified intact (exit 0)", Code(intact),
+              sealedFolder == kSuccess && intact == kSuccess);
+  const fs::path frame = frames / "run1_0100.img";
+  frameBytes = ReadFile(frame);
+  frameBytes[frameBytes.size() / 2] ^= 1;
+  WriteFile(frame, frameBytes);
+  const int frameChanged = kVerifyCommand.run({root.string(), "--quiet"});
+  steps.Check("one byte of run1_0100.img changed: verify fails (exit 1)", Code(frameChanged),
+              frameChanged == kRefused);
+  frameBytes[frameBytes.size() / 2] ^= 1;
+  WriteFile(frame, frameBytes);
+
   std::puts("");
   if (!steps.failed().empty()) {
     std::fprintf(stderr, "zt7util: demo: step failed: %s\n", steps.failed().c_str());
@@ -250,7 +267,8 @@ extern const Command kDemoCommand{
     "  Writes 360 frames, an HKL file of the first test crystal and its structure file\n"
     "  into FOLDER (default: a new temporary folder, kept afterwards), then makes and\n"
     "  checks every kind of digest, and shows that a changed intensity or frame is\n"
-    "  caught. Exit 0 when every step gives the expected result.",
+    "  caught; ends by sealing the folder, verifying it and changing a frame. Exit 0\n"
+    "  when every step gives the expected result.",
     0,
     1,
     RunDemo};
