@@ -60,6 +60,12 @@ std::u16string WideText(const std::string& utf8) {
   return wide;
 }
 
+DigestParts::DigestParts(const std::string& digest) {
+  const size_t comma = digest.find(',');
+  first = digest.substr(0, comma);
+  if (comma != std::string::npos) second = digest.substr(comma + 1);
+}
+
 void PrintLine(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fputc('\n', stdout);

@@ -32,6 +32,15 @@ struct Command {
 // module turns back into the same bytes, so any file name given can be opened.
 std::u16string WideText(const std::string& utf8);
 
+// A stored digest as its host passes it to the exports: the parts before and after the
+// comma ("" when there is no comma).
+struct DigestParts {
+  std::string first, second;
+  explicit DigestParts(const std::string& digest);
+  // The second part, or null when there is none.
+  const char* Second() const { return second.empty() ? nullptr : second.c_str(); }
+};
+
 // `text` and a line end on standard output.
 void PrintLine(const std::string& text);
 

@@ -116,15 +116,7 @@ std::string Code(int code) {
   return std::to_string(code);
 }
 
-// A stored digest as its host would pass it: the two parts separately.
-struct Parts {
-  std::string first, second;
-  explicit Parts(const std::string& digest) {
-    const size_t comma = digest.find(',');
-    first = digest.substr(0, comma);
-    if (comma != std::string::npos) second = digest.substr(comma + 1);
-  }
-};
+using Parts = DigestParts;
 
 int RunDemo(const Arguments& arguments) {
   fs::path root;

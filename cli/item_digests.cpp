@@ -24,17 +24,10 @@ std::mutex& ExportLock() {
   return lock;
 }
 
-struct DigestParts {
-  std::string first, second;
-  explicit DigestParts(const std::string& digest) {
-    const size_t comma = digest.find(',');
-    first = digest.substr(0, comma);
-    if (comma != std::string::npos) second = digest.substr(comma + 1);
-  }
-  // Both parts stored must check out: 3, or 1 for a digest of one part.
-  bool Accepts(int code) const { return code == (second.empty() ? 1 : 3); }
-  const char* Second() const { return second.empty() ? nullptr : second.c_str(); }
-};
+// Both parts stored must check out: 3, or 1 for a digest of one part.
+bool Accepts(const DigestParts& parts, int code) {
+  return code == (parts.second.empty() ? 1 : 3);
+}
 
 // An open regular file as the stream the module's SHA-256 reads; it counts what it reads.
 class FileStream : public zodu::IInputStream {
@@ -130,15 +123,15 @@ bool FramesCheckOut(const std::string& folder, const std::string& mask, const st
   const std::u16string wideFolder = WideText(folder), wideMask = WideText(mask);
   const DigestParts parts(digest);
   std::lock_guard<std::mutex> hold(ExportLock());
-  return parts.Accepts(iValidateFramesDigests(wideFolder.c_str(), wideMask.c_str(),
-                                              parts.first.c_str(), parts.Second()));
+  return Accepts(parts, iValidateFramesDigests(wideFolder.c_str(), wideMask.c_str(),
+                                               parts.first.c_str(), parts.Second()));
 }
 
 bool HklChecksOut(const std::string& hkl, const std::string& digest) {
   const std::u16string file = WideText(hkl);
   const DigestParts parts(digest);
   std::lock_guard<std::mutex> hold(ExportLock());
-  return parts.Accepts(iValidateHKLDigests(file.c_str(), parts.first.c_str(), parts.Second()));
+  return Accepts(parts, iValidateHKLDigests(file.c_str(), parts.first.c_str(), parts.Second()));
 }
 
 bool DynChecksOut(const std::string& file, const std::string& digest) {
