@@ -56,7 +56,7 @@ int CheckList(const std::string& list) {
   std::ifstream file;
   if (list != "-") {
     if (IsRegularFile(list)) file.open(list, std::ios::binary);
-    if (!file) return Refused(kCheckDynCommand, "cannot read the list '" + list + "'");
+    if (!file.is_open()) return Refused(kCheckDynCommand, "cannot read the list '" + list + "'");
   }
   std::istream& in = list == "-" ? std::cin : file;
   size_t lines = 0, failed = 0;
