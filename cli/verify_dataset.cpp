@@ -45,7 +45,7 @@ void Judge(EntryCheck& entry) {
   entry.status = Status::kFailed;
   if (dyn && same(dyn)) {
     entry.status = Status::kReformatted;
-    entry.reason = "bytes changed, reflection loop unchanged (its DYN digest checks out)";
+    entry.reason = "bytes changed, reflection loop unchanged: its DYN digest checks out";
   } else if (hkl && same(hkl)) {
     entry.reason =
         "bytes changed; its HKL digest still checks out, but that digest compares binned "

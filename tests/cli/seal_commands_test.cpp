@@ -12,6 +12,7 @@
 
 #include "cli/run_tool.h"
 #include "sdl/temp_folder.h"
+#include "zt3util/dyn_reference.h"
 #include "zt3util/frames_reference.h"
 
 namespace {
@@ -40,6 +41,12 @@ std::string HklText() {
   return text + "   0   0   0    0.00    0.00\n";
 }
 
+const std::vector<dyn_reference::Row> kRows = dyn_reference::Rows(100);
+
+std::string CifText(const std::vector<dyn_reference::Row>& rows) {
+  return "data_crystal\n" + dyn_reference::LoopCif(dyn_reference::kColumns, rows);
+}
+
 void Replace(const std::string& path, const std::string& from, const std::string& to) {
   std::string text = ReadFile(path);
   text.replace(text.find(from), from.size(), to);
@@ -65,6 +72,8 @@ class SealCommands : public ::testing::Test {
     folder.MakeFile("second.hkl", HklText());
     folder.MakeFile("crystal.ins", "CELL 0.71073 5.95 9.03 18.38 90 90 90\n");
     folder.MakeFile("notes.txt", "notes");
+    folder.MakeFile("crystal.cif_od", CifText(kRows));
+    folder.MakeFile("second.cif_od", CifText(kRows));
     mkfifo((folder / "frames/pipe.img").c_str(), 0600);
     fs::create_directory_symlink("/etc", folder / "etc-link");
   }
@@ -78,7 +87,7 @@ TEST_F(SealCommands, SealWritesEveryDigestAndChangesNoOtherFile) {
   const auto before = Contents(folder.path());
   Outcome r = RunTool("seal -j 2 " + Dir());
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, folder.path() + ": sealed 8 files (1 frame sets, 2 HKL files, 0 reflection " +
+  EXPECT_EQ(r.out, folder.path() + ": sealed 10 files (1 frame sets, 2 HKL files, 2 reflection " +
                        "files) in " + folder.path() + "/zt7util-seal.txt\n");
   EXPECT_NE(r.err.find("frames/pipe.img: FIFO, not read"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("etc-link: symbolic link, not followed"), std::string::npos) << r.err;
@@ -97,6 +106,9 @@ TEST_F(SealCommands, SealWritesEveryDigestAndChangesNoOtherFile) {
   auto line = [&](const std::string& kind, const std::string& digest, const std::string& path) {
     expected += kind + "  " + digest + "  " + path + "\n";
   };
+  const std::string dynDigest = dyn_reference::LoopDigest(dyn_reference::kColumns, kRows);
+  line("DYN", dynDigest, "crystal.cif_od");
+  line("SHA256", Sha256(CifText(kRows)), "crystal.cif_od");
   line("HKL", hklDigest, "crystal.hkl");
   line("SHA256", Sha256(before.at("crystal.hkl")), "crystal.hkl");
   line("SHA256", Sha256(before.at("crystal.ins")), "crystal.ins");
@@ -104,6 +116,8 @@ TEST_F(SealCommands, SealWritesEveryDigestAndChangesNoOtherFile) {
   for (const std::string& name : frames) line("SHA256", Sha256("frame " + name), "frames/" + name);
   line("SHA256", Sha256("collection log"), "frames/run.log");
   line("SHA256", Sha256("notes"), "notes.txt");
+  line("DYN", dynDigest, "second.cif_od");
+  line("SHA256", Sha256(CifText(kRows)), "second.cif_od");
   line("HKL", hklDigest, "second.hkl");
   line("SHA256", Sha256(HklText()), "second.hkl");
   const std::string header = "# zt7util seal manifest, key version 3, sealed 2";
@@ -114,31 +128,43 @@ TEST_F(SealCommands, SealWritesEveryDigestAndChangesNoOtherFile) {
   EXPECT_EQ(again.status, 1);
   EXPECT_NE(again.err.find("zt7util-seal.txt' exists"), std::string::npos) << again.err;
   EXPECT_EQ(RunTool("seal --force " + Dir()).status, 0);
+  // A reformatted reflection file alone leaves the folder intact.
+  Replace(folder / "crystal.cif_od", "data_crystal\n", "data_crystal\n# rewritten\n_a 1\n");
+  Outcome reformatted = RunTool("verify " + Dir());
+  EXPECT_EQ(reformatted.status, 0);
+  EXPECT_EQ(reformatted.out.rfind(folder.path() + "/crystal.cif_od: REFORMATTED", 0), 0u);
 }
 
 TEST_F(SealCommands, VerifyNamesEveryChangedMissingAndNewFile) {
   ASSERT_EQ(RunTool("seal " + Dir()).status, 0);
   const std::string intact =
-      folder.path() + ": intact, 9 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED\n";
+      folder.path() + ": intact, 11 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED\n";
   EXPECT_EQ(RunTool("verify " + Dir()).out, intact);
 
   Replace(folder / "frames/f_001.img", "frame", "Frame");  // the frames digest reads it
   Replace(folder / "crystal.hkl", " 995.27", " 905.27");   // same fingerprint bin
   Replace(folder / "second.hkl", " 995.27", "9995.27");    // another bin
+  Replace(folder / "crystal.cif_od", "data_crystal\n", "data_crystal\n# rewritten\n_a 1\n");
+  std::vector<dyn_reference::Row> edited = kRows;
+  edited[50][3] = "123.45";
+  folder.MakeFile("second.cif_od", CifText(edited));
   fs::remove(folder / "notes.txt");
   folder.MakeFile("frames/extra.txt", "added");
   fs::remove(folder / "frames/run.log");
   mkfifo((folder / "frames/run.log").c_str(), 0600);  // never opened
   const std::string d = folder.path();
   const std::string report =
-      d + "/crystal.hkl: FAILED (bytes changed; its HKL digest still checks out, but that " +
+      d + "/crystal.cif_od: REFORMATTED (bytes changed, reflection loop unchanged: its DYN " +
+      "digest checks out)\n" + d +
+      "/crystal.hkl: FAILED (bytes changed; its HKL digest still checks out, but that " +
       "digest compares binned intensities and cannot vouch that the data are unchanged)\n" + d +
       "/frames/*.img: FAILED (frames digest does not check out)\n" + d +
       "/frames/extra.txt: NEW\n" + d + "/frames/f_001.img: FAILED (SHA-256 differs)\n" + d +
       "/frames/run.log: FAILED (cannot be read: not a regular file, not read)\n" + d +
       "/notes.txt: MISSING\n" + d +
+      "/second.cif_od: FAILED (bytes changed, and its DYN digest does not check out)\n" + d +
       "/second.hkl: FAILED (bytes changed, and its HKL digest does not check out)\n" + d +
-      ": NOT INTACT, 3 OK, 5 FAILED, 1 MISSING, 1 NEW, 0 REFORMATTED\n";
+      ": NOT INTACT, 3 OK, 6 FAILED, 1 MISSING, 1 NEW, 1 REFORMATTED\n";
   for (const char* jobs : {"-j 1", "-j 4"}) {
     Outcome r = RunTool(std::string("verify ") + jobs + " " + Dir() + " " + Dir());
     EXPECT_EQ(r.status, 1) << jobs;
@@ -153,8 +179,8 @@ TEST_F(SealCommands, VerifyNamesEveryChangedMissingAndNewFile) {
                     "\", \"status\": \"FAILED\""),
       std::string::npos)
       << json.out;
-  EXPECT_NE(json.out.find("\"counts\": {\"OK\": 3, \"FAILED\": 5, \"MISSING\": 1, \"NEW\": 1, "
-                          "\"REFORMATTED\": 0}"),
+  EXPECT_NE(json.out.find("\"counts\": {\"OK\": 3, \"FAILED\": 6, \"MISSING\": 1, \"NEW\": 1, "
+                          "\"REFORMATTED\": 1}"),
             std::string::npos);
 }
 
