@@ -6,22 +6,22 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "cli_support.h"
+#include "cmd_seal.h"
+#include "tool.h"
 #include "zt7util.h"
 
 namespace zt7cli {
-
-extern const Command kDemoCommand;
-extern const Command kSealCommand;
-extern const Command kVerifyCommand;
-
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr char kDemo[] = "demo";
 
 // The first test crystal: a, b, c in angstrom, all angles 90 degrees.
 constexpr double kCell[6] = {5.95, 9.03, 18.38, 90.0, 90.0, 90.0};
@@ -137,18 +137,18 @@ std::string Code(int code) {
 
 using Parts = DigestParts;
 
-int RunDemo(const Arguments& arguments) {
+int RunDemo(const std::string& folder) {
   fs::path root;
-  if (arguments.empty()) {
+  if (folder.empty()) {
     std::string pattern = (fs::temp_directory_path() / "zt7util-demo.XXXXXX").string();
-    if (!mkdtemp(pattern.data())) return Refused(kDemoCommand, "cannot make a temporary folder");
+    if (!mkdtemp(pattern.data())) return Refused(kDemo, "cannot make a temporary folder");
     root = pattern;
   } else {
-    root = arguments[0];
+    root = folder;
     std::error_code error;
     fs::create_directories(root, error);
     if (!fs::is_directory(root))
-      return Refused(kDemoCommand, "cannot use '" + arguments[0] + "' as the demo folder");
+      return Refused(kDemo, "cannot use '" + folder + "' as the demo folder");
   }
   std::mt19937 random(2026);
   const fs::path frames = root / "frames";
@@ -268,15 +268,16 @@ int RunDemo(const Arguments& arguments) {
   steps.Check("unsealed file passes as the test crystal (1)", Code(fallback), fallback == 1);
 
   std::puts("Dataset folder (zt7util seal, zt7util verify)");
-  const int sealedFolder = kSealCommand.run({root.string(), "--force", "--quiet"});
-  const int intact = kVerifyCommand.run({root.string(), "--quiet"});
+  const int sealedFolder = RunSeal({root.string(), "*.img", 0, true, {1, true}});
+  const VerifyArguments verify{{root.string()}, false, {1, true}};
+  const int intact = RunVerify(verify);
   steps.Check("folder sealed and verified intact (exit 0)", Code(intact),
               sealedFolder == kSuccess && intact == kSuccess);
   const fs::path frame = frames / "run1_0100.img";
   frameBytes = ReadFile(frame);
   frameBytes[frameBytes.size() / 2] ^= 1;
   WriteFile(frame, frameBytes);
-  const int frameChanged = kVerifyCommand.run({root.string(), "--quiet"});
+  const int frameChanged = RunVerify(verify);
   steps.Check("one byte of run1_0100.img changed: verify fails (exit 1)", Code(frameChanged),
               frameChanged == kRefused);
   frameBytes[frameBytes.size() / 2] ^= 1;
@@ -293,17 +294,16 @@ int RunDemo(const Arguments& arguments) {
 
 }  // namespace
 
-extern const Command kDemoCommand{
-    "demo",
-    "[FOLDER]",
-    "build a sample collection and seal and check it end to end",
-    "  Writes 360 frames, an HKL file of the first test crystal, its structure file and\n"
-    "  a .cif_od reflection file into FOLDER (default: a new temporary folder, kept\n"
-    "  afterwards), then makes and checks every kind of digest, and shows that a\n"
-    "  changed intensity or frame is caught; ends by sealing the folder, verifying it\n"
-    "  and changing a frame. Exit 0 when every step gives the expected result.",
-    0,
-    1,
-    RunDemo};
+void AddDemoCommands(Tool& tool) {
+  auto folder = std::make_shared<std::string>();
+  tool.Add({kDemo, "[FOLDER]", "build a sample collection and seal and check it end to end",
+            "  Writes 360 frames, an HKL file of the first test crystal, its structure file and\n"
+            "  a .cif_od reflection file into FOLDER (default: a new temporary folder, kept\n"
+            "  afterwards), then makes and checks every kind of digest, and shows that a\n"
+            "  changed intensity or frame is caught; ends by sealing the folder, verifying it\n"
+            "  and changing a frame. Exit 0 when every step gives the expected result."},
+           [folder] { return RunDemo(*folder); })
+      .add_option("FOLDER", *folder);
+}
 
 }  // namespace zt7cli
