@@ -25,22 +25,6 @@ constexpr off_t kLargestManifest = off_t(1) << 30;
 
 const ItemKind kKinds[] = {ItemKind::kFrames, ItemKind::kHkl, ItemKind::kDyn, ItemKind::kSha256};
 
-// Backslash, line feed and carriage return are escaped so that every path is one line.
-std::string EscapePath(const std::string& path) {
-  std::string text;
-  for (char c : path) {
-    if (c == '\\')
-      text += "\\\\";
-    else if (c == '\n')
-      text += "\\n";
-    else if (c == '\r')
-      text += "\\r";
-    else
-      text += c;
-  }
-  return text;
-}
-
 bool UnescapePath(const std::string& text, std::string& path) {
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '\\') {
@@ -94,6 +78,21 @@ std::string SystemError(const std::string& what) {
 }
 
 }  // namespace
+
+std::string EscapePath(const std::string& path) {
+  std::string text;
+  for (char c : path) {
+    if (c == '\\')
+      text += "\\\\";
+    else if (c == '\n')
+      text += "\\n";
+    else if (c == '\r')
+      text += "\\r";
+    else
+      text += c;
+  }
+  return text;
+}
 
 const char* KindName(ItemKind kind) {
   switch (kind) {

@@ -20,6 +20,10 @@ struct ManifestItem {
   size_t line = 0;  // where a manifest read from a file has it, from 1
 };
 
+// `path` with backslash, line feed and carriage return escaped (\\, \n, \r), as the
+// manifest and the report write it, so that every path stays on one line.
+std::string EscapePath(const std::string& path);
+
 // The frames item path's two halves: folder ("" for the dataset folder) and mask.
 std::string FramesFolder(const std::string& path);
 std::string FramesMask(const std::string& path);

@@ -65,11 +65,11 @@ std::string TextReport(const DatasetCheck& check) {
   std::string text;
   for (const EntryCheck& entry : check.entries) {
     if (entry.status == Status::kOk) continue;
-    text += JoinPath(check.folder, entry.path) + ": " + StatusName(entry.status);
+    text += EscapePath(JoinPath(check.folder, entry.path)) + ": " + StatusName(entry.status);
     if (!entry.reason.empty()) text += " (" + entry.reason + ")";
     text += "\n";
   }
-  text += check.folder + ": " +
+  text += EscapePath(check.folder) + ": " +
           (!check.error.empty() ? "NOT VERIFIED"
            : check.Intact()     ? "intact"
                                 : "NOT INTACT");

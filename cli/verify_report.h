@@ -8,7 +8,8 @@
 
 namespace zt7cli {
 
-// One "FOLDER/PATH: STATUS (reason)" line per entry that is not OK, then the summary
+// One "FOLDER/PATH: STATUS (reason)" line per entry that is not OK (paths escaped as in
+// the manifest), then the summary
 // "FOLDER: intact|NOT INTACT|NOT VERIFIED, n OK, n FAILED, n MISSING, n NEW, n REFORMATTED".
 std::string TextReport(const DatasetCheck& check);
 
