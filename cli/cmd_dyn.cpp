@@ -4,8 +4,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <memory>
 #include <string>
+
+#include <memory>
 
 #include "cli_support.h"
 #include "sdl/efile.h"
@@ -15,7 +16,6 @@
 #include "zt7util.h"
 
 namespace zt7cli {
-
 namespace {
 
 constexpr char kDigestDyn[] = "digest-dyn";
@@ -23,8 +23,7 @@ constexpr char kCheckDyn[] = "check-dyn";
 constexpr char kDynLoop[] = "dyn-loop";
 
 struct DynArguments {
-  std::string folder, mask, file, digest, list;
-  DigestParts frames;
+  std::string folder, mask, first, second, file, digest, list;
 };
 
 bool IsRegularFile(const std::string& path) {
@@ -36,7 +35,7 @@ int RunDigestDyn(const DynArguments& arguments) {
   const std::u16string folder = WideText(arguments.folder), mask = WideText(arguments.mask),
                        file = WideText(arguments.file);
   const std::string digest = pcDigestDYN(folder.c_str(), mask.c_str(), file.c_str(),
-                                         arguments.frames.First(), arguments.frames.Second());
+                                         arguments.first.c_str(), arguments.second.c_str());
   if (!digest.empty()) {
     PrintLine(digest);
     return kSuccess;
@@ -50,9 +49,16 @@ int RunDigestDyn(const DynArguments& arguments) {
                      "and sigma in its first block");
 }
 
+// The library refuses a path under ten characters: a short relative name goes to it whole.
+std::u16string AbsoluteWide(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return WideText(error ? path : absolute.string());
+}
+
 // "FILE: OK" or "FILE: FAILED"; true for OK.
 bool CheckOne(const std::string& file, const std::string& digest) {
-  const std::u16string wide = WideText(file);
+  const std::u16string wide = AbsoluteWide(file);
   const bool valid = bValidateDYNDigest(wide.c_str(), digest.c_str());
   PrintLine(file + (valid ? ": OK" : ": FAILED"));
   return valid;
@@ -89,20 +95,18 @@ int CheckList(const std::string& list) {
 }
 
 int RunCheckDyn(const DynArguments& arguments) {
-  if (!arguments.list.empty()) {
-    if (!arguments.file.empty())
-      return UsageError(kCheckDyn, "-c takes one LIST (a file, or - for standard input)");
-    return CheckList(arguments.list);
-  }
-  if (arguments.file.empty() || arguments.digest.empty())
-    return UsageError(kCheckDyn, "expected FILE DIGEST or -c LIST");
+  const bool hasFile = !arguments.file.empty();
+  if (!arguments.list.empty())
+    return hasFile ? UsageError(kCheckDyn, "give either FILE DIGEST or -c LIST")
+                   : CheckList(arguments.list);
+  if (!hasFile || arguments.digest.empty())
+    return UsageError(kCheckDyn, "expected FILE DIGEST, or -c LIST");
   if (!IsRegularFile(arguments.file))
     return Refused(kCheckDyn, "no reflection file '" + arguments.file + "'");
   return CheckOne(arguments.file, arguments.digest) ? kSuccess : kRefused;
 }
 
-int RunDynLoop(const DynArguments& arguments) {
-  const std::string& path = arguments.file;
+int RunDynLoop(const std::string& path) {
   if (!IsRegularFile(path)) return Refused(kDynLoop, "no reflection file '" + path + "'");
   // The CIF reader logs through the application context that the runtime object sets up.
   GetZTRunnable();
@@ -110,10 +114,10 @@ int RunDynLoop(const DynArguments& arguments) {
   try {
     zodu::TEFile in(zodu::PathFromUtf8(path.data(), path.size()), u"rb");
     if (!zt3util::WriteReflectionLoop(in, lines))
-      return Refused(kDynLoop,
-                     "no reflection loop in '" + path +
-                         "': the CIF text does not parse, or its first block has no _refln "
-                         "loop of at least 100 rows with h, k, l, intensity and sigma");
+      return Refused(kDynLoop, "no reflection loop in '" + path +
+                                   "': the CIF text does not parse, or its first block has no "
+                                   "_refln loop of at least 100 rows with h, k, l, intensity "
+                                   "and sigma");
   } catch (...) {
     return Refused(kDynLoop, "cannot read '" + path + "'");
   }
@@ -137,10 +141,9 @@ void AddDynCommands(Tool& tool) {
       [digest] { return RunDigestDyn(*digest); });
   digestDyn.add_option("FRAMES_FOLDER", digest->folder)->required();
   digestDyn.add_option("MASK", digest->mask)->required();
-  digestDyn.add_option("FIRST", digest->frames.first)->required();
-  digestDyn.add_option("SECOND", digest->frames.second)->required();
+  digestDyn.add_option("FIRST", digest->first)->required();
+  digestDyn.add_option("SECOND", digest->second)->required();
   digestDyn.add_option("FILE", digest->file)->required();
-  digest->frames.given = 2;
 
   auto check = std::make_shared<DynArguments>();
   CLI::App& checkDyn = tool.Add(
@@ -149,16 +152,16 @@ void AddDynCommands(Tool& tool) {
        "  input) holds one 'DIGEST  FILE' line per file, as sha256sum -c reads them.\n"
        "  Exit 1 when any file failed."},
       [check] { return RunCheckDyn(*check); });
-  checkDyn.add_option("-c", check->list, "LIST");
+  checkDyn.add_option("-c,--check", check->list, "LIST");
   checkDyn.add_option("FILE", check->file);
   checkDyn.add_option("DIGEST", check->digest);
 
-  auto loop = std::make_shared<DynArguments>();
+  auto loop = std::make_shared<std::string>();
   tool.Add({kDynLoop, "FILE", "print the loop text that the DYN digest of a .cif_od file covers",
             "  One written line per output line: the _refln loop of the first block as the\n"
             "  digest lays it out. Exit 1 when the file has no qualifying loop."},
            [loop] { return RunDynLoop(*loop); })
-      .add_option("FILE", loop->file)
+      .add_option("FILE", *loop)
       ->required();
 }
 
