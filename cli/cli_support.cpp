@@ -1,10 +1,18 @@
 // What the zt7util subcommands share: argument text, digest parts, output and usage errors.
 #include "cli_support.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <CLI/CLI.hpp>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>  // for strlen, strerror
 #include <string>
 #include <vector>
+
+#include "module_log.h"
 
 namespace zt7cli {
 namespace {
@@ -97,9 +105,69 @@ void AddDigestParts(CLI::App& command, DigestParts& parts, size_t required) {
   if (required > 0) option->required();
 }
 
+std::string WhyNotRegularFile(const std::string& path) {
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) {
+    if (errno == ELOOP) return "a loop of symbolic links";
+    if (errno == ENOENT || errno == ENOTDIR) return "no such file";
+    return std::strerror(errno);
+  }
+  if (S_ISDIR(status.st_mode)) return "a folder, not a file";
+  if (S_ISFIFO(status.st_mode)) return "a FIFO, not a regular file";
+  if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode)) return "a device, not a regular file";
+  if (S_ISSOCK(status.st_mode)) return "a socket, not a regular file";
+  if (!S_ISREG(status.st_mode)) return "not a regular file";
+  if (access(path.c_str(), R_OK) != 0) return "not readable";
+  return "";
+}
+
+bool AreRegularFiles(const char* name, const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    const std::string why = WhyNotRegularFile(path);
+    if (why.empty()) continue;
+    std::fputs(("zt7util: " + std::string(name) + ": '" + path + "': " + why + "\n").c_str(),
+               stderr);
+    return false;
+  }
+  return true;
+}
+
+std::string ReadText(const std::string& path, std::string& text) {
+  int descriptor = STDIN_FILENO;
+  if (path != "-") {
+    const std::string why = WhyNotRegularFile(path);
+    if (!why.empty()) return why;
+    // Non-blocking, and checked again once open: the path may have changed in between.
+    descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return std::strerror(errno);
+    struct stat status;
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+      close(descriptor);
+      return "not a regular file";
+    }
+  }
+  text.clear();
+  char buffer[1 << 16];
+  std::string why;
+  for (;;) {
+    const ssize_t n = read(descriptor, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) why = std::strerror(errno);
+    if (n <= 0) break;
+    if (text.size() + static_cast<size_t>(n) > kMaxTextBytes) {
+      why = "more than 1 GiB (1073741824 bytes), the most the tool reads";
+      break;
+    }
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  if (descriptor != STDIN_FILENO) close(descriptor);
+  return why;
+}
+
 void PrintLine(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fputc('\n', stdout);
+  std::fflush(stdout);  // before any error line that follows it on standard error
 }
 
 int UsageError(const char* name, const std::string& message) {
@@ -110,15 +178,53 @@ int UsageError(const char* name, const std::string& message) {
   return kUsageError;
 }
 
-int Refused(const char* name, const std::string& reason) {
-  std::fputs(("zt7util: " + std::string(name) + ": " + reason + "\n").c_str(), stderr);
+namespace {
+
+constexpr char kWarning[] = "Warning: ";
+constexpr char kTestCrystal[] = "unsealed test-crystal file";
+
+bool StartsWith(const std::string& text, const char* start) {
+  return text.compare(0, std::strlen(start), start) == 0;
+}
+
+// The module's last word on the call that is not a warning, or "".
+std::string LastReason(const std::vector<std::string>& entries) {
+  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+    if (!StartsWith(*entry, kWarning)) return *entry;
+  return "";
+}
+
+void PrintError(const char* name, const std::string& subject, const std::string& reason) {
+  std::fputs(("zt7util: " + std::string(name) + ": '" + subject + "': " + reason + "\n").c_str(),
+             stderr);
+}
+
+}  // namespace
+
+std::string ModuleReason(const std::string& otherwise) {
+  const std::string reason = LastReason(NewLogEntries());
+  return reason.empty() ? otherwise : reason;
+}
+
+int Refused(const char* name, const std::string& subject, const std::string& reason) {
+  PrintError(name, subject, reason);
   return kRefused;
 }
 
-int ReportCheck(int code, bool secondGiven) {
-  const char* word = code == 3 ? "both parts valid" : code == 1 ? "first part valid" : "invalid";
+void ReportWarnings(const char* name) {
+  for (const std::string& entry : NewLogEntries())
+    if (StartsWith(entry, kWarning))
+      std::fputs(("zt7util: " + std::string(name) + ": " + entry + "\n").c_str(), stderr);
+}
+
+int ReportCheck(const char* name, const std::string& subject, int code, bool secondGiven) {
+  const std::string reason = LastReason(NewLogEntries());
+  std::string word = code == 3 ? "both parts valid" : code == 1 ? "first part valid" : "invalid";
+  if (code == 1 && StartsWith(reason, kTestCrystal)) word = reason;
   PrintLine(std::to_string(code) + " " + word);
-  return code == 3 || (code == 1 && !secondGiven) ? kSuccess : kRefused;
+  if (code == 3 || (code == 1 && !secondGiven)) return kSuccess;
+  PrintError(name, subject, reason.empty() ? "the digest does not match" : reason);
+  return kRefused;
 }
 
 }  // namespace zt7cli

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace CLI {
 class App;
@@ -38,6 +39,22 @@ struct DigestParts {
 // word, and then it is split there.
 void AddDigestParts(CLI::App& command, DigestParts& parts, size_t required);
 
+// Why `path` cannot be read as a data file ("no such file", "a folder", "a FIFO", ...), or
+// "" for a regular file. Asked before anything is opened, so that nothing waits on a FIFO
+// or reads a device without end.
+std::string WhyNotRegularFile(const std::string& path);
+
+// Checks `paths` with WhyNotRegularFile; the first fault is one line on standard error for
+// subcommand `name`, and the answer false.
+bool AreRegularFiles(const char* name, const std::vector<std::string>& paths);
+
+// The most that the tool reads as one text: 1 GiB.
+inline constexpr size_t kMaxTextBytes = size_t(1) << 30;
+
+// The whole of the regular file `path`, or of standard input for "-", into `text`; the
+// reason when it cannot be read or holds more than kMaxTextBytes, else "".
+std::string ReadText(const std::string& path, std::string& text);
+
 // `text` and a line end on standard output.
 void PrintLine(const std::string& text);
 
@@ -45,11 +62,21 @@ void PrintLine(const std::string& text);
 // itself); returns kUsageError.
 int UsageError(const char* name, const std::string& message);
 
-// One line on standard error saying why subcommand `name` got no result; returns kRefused.
-int Refused(const char* name, const std::string& reason);
+// The module's own word on the last call: its last log entry since the previous look
+// that is not a warning, else `otherwise`.
+std::string ModuleReason(const std::string& otherwise);
+
+// One line on standard error saying why subcommand `name` got no result for `subject` (a
+// file, folder or text named by the user); returns kRefused.
+int Refused(const char* name, const std::string& subject, const std::string& reason);
+
+// The module's warnings ("Warning: ...") of the last call, on standard error.
+void ReportWarnings(const char* name);
 
 // Prints a check result (0, 1 or 3) with its word and gives the exit status: success
-// for 3, or for 1 when no second part was given to check.
-int ReportCheck(int code, bool secondGiven);
+// for 3, or for 1 when no second part was given to check. A 1 that the module gave to an
+// unsealed test-crystal file says so; a negative outcome adds the module's reason for
+// `subject` on standard error.
+int ReportCheck(const char* name, const std::string& subject, int code, bool secondGiven);
 
 }  // namespace zt7cli

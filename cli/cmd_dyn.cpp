@@ -41,12 +41,11 @@ int RunDigestDyn(const DynArguments& arguments) {
     return kSuccess;
   }
   if (!IsRegularFile(arguments.file))
-    return Refused(kDigestDyn, "no reflection file '" + arguments.file + "'");
-  return Refused(kDigestDyn,
-                 "no digest for '" + arguments.file +
-                     "': the frames digest (both parts) does not check out, or the .cif_od "
-                     "file has no _refln loop of at least 100 rows with h, k, l, intensity "
-                     "and sigma in its first block");
+    return Refused(kDigestDyn, arguments.file, "no reflection file");
+  return Refused(kDigestDyn, arguments.file,
+                 "no digest: the frames digest (both parts) does not check out, or the .cif_od "
+                 "file has no _refln loop of at least 100 rows with h, k, l, intensity "
+                 "and sigma in its first block");
 }
 
 // The library refuses a path under ten characters: a short relative name goes to it whole.
@@ -69,7 +68,7 @@ int CheckList(const std::string& list) {
   std::ifstream file;
   if (list != "-") {
     if (IsRegularFile(list)) file.open(list, std::ios::binary);
-    if (!file.is_open()) return Refused(kCheckDyn, "cannot read the list '" + list + "'");
+    if (!file.is_open()) return Refused(kCheckDyn, list, "cannot read the list");
   }
   std::istream& in = list == "-" ? std::cin : file;
   size_t lines = 0, failed = 0;
@@ -102,24 +101,24 @@ int RunCheckDyn(const DynArguments& arguments) {
   if (!hasFile || arguments.digest.empty())
     return UsageError(kCheckDyn, "expected FILE DIGEST, or -c LIST");
   if (!IsRegularFile(arguments.file))
-    return Refused(kCheckDyn, "no reflection file '" + arguments.file + "'");
+    return Refused(kCheckDyn, arguments.file, "no reflection file");
   return CheckOne(arguments.file, arguments.digest) ? kSuccess : kRefused;
 }
 
 int RunDynLoop(const std::string& path) {
-  if (!IsRegularFile(path)) return Refused(kDynLoop, "no reflection file '" + path + "'");
+  if (!IsRegularFile(path)) return Refused(kDynLoop, path, "no reflection file");
   // The CIF reader logs through the application context that the runtime object sets up.
   GetZTRunnable();
   zodu::TStrList lines;
   try {
     zodu::TEFile in(zodu::PathFromUtf8(path.data(), path.size()), u"rb");
     if (!zt3util::WriteReflectionLoop(in, lines))
-      return Refused(kDynLoop, "no reflection loop in '" + path +
-                                   "': the CIF text does not parse, or its first block has no "
-                                   "_refln loop of at least 100 rows with h, k, l, intensity "
-                                   "and sigma");
+      return Refused(kDynLoop, path,
+                     "no reflection loop: the CIF text does not parse, or its first block has no "
+                     "_refln loop of at least 100 rows with h, k, l, intensity "
+                     "and sigma");
   } catch (...) {
-    return Refused(kDynLoop, "cannot read '" + path + "'");
+    return Refused(kDynLoop, path, "cannot be read");
   }
   for (const zodu::vexstr& line : lines) {
     const zodu::vexcstr utf8 = zodu::PathToUtf8(line);

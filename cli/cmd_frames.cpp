@@ -1,12 +1,9 @@
 // Subcommands for frames digests: sealing a folder of frames and checking a stored digest.
-#include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "cli_support.h"
-#include "sdl/bapp.h"
-#include "sdl/istream.h"
+#include "module_log.h"
 #include "tool.h"
 #include "zt7util.h"
 
@@ -22,44 +19,21 @@ struct FramesArguments {
   bool verbose = false;
 };
 
-// The module's log lines, as they are written, on standard error.
-class StandardErrorStream : public zodu::IOutputStream {
- public:
-  using IOutputStream::Write;
-  void Write(const void* data, size_t count) override { std::fwrite(data, 1, count, stderr); }
-  void Flush() override { std::fflush(stderr); }
-  uint64_t Length() override { return 0; }
-  uint64_t GetPosition() override { return 0; }
-  void SetPosition(uint64_t) override {}
-};
-
-// With -v the module's log goes to standard error. The tool carries the module's code, so
-// the log it reaches is the one the exports use.
-void ShowLogWhenVerbose(const FramesArguments& arguments) {
-  if (arguments.verbose && GetZTRunnable() != nullptr && zodu::TBasicApp::HasInstance())
-    zodu::TBasicApp::GetInstance().GetLog().AddStream(new StandardErrorStream, true);
-}
-
 int RunDigestFrames(const FramesArguments& arguments) {
-  ShowLogWhenVerbose(arguments);
+  EchoModuleLog(arguments.verbose);
   const std::u16string folder = WideText(arguments.folder), mask = WideText(arguments.mask);
   const std::string digest = pcDigestFrames(folder.c_str(), mask.c_str());
-  if (digest.empty())
-    return Refused(kDigestFrames,
-                   "no digest for '" + arguments.folder +
-                       "': not a folder, fewer than two files match the mask, or a frame "
-                       "cannot be read (-v shows which)");
+  if (digest.empty()) return Refused(kDigestFrames, arguments.folder, ModuleReason("no digest"));
   PrintLine(digest);
+  NewLogEntries();  // shown with -v
   return kSuccess;
 }
 
 int RunCheckFrames(const FramesArguments& arguments) {
-  ShowLogWhenVerbose(arguments);
-  std::error_code error;
-  if (!std::filesystem::is_directory(arguments.folder, error))
-    return Refused(kCheckFrames, "no folder '" + arguments.folder + "'");
+  EchoModuleLog(arguments.verbose);
   const std::u16string folder = WideText(arguments.folder), mask = WideText(arguments.mask);
-  return ReportCheck(iValidateFramesDigests(folder.c_str(), mask.c_str(), arguments.digest.First(),
+  return ReportCheck(kCheckFrames, arguments.folder,
+                     iValidateFramesDigests(folder.c_str(), mask.c_str(), arguments.digest.First(),
                                             arguments.digest.Second()),
                      arguments.digest.given > 1);
 }

@@ -1,8 +1,4 @@
 // Subcommands for HKL digests: sealing, carrying a seal over, checking files and texts.
-#include <cstdio>
-#include <filesystem>
-#include <iostream>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -24,63 +20,46 @@ struct HklArguments {
   int keyVersion = 0;  // 0: the module's current one
 };
 
-// Names the reason when the library refused to digest `hkl`.
-int RefusedDigest(const char* command, const std::string& hkl) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(hkl, error))
-    return Refused(command, "no HKL file '" + hkl + "'");
-  return Refused(command, "no digest for '" + hkl +
-                              "': the frames do not check out, the old digest does not seal the "
-                              "old file, or the file holds too few reflections");
-}
-
 int RunDigestHkl(const HklArguments& arguments) {
+  if (!AreRegularFiles(kDigestHkl, {arguments.hkl})) return kRefused;
   if (arguments.keyVersion != 0) SetKeyVersion(arguments.keyVersion);
   const std::u16string folder = WideText(arguments.folder), mask = WideText(arguments.mask),
                        hkl = WideText(arguments.hkl);
   const std::string digest = pcDigestHKL(folder.c_str(), mask.c_str(), hkl.c_str(),
                                          arguments.digest.First(), arguments.digest.Second());
-  if (digest.empty()) return RefusedDigest(kDigestHkl, arguments.hkl);
+  if (digest.empty()) return Refused(kDigestHkl, arguments.hkl, ModuleReason("no digest"));
   PrintLine(digest);
+  ReportWarnings(kDigestHkl);
   return kSuccess;
 }
 
 int RunUpdateHkl(const HklArguments& arguments) {
+  if (!AreRegularFiles(kUpdateHkl, {arguments.hkl, arguments.newHkl})) return kRefused;
   const std::u16string oldHkl = WideText(arguments.hkl), newHkl = WideText(arguments.newHkl);
   const std::string digest = pcUpdateHKLDigests(
       oldHkl.c_str(), newHkl.c_str(), arguments.digest.First(), arguments.digest.Second());
-  if (digest.empty()) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(arguments.hkl, error))
-      return Refused(kUpdateHkl, "no HKL file '" + arguments.hkl + "'");
-    return RefusedDigest(kUpdateHkl, arguments.newHkl);
-  }
+  if (digest.empty()) return Refused(kUpdateHkl, arguments.newHkl, ModuleReason("no digest"));
   PrintLine(digest);
+  ReportWarnings(kUpdateHkl);
   return kSuccess;
 }
 
 int RunCheckHkl(const HklArguments& arguments) {
+  if (!AreRegularFiles(kCheckHkl, {arguments.hkl})) return kRefused;
   const std::u16string hkl = WideText(arguments.hkl);
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(arguments.hkl, error))
-    return Refused(kCheckHkl, "no HKL file '" + arguments.hkl + "'");
   return ReportCheck(
+      kCheckHkl, arguments.hkl,
       iValidateHKLDigests(hkl.c_str(), arguments.digest.First(), arguments.digest.Second()),
       arguments.digest.given > 1);
 }
 
 int RunCheckRefs(const HklArguments& arguments) {
   std::string text;
-  if (arguments.hkl == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-  } else {
-    std::FILE* file = std::fopen(arguments.hkl.c_str(), "rb");
-    if (!file) return Refused(kCheckRefs, "cannot read '" + arguments.hkl + "'");
-    char buffer[65536];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-    std::fclose(file);
-  }
+  const std::string why = ReadText(arguments.hkl, text);
+  const std::string subject = arguments.hkl == "-" ? "standard input" : arguments.hkl;
+  if (!why.empty()) return Refused(kCheckRefs, subject, why);
   return ReportCheck(
+      kCheckRefs, subject,
       iValidateRefsDigests(text.c_str(), arguments.digest.First(), arguments.digest.Second()),
       arguments.digest.given > 1);
 }

@@ -2,7 +2,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>  // for strtod
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,13 +17,12 @@ constexpr char kMatchHkl[] = "match-hkl";
 constexpr char kCheckCell[] = "check-cell";
 
 int RunMatchHkl(const std::string& a, const std::string& b) {
-  for (const std::string& path : {a, b}) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-      return Refused(kMatchHkl, "no HKL file '" + path + "'");
-  }
+  if (!AreRegularFiles(kMatchHkl, {a, b})) return kRefused;
   const std::u16string first = WideText(a), second = WideText(b);
   const double distance = dMatchHKL(first.c_str(), second.c_str());
+  // 1 is also the answer for files that cannot be compared; the module then says why.
+  const std::string why = ModuleReason("");
+  if (distance == 1.0 && !why.empty()) return Refused(kMatchHkl, a, why);
   char text[32];
   std::snprintf(text, sizeof text, "%.17g", distance);  // enough digits to read it back exactly
   PrintLine(text);

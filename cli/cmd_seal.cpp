@@ -63,14 +63,13 @@ int RunSeal(const SealArguments& arguments) {
   const std::string folder = FolderText(arguments.folder);
   struct stat st;
   if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-    return Refused(kSeal, "no folder '" + folder + "'");
+    return Refused(kSeal, folder, "not a folder");
   const std::string manifest = JoinPath(folder, kManifestName);
   if (!arguments.force && lstat(manifest.c_str(), &st) == 0)
-    return Refused(kSeal,
-                   "'" + manifest + "' exists: the folder is sealed (--force seals it anew)");
+    return Refused(kSeal, manifest, "exists: the folder is sealed (--force seals it anew)");
   // Before any work: a read-only folder cannot take a manifest.
   if (access(folder.c_str(), W_OK) != 0)
-    return Refused(kSeal, "cannot write in '" + folder + "': " + std::strerror(errno));
+    return Refused(kSeal, folder, std::string("cannot write in it: ") + std::strerror(errno));
 
   if (arguments.keyVersion != 0) SetKeyVersion(arguments.keyVersion);
   WorkCounters counters{kSeal, 1};
@@ -79,11 +78,10 @@ int RunSeal(const SealArguments& arguments) {
   if (!arguments.options.quiet)
     for (const std::string& note : outcome.notes) Note(kSeal, folder, note);
   for (const std::string& error : outcome.errors) Note(kSeal, folder, error);
-  if (!outcome.errors.empty())
-    return Refused(kSeal, "'" + folder + "' not sealed: no manifest written");
+  if (!outcome.errors.empty()) return Refused(kSeal, folder, "not sealed: no manifest written");
   const std::string failure = WriteManifest(
       manifest, FormatManifest(outcome.items, iGetKeyVersion(), UtcNow()), arguments.force);
-  if (!failure.empty()) return Refused(kSeal, failure);
+  if (!failure.empty()) return Refused(kSeal, manifest, failure);
   PrintLine(folder + ": sealed " + std::to_string(outcome.files) + " files (" +
             std::to_string(outcome.frameSets) + " frame sets, " + std::to_string(outcome.hklFiles) +
             " HKL files, " + std::to_string(outcome.reflectionFiles) + " reflection files) in " +

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <mutex>
 #include <system_error>
 
 #include "cli_support.h"
@@ -17,12 +16,6 @@
 
 namespace zt7cli {
 namespace {
-
-// The exports are meant for one thread at a time: the tool's threads take turns.
-std::mutex& ExportLock() {
-  static std::mutex lock;
-  return lock;
-}
 
 // Both parts stored must check out: 3, or 1 for a digest of one part.
 bool Accepts(const DigestParts& parts, int code) {
@@ -95,7 +88,6 @@ FileHash Sha256OfFile(const std::string& path, std::atomic<uint64_t>& bytesRead)
 
 std::string FramesDigest(const std::string& folder, const std::string& mask) {
   const std::u16string wideFolder = WideText(folder), wideMask = WideText(mask);
-  std::lock_guard<std::mutex> hold(ExportLock());
   return pcDigestFrames(wideFolder.c_str(), wideMask.c_str());
 }
 
@@ -104,7 +96,6 @@ std::string HklDigest(const std::string& hkl, const std::string& framesFolder,
   const std::u16string file = WideText(hkl), folder = WideText(framesFolder),
                        wideMask = WideText(mask);
   const DigestParts frames(framesDigest);
-  std::lock_guard<std::mutex> hold(ExportLock());
   return pcDigestHKL(folder.c_str(), wideMask.c_str(), file.c_str(), frames.first.c_str(),
                      frames.Second());
 }
@@ -114,7 +105,6 @@ std::string DynDigest(const std::string& file, const std::string& framesFolder,
   const std::u16string wideFile = WideText(file), folder = WideText(framesFolder),
                        wideMask = WideText(mask);
   const DigestParts frames(framesDigest);
-  std::lock_guard<std::mutex> hold(ExportLock());
   return pcDigestDYN(folder.c_str(), wideMask.c_str(), wideFile.c_str(), frames.first.c_str(),
                      frames.Second());
 }
@@ -122,7 +112,6 @@ std::string DynDigest(const std::string& file, const std::string& framesFolder,
 bool FramesCheckOut(const std::string& folder, const std::string& mask, const std::string& digest) {
   const std::u16string wideFolder = WideText(folder), wideMask = WideText(mask);
   const DigestParts parts(digest);
-  std::lock_guard<std::mutex> hold(ExportLock());
   return Accepts(parts, iValidateFramesDigests(wideFolder.c_str(), wideMask.c_str(),
                                                parts.first.c_str(), parts.Second()));
 }
@@ -130,13 +119,11 @@ bool FramesCheckOut(const std::string& folder, const std::string& mask, const st
 bool HklChecksOut(const std::string& hkl, const std::string& digest) {
   const std::u16string file = WideText(hkl);
   const DigestParts parts(digest);
-  std::lock_guard<std::mutex> hold(ExportLock());
   return Accepts(parts, iValidateHKLDigests(file.c_str(), parts.first.c_str(), parts.Second()));
 }
 
 bool DynChecksOut(const std::string& file, const std::string& digest) {
   const std::u16string wideFile = WideText(file);
-  std::lock_guard<std::mutex> hold(ExportLock());
   return bValidateDYNDigest(wideFile.c_str(), digest.c_str());
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli_support.h"
+#include "module_log.h"
 #include "zt7util.h"
 
 namespace zt7cli {
@@ -15,6 +16,7 @@ Tool::Tool() : app_("zt7util", "zt7util") {
   CLI::App& help = Add({"help", "[SUBCOMMAND]", "this list, or the usage of one subcommand", ""},
                        [this] { return Help(helpTopic_); });
   help.add_option("SUBCOMMAND", helpTopic_);
+  help_ = &help;
 }
 
 CLI::App& Tool::Add(const CommandHelp& help, std::function<int()> run) {
@@ -107,6 +109,7 @@ int Tool::Run(int argc, char** argv) {
   if (version_) return PrintVersion();
   const Entry* entry = Chosen();
   if (!entry) return UsageError(nullptr, "missing subcommand");
+  if (entry->app != help_) CaptureModuleLog();
   return entry->run();
 }
 

@@ -40,6 +40,7 @@ class Tool {
   int Help(const std::string& name) const;
 
   CLI::App app_;
+  const CLI::App* help_ = nullptr;
   std::vector<Entry> entries_;
   std::string helpTopic_;
   bool version_ = false;

@@ -33,11 +33,20 @@ double MatchRefs(const TTypeList<hkl_util::Ref>& a, const TTypeList<hkl_util::Re
   return MatchIntensities(hkl_util::IntensitiesOf(a), hkl_util::IntensitiesOf(b));
 }
 
-double MatchHklFiles(const vexstr& path1, const vexstr& path2) {
-  if (!TEFile::PathExists(path1) || !TEFile::PathExists(path2)) return kNoMatch;
+double MatchHklFiles(const vexstr& path1, const vexstr& path2, vexstr* whyNot) {
+  auto refuse = [&](const vexstr& text) {
+    if (whyNot) *whyNot = text;
+    return kNoMatch;
+  };
+  for (const vexstr* path : {&path1, &path2})
+    if (!TEFile::PathExists(*path)) return refuse(vexstr(u"no HKL file '") << *path << u"'");
   const std::optional<TArrayList<double>> a = ReadIntensities(path1);
-  if (!a) return kNoMatch;
+  if (!a) return refuse(vexstr(u"'") << path1 << u"' holds too few reflection lines");
   const std::optional<TArrayList<double>> b = ReadIntensities(path2);
-  if (!b) return kNoMatch;
+  if (!b) return refuse(vexstr(u"'") << path2 << u"' holds too few reflection lines");
+  if (a->Count() != b->Count() || a->Count() < kMinReflections)
+    return refuse(vexstr(u"'") << path1 << u"' holds " << a->Count() << u" reflections and '"
+                               << path2 << u"' " << b->Count()
+                               << u": not comparable (the same number, at least 20, is needed)");
   return MatchIntensities(*a, *b);
 }

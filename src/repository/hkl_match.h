@@ -16,6 +16,8 @@ double MatchIntensities(const zodu::TArrayList<double>& a, const zodu::TArrayLis
 // MatchIntensities of the records' intensities.
 double MatchRefs(const zodu::TTypeList<hkl_util::Ref>& a, const zodu::TTypeList<hkl_util::Ref>& b);
 
-// Distance of the reflections of two HKL files; kNoMatch when a file is missing or its
-// lines are not usable. Errors of reading and parsing go to the caller.
-double MatchHklFiles(const zodu::vexstr& path1, const zodu::vexstr& path2);
+// Distance of the reflections of two HKL files; kNoMatch, with the reason in `whyNot` when
+// given, when a file is missing, its lines are not usable or the two cannot be compared.
+// Errors of reading and parsing go to the caller.
+double MatchHklFiles(const zodu::vexstr& path1, const zodu::vexstr& path2,
+                     zodu::vexstr* whyNot = nullptr);

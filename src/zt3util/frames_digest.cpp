@@ -9,6 +9,7 @@
 #include "sdl/efile.h"
 #include "sdl/estrlist.h"
 #include "sdl/hex.h"
+#include "zt3util/reason_log.h"
 #include "zt3util/stored_digest.h"
 
 namespace zt3util {
@@ -105,16 +106,27 @@ vexcstr DigestFolder(const vexstr& folder, const vexstr& mask) {
 
 int ValidateFramesDigests(const vexstr& folder, const vexstr& mask, const char* first,
                           const char* second) {
-  if (first == nullptr || std::strlen(first) < 10) return 0;
+  if (first == nullptr || std::strlen(first) < 10) {
+    LogReason(u"no first frames digest part, or one shorter than 10 characters");
+    return 0;
+  }
   int scheme = first[1] - '0';
-  if (scheme < 1 || scheme > 11) return 0;
+  if (scheme < 1 || scheme > 11) {
+    LogReason(u"the first frames digest part names no known scheme");
+    return 0;
+  }
   vexcstr current = DigestFolder(folder, mask);
   if (current.IsEmpty()) return 0;
   zodu::TCStrList parts;
   parts.Strtok(current, ',');
-  if (!SameAfterFirst(first, parts[0])) return 0;
-  if (second != nullptr && std::strlen(second) > 10 && parts.Count() >= 2)
-    return SameAfterFirst(second, parts[1]) ? 3 : 1;
+  if (!SameAfterFirst(first, parts[0])) {
+    LogReason(vexstr(u"frames digest part 1 does not match the frames in ") << Quoted(folder));
+    return 0;
+  }
+  if (second != nullptr && std::strlen(second) > 10 && parts.Count() >= 2) {
+    if (SameAfterFirst(second, parts[1])) return 3;
+    LogReason(vexstr(u"frames digest part 2 does not match the frames in ") << Quoted(folder));
+  }
   return 1;
 }
 

@@ -2,6 +2,7 @@
 #include "zt3util/boundary.h"
 #include "zt3util/hkl_digest.h"
 #include "zt3util/hkl_validation.h"
+#include "zt3util/reason_log.h"
 #include "zt3util/returned_text.h"
 #include "zt7util.h"
 
@@ -13,7 +14,10 @@ const char* pcDigestHKL(const char16_t* folder, const char16_t* mask, const char
                         const char* firstFramesDigest, const char* secondFramesDigest) {
   return GuardExport(kRefusedText, [&] {
     const vexstr path(hklFile);
-    if (!zt3util::IsExistingFile(path)) return kRefusedText;
+    if (!zt3util::IsExistingFile(path)) {
+      zt3util::LogReason(vexstr(u"no HKL file ") << zt3util::Quoted(path));
+      return kRefusedText;
+    }
     // HKL digests are issued only for data whose frames still check out.
     const int parts = iValidateFramesDigests(folder, mask, firstFramesDigest, secondFramesDigest);
     if (parts == 0) return kRefusedText;

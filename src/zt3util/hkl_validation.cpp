@@ -7,9 +7,10 @@
 #include "repository/narrow_lines.h"
 #include "sdl/ebase.h"
 #include "sdl/efile.h"
+#include "zt3util/cell_check.h"
 #include "zt3util/digest_schemes.h"
 #include "zt3util/hkl_digest.h"
-#include "zt7util.h"
+#include "zt3util/reason_log.h"
 
 using namespace zodu;
 
@@ -79,36 +80,60 @@ int TestCrystalCheck(const vexstr& hklPath, const TCStrList& hklLines) {
   for (size_t i = 0; i < 6; ++i) {
     cell[i] = hklCell[i + 1].ToDouble();
     const double tolerance = i < 3 ? 0.2 : 1.0;
-    // A difference that is not a number passes, as the comparison is false for it.
-    if (std::fabs(cell[i] - structureCell[i + 1].ToDouble()) > tolerance) return kNotValid;
+    // Written so that a difference that is not a number fails.
+    if (!(std::fabs(cell[i] - structureCell[i + 1].ToDouble()) <= tolerance)) return kNotValid;
   }
-  return bCheckCell(cell) ? kFirstValid : kNotValid;
+  if (!IsTestCrystalCell(cell)) return kNotValid;
+  LogReason(vexstr(u"unsealed test-crystal file: the cell of ")
+            << TEFile::FileNamePart(structurePath) << u" agrees");
+  return kFirstValid;
 }
 
 }  // namespace
 
 int ValidateDigests(const TCStrList& lines, const char* first, const char* second) {
-  if (lines.Count() < kMinValidatedLines) return kNotValid;
-  if (!first || std::strlen(first) < kMinPartLength) return kNotValid;
+  if (lines.Count() < kMinValidatedLines) {
+    LogReason(vexstr() << lines.Count() << u" lines: too few to validate (at least "
+                       << kMinValidatedLines << u")");
+    return kNotValid;
+  }
+  if (!first || std::strlen(first) < kMinPartLength) {
+    LogReason(u"no first digest part, or one shorter than 11 characters");
+    return kNotValid;
+  }
   const int version = static_cast<signed char>(first[1] - '0');
   TCStrList pieces = RecomputedParts(lines, version, false);
-  if (pieces.Count() < 2) return kNotValid;
+  if (pieces.Count() < 2) {
+    LogReason(vexstr(u"the first digest part names no known scheme (") << version << u")");
+    return kNotValid;
+  }
   if (!SamePart(pieces[0], first)) {
     // Digests of scheme 1 were once made with the older reflection-line test. The retry
     // starts again from the caller's order, so that the model line length is that of the
     // file's first line, as when the digest was made.
-    if (version != 1) return kNotValid;
-    pieces = RecomputedParts(lines, 1, true);
-    if (pieces.Count() != 2 || !SamePart(pieces[0], first)) return kNotValid;
+    if (version == 1) pieces = RecomputedParts(lines, 1, true);
+    if (version != 1 || pieces.Count() != 2 || !SamePart(pieces[0], first)) {
+      LogReason(vexstr(u"digest part 1 (scheme ") << version << u") does not match");
+      return kNotValid;
+    }
   }
   if (!second || std::strlen(second) < kMinPartLength) return kFirstValid;
-  return SamePart(pieces[1], second) ? kBothValid : kFirstValid;
+  if (SamePart(pieces[1], second)) return kBothValid;
+  LogReason(vexstr(u"digest part 2 (scheme ") << version << u") does not match");
+  return kFirstValid;
 }
 
 int ValidateHklDigests(const vexstr& path, const char* first, const char* second) {
-  if (!IsExistingFile(path)) return kNotValid;
+  if (!IsExistingFile(path)) {
+    LogReason(vexstr(u"no HKL file ") << Quoted(path));
+    return kNotValid;
+  }
   const TCStrList lines = ReadNarrowLines(path).Release();
-  if (lines.Count() < kMinValidatedLines) return kNotValid;
+  if (lines.Count() < kMinValidatedLines) {
+    LogReason(vexstr() << Quoted(path) << u" holds " << lines.Count()
+                       << u" lines: too few to validate (at least " << kMinValidatedLines << u")");
+    return kNotValid;
+  }
   const int result = ValidateDigests(lines, first, second);
   if (result != kNotValid) return result;
   try {

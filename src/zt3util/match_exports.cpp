@@ -2,12 +2,17 @@
 #include "repository/hkl_match.h"
 #include "zt3util/boundary.h"
 #include "zt3util/cell_check.h"
+#include "zt3util/reason_log.h"
 #include "zt7util.h"
 
 double dMatchHKL(const char16_t* firstHklFile, const char16_t* secondHklFile) {
   // A file that cannot be read or parsed cannot be compared either.
   return zt3util::GuardExport(kNoMatch, [&] {
-    return MatchHklFiles(zodu::vexstr(firstHklFile), zodu::vexstr(secondHklFile));
+    zodu::vexstr whyNot;
+    const double distance =
+        MatchHklFiles(zodu::vexstr(firstHklFile), zodu::vexstr(secondHklFile), &whyNot);
+    if (!whyNot.IsEmpty()) zt3util::LogReason(whyNot);
+    return distance;
   });
 }
 

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "zt3util/boundary.h"
+#include "zt3util/log_file.h"
 
 // The instance pointer and its one-time construction. Whatever is left of the object
 // when the module is unloaded is deleted with it.
@@ -45,6 +46,7 @@ RODediRunnable::RODediRunnable() {
     std::unique_ptr<zodu::TBasicApp> made(new zodu::TBasicApp(u"RODEDI", false));
     app = zodu::vex_object_ptr<zodu::TBasicApp>(made.get());
     made.release();
+    zt3util::AttachLogFile(app->GetLog());
   }
   baseDir = zodu::TBasicApp::GetInstance().GetBaseDir();
 }

@@ -126,7 +126,7 @@ TEST_F(SealCommands, SealWritesEveryDigestAndChangesNoOtherFile) {
 
   Outcome again = RunTool("seal " + Dir());
   EXPECT_EQ(again.status, 1);
-  EXPECT_NE(again.err.find("zt7util-seal.txt' exists"), std::string::npos) << again.err;
+  EXPECT_NE(again.err.find("zt7util-seal.txt': exists"), std::string::npos) << again.err;
   EXPECT_EQ(RunTool("seal --force " + Dir()).status, 0);
   // A reformatted reflection file alone leaves the folder intact.
   Replace(folder / "crystal.cif_od", "data_crystal\n", "data_crystal\n# rewritten\n_a 1\n");

@@ -1,0 +1,18 @@
+// Why a call refused, or how it decided, as one entry of the module's log.
+#include "zt3util/reason_log.h"
+
+#include "sdl/bapp.h"
+#include "zt3util/runnable.h"
+
+namespace zt3util {
+
+void LogReason(const zodu::vexstr& reason) {
+  RODediRunnable::GetInstance();
+  if (zodu::TBasicApp::HasInstance()) zodu::TBasicApp::NewLogEntry(1) << reason;
+}
+
+zodu::vexstr Quoted(const zodu::vexstr& path) {
+  return zodu::vexstr(u"'") << path << u"'";
+}
+
+}  // namespace zt3util

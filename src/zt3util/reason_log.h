@@ -1,0 +1,15 @@
+// Why a call refused, or how it decided, as one entry of the module's log.
+#pragma once
+
+#include "sdl/smart/vex_istring.h"
+
+namespace zt3util {
+
+// Writes `reason` as a plain entry (kind 1), making the runtime object, and with it the
+// log, when there is none yet. Hosts read these entries in the log file (ZT7UTIL_LOG).
+void LogReason(const zodu::vexstr& reason);
+
+// `path` in single quotes, for a reason that names a file.
+zodu::vexstr Quoted(const zodu::vexstr& path);
+
+}  // namespace zt3util
