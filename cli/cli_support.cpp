@@ -65,6 +65,14 @@ std::u16string WideText(const std::string& utf8) {
   return wide;
 }
 
+DigestParts::DigestParts(const std::string& digest) : given(digest.empty() ? 0 : 1) {
+  const size_t comma = digest.find(',');
+  first = digest.substr(0, comma);
+  if (comma == std::string::npos) return;
+  second = digest.substr(comma + 1);
+  given = 2;
+}
+
 void AddDigestParts(CLI::App& command, DigestParts& parts, size_t required) {
   auto take = [&parts, required](const std::vector<std::string>& words) {
     if (words.size() > 2) throw CLI::ValidationError("unexpected argument '" + words[2] + "'");

@@ -30,6 +30,10 @@ struct DigestParts {
   std::string first, second;
   size_t given = 0;  // how many parts the command line held: 0, 1 or 2
 
+  DigestParts() = default;
+  // A digest as the tool prints it: FIRST,SECOND, or FIRST alone.
+  explicit DigestParts(const std::string& digest);
+
   const char* First() const { return given > 0 ? first.c_str() : nullptr; }
   const char* Second() const { return given > 1 ? second.c_str() : nullptr; }
 };

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli_support.h"
+#include "cmd_seal.h"
 #include "tool.h"
 #include "zt7util.h"
 
@@ -97,6 +98,25 @@ std::string HklText(const std::vector<Reflection>& refs, bool withCell) {
   return text;
 }
 
+// The reflections as a .cif_od file: a few items and the reflection loop, one row per line
+// with the values separated by `separator`; `comments` adds comment lines and items around
+// the loop, which its digest does not cover.
+std::string CifOdText(const std::vector<Reflection>& refs, const char* separator, bool comments) {
+  std::string text = "data_crystal\n";
+  if (comments) text += "# integrated again with a new mask\n_computing_data_reduction zt7\n";
+  text += "_cell_length_a 5.95\n_cell_length_b 9.03\n_cell_length_c 18.38\nloop_\n";
+  for (const char* column : {"h", "k", "l"}) text += std::string("_refln_index_") + column + "\n";
+  text += "_refln_intensity_meas\n_refln_intensity_sigma\n";
+  char line[96];
+  for (const Reflection& r : refs) {
+    std::snprintf(line, sizeof line, "%d%s%d%s%d%s%.2f%s%.2f\n", r.h, separator, r.k, separator,
+                  r.l, separator, r.I, separator, r.sigma);
+    text += line;
+  }
+  if (comments) text += "# end of the reflections\ndata_notes\n_note 'kept apart'\n";
+  return text;
+}
+
 // The steps print as they go; the first unexpected result makes the demo fail.
 class Steps {
  public:
@@ -115,15 +135,7 @@ std::string Code(int code) {
   return std::to_string(code);
 }
 
-// A stored digest as its host would pass it: the two parts separately.
-struct Parts {
-  std::string first, second;
-  explicit Parts(const std::string& digest) {
-    const size_t comma = digest.find(',');
-    first = digest.substr(0, comma);
-    if (comma != std::string::npos) second = digest.substr(comma + 1);
-  }
-};
+using Parts = DigestParts;
 
 // Flips one byte in the middle of `frame`; a second call puts it back.
 void FlipByte(const fs::path& frame) {
@@ -144,8 +156,10 @@ int RunSteps(const fs::path& root) {
   WriteFile(unsealed, HklText(refs, true));
   WriteFile(root / "crystal-unsealed.ins",
             "TITL test crystal\n" + std::string(kCellLine) + "\nEND\n");
-  std::printf("  %d frames (run1_*.img) and run1.log; %zu reflections in crystal.hkl\n\n", kFrames,
-              refs.size());
+  std::printf(
+      "  %d frames (run1_*.img) and run1.log; %zu reflections in crystal.hkl and "
+      "crystal.cif_od\n\n",
+      kFrames, refs.size());
 
   Steps steps;
   const std::u16string framesText = Wide(frames), mask = u"*.img", hklText = Wide(hkl);
@@ -197,6 +211,26 @@ int RunSteps(const fs::path& root) {
       iValidateHKLDigests(reprocessedText.c_str(), carried.first.c_str(), carried.second.c_str());
   steps.Check("re-processed file validated (3)", Code(validCarried), validCarried == 3);
 
+  std::puts("Reflection file (.cif_od)");
+  const fs::path cif = root / "crystal.cif_od";
+  WriteFile(cif, CifOdText(refs, " ", false));
+  const std::u16string cifText = Wide(cif);
+  const std::string dyn = pcDigestDYN(framesText.c_str(), mask.c_str(), cifText.c_str(), f1, f2);
+  steps.Check("reflection loop sealed (DYN digest \"62...\")", dyn,
+              dyn.size() == 38 && dyn.compare(0, 2, "62") == 0);
+  const bool dynValid = bValidateDYNDigest(cifText.c_str(), dyn.c_str());
+  steps.Check("reflection file checked", dynValid ? "valid" : "invalid", dynValid);
+  WriteFile(cif, CifOdText(refs, "\t  ", true));
+  const bool reformattedValid = bValidateDYNDigest(cifText.c_str(), dyn.c_str());
+  steps.Check("comments and items added, loop respaced: still valid",
+              reformattedValid ? "valid" : "invalid", reformattedValid);
+  std::vector<Reflection> edited = refs;
+  edited[edited.size() / 2].I += 10.0;
+  WriteFile(cif, CifOdText(edited, " ", false));
+  const bool editedValid = bValidateDYNDigest(cifText.c_str(), dyn.c_str());
+  steps.Check("one intensity changed in the loop: detected", editedValid ? "valid" : "invalid",
+              !editedValid);
+
   std::puts("Tampering");
   std::vector<Reflection> changed = refs;
   std::max_element(changed.begin(), changed.end(), [](auto& a, auto& b) { return a.I < b.I; })->I *=
@@ -231,6 +265,18 @@ int RunSteps(const fs::path& root) {
   const std::u16string unsealedText = Wide(unsealed);
   const int fallback = iValidateHKLDigests(unsealedText.c_str(), nullptr, nullptr);
   steps.Check("unsealed file passes as the test crystal (1)", Code(fallback), fallback == 1);
+
+  std::puts("Dataset folder (zt7util seal, zt7util verify)");
+  const int sealedFolder = RunSeal({root.string(), "*.img", 0, true, {1, true}});
+  const VerifyArguments verify{{root.string()}, false, {1, true}};
+  const int intact = RunVerify(verify);
+  steps.Check("folder sealed and verified intact (exit 0)", Code(intact),
+              sealedFolder == kSuccess && intact == kSuccess);
+  FlipByte(unreadFrame);
+  const int frameChanged = RunVerify(verify);
+  steps.Check("frame 180 changed again: verify names it (exit 1)", Code(frameChanged),
+              frameChanged == kRefused);
+  FlipByte(unreadFrame);
 
   std::puts("");
   if (!steps.failed().empty()) {
@@ -276,12 +322,13 @@ void AddDemoCommands(Tool& tool) {
   auto arguments = std::make_shared<DemoArguments>();
   CLI::App& demo = tool.Add(
       {kDemo, "[--keep] [FOLDER]", "build a sample collection and seal and check it end to end",
-       "  Writes 360 frames, an HKL file of the first test crystal and its structure file\n"
-       "  into FOLDER, which must be absent or empty, or else into a temporary folder that\n"
-       "  is removed at the end unless --keep is given. Then makes and checks every kind of\n"
-       "  digest, and changes the data: a changed intensity and a changed first frame are\n"
-       "  detected; a byte changed in a frame that the frames digest does not sample is\n"
-       "  not. Exit 0 when every step gives the expected result."},
+       "  Writes 360 frames, an HKL file of the first test crystal, its structure file and\n"
+       "  a .cif_od reflection file into FOLDER, which must be absent or empty, or else into\n"
+       "  a temporary folder that is removed at the end unless --keep is given. Then makes\n"
+       "  and checks every kind of digest, and changes the data: a changed intensity and a\n"
+       "  changed first frame are detected; a byte changed in a frame that the frames\n"
+       "  digest does not sample is not. Ends by sealing the folder, verifying it and\n"
+       "  changing a frame. Exit 0 when every step gives the expected result."},
       [arguments] { return RunDemo(*arguments); });
   demo.add_flag("--keep", arguments->keep);
   demo.add_option("FOLDER", arguments->folder);

@@ -1,0 +1,167 @@
+// Subcommands for DYN digests of reflection files: sealing, checking one file or a list,
+// and showing the loop text that a .cif_od digest covers.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include <memory>
+
+#include "cli_support.h"
+#include "sdl/efile.h"
+#include "sdl/utf8_path.h"
+#include "tool.h"
+#include "zt3util/dyn_loop.h"
+#include "zt7util.h"
+
+namespace zt7cli {
+namespace {
+
+constexpr char kDigestDyn[] = "digest-dyn";
+constexpr char kCheckDyn[] = "check-dyn";
+constexpr char kDynLoop[] = "dyn-loop";
+
+struct DynArguments {
+  std::string folder, mask, first, second, file, digest, list;
+};
+
+bool IsRegularFile(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
+
+int RunDigestDyn(const DynArguments& arguments) {
+  const std::u16string folder = WideText(arguments.folder), mask = WideText(arguments.mask),
+                       file = WideText(arguments.file);
+  const std::string digest = pcDigestDYN(folder.c_str(), mask.c_str(), file.c_str(),
+                                         arguments.first.c_str(), arguments.second.c_str());
+  if (!digest.empty()) {
+    PrintLine(digest);
+    return kSuccess;
+  }
+  if (!IsRegularFile(arguments.file))
+    return Refused(kDigestDyn, arguments.file, "no reflection file");
+  return Refused(kDigestDyn, arguments.file,
+                 "no digest: the frames digest (both parts) does not check out, or the .cif_od "
+                 "file has no _refln loop of at least 100 rows with h, k, l, intensity "
+                 "and sigma in its first block");
+}
+
+// The library refuses a path under ten characters: a short relative name goes to it whole.
+std::u16string AbsoluteWide(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return WideText(error ? path : absolute.string());
+}
+
+// "FILE: OK" or "FILE: FAILED"; true for OK.
+bool CheckOne(const std::string& file, const std::string& digest) {
+  const std::u16string wide = AbsoluteWide(file);
+  const bool valid = bValidateDYNDigest(wide.c_str(), digest.c_str());
+  PrintLine(file + (valid ? ": OK" : ": FAILED"));
+  return valid;
+}
+
+// Checks every "DIGEST  FILE" line of `list` (a file, or - for standard input).
+int CheckList(const std::string& list) {
+  std::ifstream file;
+  if (list != "-") {
+    if (IsRegularFile(list)) file.open(list, std::ios::binary);
+    if (!file.is_open()) return Refused(kCheckDyn, list, "cannot read the list");
+  }
+  std::istream& in = list == "-" ? std::cin : file;
+  size_t lines = 0, failed = 0;
+  std::string line;
+  for (size_t number = 1; std::getline(in, line); ++number) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    ++lines;
+    // Two characters part the digest from the name: two blanks, or a blank and "*".
+    const size_t blank = line.find(' ');
+    if (blank == std::string::npos || blank + 2 >= line.size() ||
+        (line[blank + 1] != ' ' && line[blank + 1] != '*')) {
+      std::fprintf(stderr, "zt7util: check-dyn: %s:%zu: not a 'DIGEST  FILE' line\n", list.c_str(),
+                   number);
+      ++failed;
+    } else if (!CheckOne(line.substr(blank + 2), line.substr(0, blank))) {
+      ++failed;
+    }
+  }
+  if (failed == 0) return kSuccess;
+  std::fprintf(stderr, "zt7util: check-dyn: %zu of %zu lines did NOT check out\n", failed, lines);
+  return kRefused;
+}
+
+int RunCheckDyn(const DynArguments& arguments) {
+  const bool hasFile = !arguments.file.empty();
+  if (!arguments.list.empty())
+    return hasFile ? UsageError(kCheckDyn, "give either FILE DIGEST or -c LIST")
+                   : CheckList(arguments.list);
+  if (!hasFile || arguments.digest.empty())
+    return UsageError(kCheckDyn, "expected FILE DIGEST, or -c LIST");
+  if (!IsRegularFile(arguments.file))
+    return Refused(kCheckDyn, arguments.file, "no reflection file");
+  return CheckOne(arguments.file, arguments.digest) ? kSuccess : kRefused;
+}
+
+int RunDynLoop(const std::string& path) {
+  if (!IsRegularFile(path)) return Refused(kDynLoop, path, "no reflection file");
+  // The CIF reader logs through the application context that the runtime object sets up.
+  GetZTRunnable();
+  zodu::TStrList lines;
+  try {
+    zodu::TEFile in(zodu::PathFromUtf8(path.data(), path.size()), u"rb");
+    if (!zt3util::WriteReflectionLoop(in, lines))
+      return Refused(kDynLoop, path,
+                     "no reflection loop: the CIF text does not parse, or its first block has no "
+                     "_refln loop of at least 100 rows with h, k, l, intensity "
+                     "and sigma");
+  } catch (...) {
+    return Refused(kDynLoop, path, "cannot be read");
+  }
+  for (const zodu::vexstr& line : lines) {
+    const zodu::vexcstr utf8 = zodu::PathToUtf8(line);
+    PrintLine(std::string(utf8.raw(), utf8.Length()));
+  }
+  return kSuccess;
+}
+
+}  // namespace
+
+void AddDynCommands(Tool& tool) {
+  auto digest = std::make_shared<DynArguments>();
+  CLI::App& digestDyn = tool.Add(
+      {kDigestDyn, "FRAMES_FOLDER MASK FIRST SECOND FILE",
+       "seal a reflection file whose frames digest (FIRST, SECOND) still checks out",
+       "  A FILE whose name ends in .cif_od is sealed by its _refln loop (the digest starts\n"
+       "  \"62\"): comments, other items and blocks and the spacing of the loop may change.\n"
+       "  Any other file is sealed whole (\"61\")."},
+      [digest] { return RunDigestDyn(*digest); });
+  digestDyn.add_option("FRAMES_FOLDER", digest->folder)->required();
+  digestDyn.add_option("MASK", digest->mask)->required();
+  digestDyn.add_option("FIRST", digest->first)->required();
+  digestDyn.add_option("SECOND", digest->second)->required();
+  digestDyn.add_option("FILE", digest->file)->required();
+
+  auto check = std::make_shared<DynArguments>();
+  CLI::App& checkDyn = tool.Add(
+      {kCheckDyn, "FILE DIGEST | -c LIST", "check reflection files against their DYN digests",
+       "  Prints 'FILE: OK' or 'FILE: FAILED'. With -c, LIST (a file, or - for standard\n"
+       "  input) holds one 'DIGEST  FILE' line per file, as sha256sum -c reads them.\n"
+       "  Exit 1 when any file failed."},
+      [check] { return RunCheckDyn(*check); });
+  checkDyn.add_option("-c,--check", check->list, "LIST");
+  checkDyn.add_option("FILE", check->file);
+  checkDyn.add_option("DIGEST", check->digest);
+
+  auto loop = std::make_shared<std::string>();
+  tool.Add({kDynLoop, "FILE", "print the loop text that the DYN digest of a .cif_od file covers",
+            "  One written line per output line: the _refln loop of the first block as the\n"
+            "  digest lays it out. Exit 1 when the file has no qualifying loop."},
+           [loop] { return RunDynLoop(*loop); })
+      .add_option("FILE", *loop)
+      ->required();
+}
+
+}  // namespace zt7cli

@@ -1,0 +1,139 @@
+// Finding a dataset folder's parts, and keeping manifest paths inside the folder.
+#include "dataset.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <system_error>
+
+#include "cli_support.h"
+#include "sdl/efile.h"
+
+namespace zt7cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* SkipReason(fs::file_type type) {
+  switch (type) {
+    case fs::file_type::symlink:
+      return "symbolic link, not followed";
+    case fs::file_type::fifo:
+      return "FIFO, not read";
+    case fs::file_type::block:
+    case fs::file_type::character:
+      return "device file, not read";
+    case fs::file_type::socket:
+      return "socket, not read";
+    default:
+      return "not a regular file, not read";
+  }
+}
+
+void ListFolder(const fs::path& root, const std::string& folder, DatasetListing& listing) {
+  std::error_code error;
+  const fs::path here = folder.empty() ? root : root / folder;
+  fs::directory_iterator entries(here, error), end;
+  for (; !error && entries != end; entries.increment(error)) {
+    const std::string name = entries->path().filename().string();
+    const std::string path = JoinPath(folder, name);
+    const fs::file_type type = entries->symlink_status(error).type();
+    if (error) break;
+    if (type == fs::file_type::directory) {
+      ListFolder(root, path, listing);
+    } else if (type == fs::file_type::regular) {
+      if (path == kManifestName) continue;
+      const uint64_t size = entries->file_size(error);
+      if (error) break;
+      listing.files.push_back({path, size});
+    } else {
+      listing.skipped.push_back(path + ": " + SkipReason(type));
+    }
+  }
+  if (error) listing.errors.push_back((folder.empty() ? "." : folder) + ": " + error.message());
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+}  // namespace
+
+DatasetListing ListDataset(const std::string& root) {
+  DatasetListing listing;
+  ListFolder(root, "", listing);
+  std::sort(listing.files.begin(), listing.files.end(),
+            [](const DatasetFile& a, const DatasetFile& b) { return a.path < b.path; });
+  std::sort(listing.skipped.begin(), listing.skipped.end());
+  return listing;
+}
+
+std::vector<FrameSet> FindFrameSets(const std::vector<DatasetFile>& files,
+                                    const std::string& mask) {
+  std::vector<zodu::TEFile::MaskAssociation> pieces;
+  const std::u16string wideMask = WideText(mask);
+  for (size_t start = 0; start <= wideMask.size();) {
+    size_t end = wideMask.find(u';', start);
+    if (end == std::u16string::npos) end = wideMask.size();
+    if (end > start) pieces.emplace_back(zodu::vexstr(wideMask.data() + start, end - start));
+    start = end + 1;
+  }
+  std::map<std::string, size_t> counts;
+  for (const DatasetFile& file : files) {
+    const size_t slash = file.path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : file.path.substr(0, slash);
+    const std::u16string name = WideText(file.path.substr(slash + 1));
+    for (const auto& piece : pieces) {
+      if (!piece.Matches(name.data(), name.size())) continue;
+      ++counts[folder];
+      break;
+    }
+  }
+  std::vector<FrameSet> sets;
+  for (const auto& [folder, count] : counts)
+    if (count >= 2) sets.push_back({folder, count});
+  return sets;
+}
+
+bool IsHklFile(const std::string& path) {
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || path.size() - dot != 4) return false;
+  std::string extension = path.substr(dot);
+  for (char& c : extension) c = static_cast<char>(c | 0x20);
+  return extension == ".hkl";
+}
+
+// Only this spelling: the DYN digest covers the reflection loop of files named so, and
+// the whole content of any other.
+bool IsReflectionFile(const std::string& path) {
+  return EndsWith(path, ".cif_od");
+}
+
+std::string JoinPath(const std::string& folder, const std::string& path) {
+  if (folder.empty()) return path;
+  if (path.empty()) return folder;
+  return folder + "/" + path;
+}
+
+std::string PathLeavesFolder(const std::string& canonicalRoot, const std::string& path) {
+  if (path.empty()) return "empty path";
+  if (path[0] == '/') return "absolute path";
+  for (size_t start = 0; start <= path.size();) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string name = path.substr(start, end - start);
+    if (name.empty() || name == "." || name == "..")
+      return "'" + (name.empty() ? std::string("//") : name) + "' in the path";
+    start = end + 1;
+  }
+  std::error_code error;
+  const fs::path resolved = fs::weakly_canonical(fs::path(canonicalRoot) / path, error);
+  if (error) return "cannot resolve the path: " + error.message();
+  const std::string text = resolved.string();
+  if (text.size() <= canonicalRoot.size() || text.compare(0, canonicalRoot.size(), canonicalRoot) ||
+      (canonicalRoot != "/" && text[canonicalRoot.size()] != '/'))
+    return "a link leads out of the folder";
+  return "";
+}
+
+}  // namespace zt7cli

@@ -1,0 +1,50 @@
+// A dataset folder's parts: its regular files, its frame sets and the files it skips.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zt7cli {
+
+// The manifest's name inside the dataset folder; never part of the dataset itself.
+inline constexpr char kManifestName[] = "zt7util-seal.txt";
+
+struct DatasetFile {
+  std::string path;  // relative to the dataset folder, "/" between names
+  uint64_t size = 0;
+};
+
+// Frames of one folder that the frames digest covers.
+struct FrameSet {
+  std::string folder;  // relative to the dataset folder; "" for the folder itself
+  size_t count = 0;    // regular files that match the mask
+};
+
+struct DatasetListing {
+  std::vector<DatasetFile> files;    // sorted by path
+  std::vector<std::string> skipped;  // "path: reason" for entries that are not read
+  std::vector<std::string> errors;   // "path: reason" for folders that cannot be listed
+};
+
+// Every regular file under `root` (sub-folders included), never following a link and
+// never opening anything but folders. The manifest at the top is left out.
+DatasetListing ListDataset(const std::string& root);
+
+// The folders holding at least two files of `files` that match `mask` (pieces separated
+// by ";" with "*" and "?", case ignored, as the frames digest matches them).
+std::vector<FrameSet> FindFrameSets(const std::vector<DatasetFile>& files, const std::string& mask);
+
+// Files whose module digest a seal keeps beside their SHA-256.
+bool IsHklFile(const std::string& path);
+bool IsReflectionFile(const std::string& path);
+
+// `folder/path` with "" taken as the folder itself.
+std::string JoinPath(const std::string& folder, const std::string& path);
+
+// Why the relative `path` (of a manifest line) does not name a place inside `root`: not
+// relative, ".." or "." names, empty names, or a link that leads out. "" when it is inside.
+// `canonicalRoot` is `root` with its links resolved.
+std::string PathLeavesFolder(const std::string& canonicalRoot, const std::string& path);
+
+}  // namespace zt7cli

@@ -1,0 +1,213 @@
+// Writing and reading the seal manifest.
+#include "manifest.h"
+
+#include <fcntl.h>   // for AT_FDCWD, RENAME_NOREPLACE
+#include <stdio.h>   // for renameat2
+#include <stdlib.h>  // for mkstemp
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <set>
+#include <tuple>
+
+namespace zt7cli {
+namespace {
+
+constexpr char kHeaderStart[] = "# zt7util ";
+constexpr char kSeparator[] = "  ";
+// Far above any real line; keeps a file of garbage from being taken in as one line.
+constexpr size_t kLongestLine = 16384;
+// About a hundred bytes a file: room for millions of files.
+constexpr off_t kLargestManifest = off_t(1) << 30;
+
+const ItemKind kKinds[] = {ItemKind::kFrames, ItemKind::kHkl, ItemKind::kDyn, ItemKind::kSha256};
+
+bool UnescapePath(const std::string& text, std::string& path) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      path += text[i];
+      continue;
+    }
+    if (++i == text.size()) return false;
+    if (text[i] == '\\')
+      path += '\\';
+    else if (text[i] == 'n')
+      path += '\n';
+    else if (text[i] == 'r')
+      path += '\r';
+    else
+      return false;
+  }
+  return true;
+}
+
+// SHA-256 is 64 hexadecimal digits; the module's digests are hexadecimal with a comma
+// between two parts.
+bool IsDigestText(ItemKind kind, const std::string& digest) {
+  const bool shape =
+      kind == ItemKind::kSha256 ? digest.size() == 64 : !digest.empty() && digest.size() <= 200;
+  return shape && std::all_of(digest.begin(), digest.end(), [&](char c) {
+           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') ||
+                  (c == ',' && kind != ItemKind::kSha256);
+         });
+}
+
+ManifestItem ParseItem(const std::string& line, size_t number) {
+  const size_t first = line.find(kSeparator);
+  const size_t second = first == std::string::npos ? first : line.find(kSeparator, first + 2);
+  if (second == std::string::npos)
+    throw ManifestError{number, "expected KIND  DIGEST  PATH (two blanks between them)"};
+  const std::string name = line.substr(0, first);
+  const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
+                                 [&](ItemKind k) { return name == KindName(k); });
+  if (kind == std::end(kKinds))
+    throw ManifestError{number, "unknown kind '" + name + "' (FRAMES, HKL, DYN or SHA256)"};
+  ManifestItem item{*kind, line.substr(first + 2, second - first - 2), "", number};
+  if (!IsDigestText(item.kind, item.digest))
+    throw ManifestError{number, "not a " + name + " digest: '" + item.digest + "'"};
+  if (!UnescapePath(line.substr(second + 2), item.path))
+    throw ManifestError{number, "a backslash in the path that is not \\\\, \\n or \\r"};
+  return item;
+}
+
+std::string SystemError(const std::string& what) {
+  return what + ": " + std::strerror(errno);
+}
+
+}  // namespace
+
+std::string EscapePath(const std::string& path) {
+  std::string text;
+  for (char c : path) {
+    if (c == '\\')
+      text += "\\\\";
+    else if (c == '\n')
+      text += "\\n";
+    else if (c == '\r')
+      text += "\\r";
+    else
+      text += c;
+  }
+  return text;
+}
+
+const char* KindName(ItemKind kind) {
+  switch (kind) {
+    case ItemKind::kFrames:
+      return "FRAMES";
+    case ItemKind::kHkl:
+      return "HKL";
+    case ItemKind::kDyn:
+      return "DYN";
+    default:
+      return "SHA256";
+  }
+}
+
+std::string FramesFolder(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+std::string FramesMask(const std::string& path) {
+  return path.substr(path.rfind('/') + 1);
+}
+
+std::string FormatManifest(std::vector<ManifestItem> items, int keyVersion,
+                           const std::string& utcTime) {
+  std::sort(items.begin(), items.end(), [](const ManifestItem& a, const ManifestItem& b) {
+    return std::tie(a.path, a.kind) < std::tie(b.path, b.kind);
+  });
+  std::string text = std::string(kHeaderStart) + "seal manifest, key version " +
+                     std::to_string(keyVersion) + ", sealed " + utcTime + "\n";
+  for (const ManifestItem& item : items)
+    text += KindName(item.kind) + (kSeparator + item.digest) + kSeparator + EscapePath(item.path) +
+            "\n";
+  return text;
+}
+
+std::vector<ManifestItem> ParseManifest(const std::string& text) {
+  std::vector<ManifestItem> items;
+  std::set<std::pair<std::string, ItemKind>> seen;
+  size_t number = 0;
+  for (size_t start = 0; start < text.size(); ++number) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    if (end - start > kLongestLine) throw ManifestError{number + 1, "line too long"};
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (number == 0) {
+      if (line.rfind(kHeaderStart, 0) != 0)
+        throw ManifestError{1, "not a zt7util seal manifest (no '# zt7util' header)"};
+      continue;
+    }
+    if (line.empty() || line[0] == '#') continue;
+    ManifestItem item = ParseItem(line, number + 1);
+    if (!seen.emplace(item.path, item.kind).second)
+      throw ManifestError{number + 1, std::string("a second ") + KindName(item.kind) +
+                                          " item for '" + item.path + "'"};
+    items.push_back(std::move(item));
+  }
+  if (number == 0) throw ManifestError{1, "empty manifest"};
+  return items;
+}
+
+std::string ReadManifest(const std::string& path, std::string& text) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return SystemError("cannot read '" + path + "'");
+  struct stat st;
+  std::string failure;
+  if (fstat(fd, &st) != 0)
+    failure = SystemError("cannot read '" + path + "'");
+  else if (!S_ISREG(st.st_mode))
+    failure = "'" + path + "' is not a regular file";
+  else if (st.st_size > kLargestManifest)
+    failure = "'" + path + "' is too large for a manifest";
+  char buffer[1 << 16];
+  for (ssize_t n; failure.empty() && (n = read(fd, buffer, sizeof buffer)) != 0;) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) failure = SystemError("cannot read '" + path + "'");
+    if (n > 0) text.append(buffer, static_cast<size_t>(n));
+    if (text.size() > kLargestManifest) failure = "'" + path + "' is too large for a manifest";
+  }
+  close(fd);
+  return failure;
+}
+
+std::string WriteManifest(const std::string& path, const std::string& text, bool replace) {
+  const size_t slash = path.rfind('/');
+  std::string temporary = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
+                          ".zt7util-seal.txt.XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) return SystemError("cannot write '" + path + "'");
+  // mkstemp makes the file private; a manifest is as readable as the files it seals.
+  const mode_t mask = umask(0);
+  umask(mask);
+  std::string failure;
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  if (done < text.size() || fchmod(fd, 0666 & ~mask) != 0 || fsync(fd) != 0)
+    failure = SystemError("cannot write '" + temporary + "'");
+  if (close(fd) != 0 && failure.empty()) failure = SystemError("cannot write '" + temporary + "'");
+  if (failure.empty()) {
+    const int moved =
+        replace ? rename(temporary.c_str(), path.c_str())
+                : renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE);
+    if (moved != 0)
+      failure = errno == EEXIST ? "'" + path + "' exists (--force replaces it)"
+                                : SystemError("cannot put the manifest in place as '" + path + "'");
+  }
+  if (!failure.empty()) unlink(temporary.c_str());
+  return failure;
+}
+
+}  // namespace zt7cli

@@ -1,0 +1,53 @@
+// The seal manifest: a header line, then one `KIND  DIGEST  PATH` line per item.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zt7cli {
+
+// What an item's digest covers.
+enum class ItemKind { kFrames, kHkl, kDyn, kSha256 };
+
+const char* KindName(ItemKind kind);
+
+struct ManifestItem {
+  ItemKind kind;
+  std::string digest;
+  // Relative to the dataset folder; for frames the folder, "/" and the mask ("*.img" for
+  // frames in the dataset folder itself).
+  std::string path;
+  size_t line = 0;  // where a manifest read from a file has it, from 1
+};
+
+// `path` with backslash, line feed and carriage return escaped (\\, \n, \r), as the
+// manifest and the report write it, so that every path stays on one line.
+std::string EscapePath(const std::string& path);
+
+// The frames item path's two halves: folder ("" for the dataset folder) and mask.
+std::string FramesFolder(const std::string& path);
+std::string FramesMask(const std::string& path);
+
+// The whole manifest text: the header with the module and key versions and `utcTime`
+// (ISO 8601), then the items sorted by path and kind.
+std::string FormatManifest(std::vector<ManifestItem> items, int keyVersion,
+                           const std::string& utcTime);
+
+// The items of a manifest text. Throws ManifestError naming the first line at fault.
+std::vector<ManifestItem> ParseManifest(const std::string& text);
+
+struct ManifestError {
+  size_t line;  // from 1
+  std::string reason;
+};
+
+// Reads the manifest file at `path` into `text`, refusing anything but a regular file of
+// reasonable size. "" on success, else the reason.
+std::string ReadManifest(const std::string& path, std::string& text);
+
+// Puts `text` in place as the manifest at `path` through a temporary file beside it, so
+// that the manifest is either whole or absent. Without `replace`, an existing manifest is
+// kept and the call fails. "" on success, else the reason.
+std::string WriteManifest(const std::string& path, const std::string& text, bool replace);
+
+}  // namespace zt7cli
