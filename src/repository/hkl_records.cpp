@@ -160,9 +160,8 @@ enum class Reals { kNone, kIntensity, kBoth };
 // The tests, then h, k, l (and I and sigma unless `reals` is kNone) in column order, so that
 // a field that passed its test but cannot be read raises only once every test has passed.
 // With kIntensity, sigma is read only when reading it could raise.
-bool ReadLine(const vexcstr& line, Ref& ref, bool legacy, Reals reals) {
-  if (line.Length() < kRecordWidth) return false;
-  const char* s = line.raw();
+bool ReadLine(const char* s, size_t length, Ref& ref, bool legacy, Reals reals) {
+  if (length < kRecordWidth) return false;
   FieldValues values;
   if (!PassesFieldTests(s, legacy, values)) return false;
   int32_t* const indices[3] = {&ref.h, &ref.k, &ref.l};
@@ -184,12 +183,19 @@ bool IsUsable(const TCStrList& lines) {
   return lines.Count() >= kMinLines && lines[0].Length() >= kRecordWidth;
 }
 
-bool ReadIndices(const vexcstr& line, Ref& ref, bool legacy) {
-  return ReadLine(line, ref, legacy, Reals::kNone);
+bool ReadIndices(const char* line, size_t length, Ref& ref, bool legacy) {
+  return ReadLine(line, length, ref, legacy, Reals::kNone);
 }
 
-bool ReadRecord(const vexcstr& line, Ref& ref) {
-  return ReadLine(line, ref, false, Reals::kBoth);
+bool ReadRecord(const char* line, size_t length, Ref& ref) {
+  return ReadLine(line, length, ref, false, Reals::kBoth);
+}
+
+bool ReadIntensity(const char* line, size_t length, double& I) {
+  Ref ref;
+  if (!ReadLine(line, length, ref, false, Reals::kIntensity)) return false;
+  I = ref.I;
+  return true;
 }
 
 vex_object_ptr<Ref> ParseRef(const vexcstr& line) {
@@ -204,16 +210,6 @@ ConstTypeList<Ref> ParseRefs(const TCStrList& lines, unsigned lineLength) {
   for (const vexcstr& line : lines)
     if (line.Length() == lineLength && ReadRecord(line, ref)) refs.AddNew(ref);
   return ConstTypeList<Ref>(std::move(refs));
-}
-
-TArrayList<double> ParseIntensities(const TCStrList& lines, unsigned lineLength) {
-  TArrayList<double> intensities;
-  intensities.SetCapacity(lines.Count());
-  Ref ref;
-  for (const vexcstr& line : lines)
-    if (line.Length() == lineLength && ReadLine(line, ref, false, Reals::kIntensity))
-      intensities.Add(ref.I);
-  return intensities;
 }
 
 TArrayList<double> IntensitiesOf(const TTypeList<Ref>& refs) {

@@ -4,26 +4,31 @@
 #include <cstring>  // for strlen
 
 #include "repository/hkl_match.h"
-#include "repository/hkl_records.h"
-#include "repository/narrow_lines.h"
 #include "sdl/efile.h"
 #include "zt3util/digest_schemes.h"
-#include "zt3util/line_sort.h"
-#include "zt7util.h"
 
 using namespace zodu;
 
 namespace zt3util {
 namespace {
 
-// The old part recomputed under the scheme that `stored` names in its second character
-// (only schemes 1 and 2 are recomputed; others give the empty text), compared whole.
-bool StillSeals(TCStrList& sortedOldLines, size_t lineLength, const char* stored, unsigned part) {
+// The scheme that a stored part names in its second character: only schemes 1 and 2 are
+// recomputed for an update, 0 stands for any other.
+int RecomputedScheme(const char* stored) {
+  return stored[1] == '1' ? 1 : stored[1] == '2' ? 2 : 0;
+}
+
+// A stored part long enough to be checked.
+bool IsGiven(const char* stored) {
+  return stored && std::strlen(stored) > 2;
+}
+
+// The old part recomputed under the scheme that `stored` names (none for other schemes:
+// the empty text), compared whole.
+bool StillSeals(const HklScan& old, const char* stored, unsigned part) {
   const size_t n = std::strlen(stored);
-  const int version = stored[1] == '1' ? 1 : stored[1] == '2' ? 2 : 0;
-  const vexcstr recomputed =
-      version == 0 ? vexcstr()
-                   : ComposeDigestOfLength(sortedOldLines, lineLength, version, part, false);
+  const int version = RecomputedScheme(stored);
+  const vexcstr recomputed = version == 0 ? vexcstr() : ComposeDigest(old, version, part, false);
   // Part 2 comes with its leading comma.
   const vexcstr text =
       part == kDigestPart2 ? recomputed.SubStringFrom(recomputed.IsEmpty() ? 0 : 1) : recomputed;
@@ -36,35 +41,32 @@ bool IsExistingFile(const vexstr& path) {
   return !path.IsEmpty() && TEFile::PathExists(path) && !TEFile::IsFolder(path);
 }
 
-vexcstr DigestHklFile(const vexstr& path, unsigned parts) {
-  TCStrList lines = ReadNarrowLines(path).Release();
-  return ComposeDigest(lines, iGetKeyVersion(), parts, false);
+vexcstr DigestHklFile(const vexstr& path, int version, unsigned parts) {
+  return ComposeDigest(HklScan::OfFile(path, NeedsOfScheme(version)), version, parts, false);
 }
 
 vexcstr UpdateHklDigests(const vexstr& oldPath, const vexstr& newPath, const char* oldFirst,
                          const char* oldSecond) {
   if (!IsExistingFile(oldPath) || !IsExistingFile(newPath)) return vexcstr();
-  TCStrList oldLines = ReadNarrowLines(oldPath).Release();
-  if (!hkl_util::IsUsable(oldLines)) return vexcstr();
-  const size_t oldLength = oldLines[0].Length();
+  // Each file is read once: the old one for its intensities and the stored parts' scheme,
+  // the new one for its intensities and its scheme-1 digest.
+  ScanNeeds oldNeeds = NeedsOfScheme(2);
+  for (const char* stored : {oldFirst, oldSecond})
+    if (IsGiven(stored) && RecomputedScheme(stored) == 1) oldNeeds.endLines = true;
+  const HklScan old = HklScan::OfFile(oldPath, oldNeeds);
+  if (!old.IsUsable()) return vexcstr();
   // Only the intensities of the records are compared.
-  const TArrayList<double> oldIntensities =
-      hkl_util::ParseIntensities(oldLines, static_cast<unsigned>(oldLength));
-  SortLines(oldLines);
+  const TArrayList<double>& oldIntensities = old.Intensities();
+  if (IsGiven(oldFirst) && !StillSeals(old, oldFirst, kDigestPart1)) return vexcstr();
+  const bool secondConfirmed = IsGiven(oldSecond) && StillSeals(old, oldSecond, kDigestPart2);
 
-  if (oldFirst && std::strlen(oldFirst) > 2 &&
-      !StillSeals(oldLines, oldLength, oldFirst, kDigestPart1))
-    return vexcstr();
-  const bool secondConfirmed = oldSecond && std::strlen(oldSecond) > 2 &&
-                               StillSeals(oldLines, oldLength, oldSecond, kDigestPart2);
-
-  TCStrList newLines = ReadNarrowLines(newPath).Release();
-  if (!hkl_util::IsUsable(newLines)) return vexcstr();
-  const TArrayList<double> newIntensities =
-      hkl_util::ParseIntensities(newLines, static_cast<unsigned>(newLines[0].Length()));
-  if (MatchIntensities(oldIntensities, newIntensities) > 0.1) return vexcstr();
+  ScanNeeds newNeeds = NeedsOfScheme(1);
+  newNeeds.intensities = true;
+  const HklScan renewed = HklScan::OfFile(newPath, newNeeds);
+  if (!renewed.IsUsable()) return vexcstr();
+  if (MatchIntensities(oldIntensities, renewed.Intensities()) > 0.1) return vexcstr();
   // The new seal is always of scheme 1, whatever the current scheme version.
-  return ComposeDigest(newLines, 1, secondConfirmed ? kDigestPart1 | kDigestPart2 : kDigestPart1,
+  return ComposeDigest(renewed, 1, secondConfirmed ? kDigestPart1 | kDigestPart2 : kDigestPart1,
                        false);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "repository/hkl_records.h"
+#include "repository/intensity_scan.h"
 #include "sdl/ebase.h"
 
 using namespace zodu;
@@ -82,11 +83,11 @@ void ExpectAgreement(const std::string& line) {
       EXPECT_TRUE(Same(shortcut.ref.sigma, general.ref.sigma)) << "'" << line << "'";
     }
   }
-  // The intensity list takes the same records and raises the same errors.
-  TCStrList lines;
-  lines.Add(text);
+  // The intensity scan takes the same records and raises the same errors.
   const Outcome listed = Run([&](hkl_util::Ref& r) {
-    const TArrayList<double> intensities = hkl_util::ParseIntensities(lines, 28);
+    hkl_util::IntensityScan scan(true);
+    scan.Take(line.data(), line.size());
+    const TArrayList<double>& intensities = scan.Intensities();
     if (intensities.Count() == 1) r.I = intensities[0];
     return intensities.Count() == 1;
   });

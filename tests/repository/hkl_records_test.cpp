@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "repository/hkl_text.h"
+#include "repository/intensity_scan.h"
 #include "sdl/ebase.h"
 
 using namespace zodu;
@@ -144,10 +145,11 @@ TEST(ParseRefs, TakesLinesOfTheModelLengthInOrderAlsoAfterTheEndMarker) {
   ASSERT_EQ(refs.Count(), 2u);
   EXPECT_EQ(refs[0].h, 1);
   EXPECT_EQ(refs[1].h, 5);
-  const TArrayList<double> intensities = hkl_util::ParseIntensities(lines, 28);
-  ASSERT_EQ(intensities.Count(), 2u);
-  EXPECT_EQ(intensities[0], 10.0);
-  EXPECT_EQ(intensities[1], 50.0);
+  hkl_util::IntensityScan scan(true);
+  for (const vexcstr& line : lines) scan.Take(line.raw(), line.Length());
+  const TArrayList<double>& intensities = scan.Intensities();
+  EXPECT_EQ(std::vector<double>(intensities.begin(), intensities.end()),
+            (std::vector<double>{10.0, 50.0}));
   EXPECT_EQ(hkl_util::ParseRefs(lines, 29).obj().Count(), 1u);
 }
 
@@ -156,20 +158,29 @@ TEST(ParseRefs, HexadecimalIndexRaisesOutOfTheList) {
   lines.Add(C(HklLine(1, 0, 0, 10, 1)));
   lines.Add(C(Fields("0x1F", "   1", "   1")));
   EXPECT_THROW(hkl_util::ParseRefs(lines, 28), TInvalidIntegerNumberException);
-  EXPECT_THROW(hkl_util::ParseIntensities(lines, 28), TInvalidIntegerNumberException);
+  hkl_util::IntensityScan scan(true);
+  for (const vexcstr& line : lines) scan.Take(line.raw(), line.Length());
+  EXPECT_THROW(scan.Intensities(), TInvalidIntegerNumberException);
   EXPECT_EQ(hkl_util::ParseRefs(lines, 29).obj().Count(), 0u);
 }
 
 TEST(IsUsable, TwentyLinesWithAFirstLineOfTwentyEight) {
+  // The rule on a list and on a scan of its lines.
+  auto usable = [](const TCStrList& lines) {
+    hkl_util::IntensityScan scan(false);
+    for (const vexcstr& line : lines) scan.Take(line.raw(), line.Length());
+    EXPECT_EQ(scan.IsUsable(), hkl_util::IsUsable(lines));
+    return hkl_util::IsUsable(lines);
+  };
   TCStrList lines;
   for (int i = 0; i < 19; ++i) lines.Add(C(HklLine(i + 1, 0, 0, 1, 1)));
-  EXPECT_FALSE(hkl_util::IsUsable(lines));
+  EXPECT_FALSE(usable(lines));
   lines.Add(C("short"));
-  EXPECT_TRUE(hkl_util::IsUsable(lines));
+  EXPECT_TRUE(usable(lines));
   lines[0] = C(HklLine(1, 0, 0, 1, 1).substr(0, 27));
-  EXPECT_FALSE(hkl_util::IsUsable(lines));
+  EXPECT_FALSE(usable(lines));
   lines[0] = C("TITLE crystal");
-  EXPECT_FALSE(hkl_util::IsUsable(lines));
+  EXPECT_FALSE(usable(lines));
 }
 
 }  // namespace

@@ -70,8 +70,15 @@ TEST(SplitNarrowLines, BytesAreKeptAsTheyAre) {
 
 class ReadNarrowLinesTest : public ::testing::Test {
  protected:
+  // The file's lines read whole; read in runs, they must be the same.
   std::vector<std::string> Read(const std::string& content) {
-    return Lines(ReadNarrowLines(W(folder_.MakeFile("f.hkl", content))).obj());
+    const vexstr path = W(folder_.MakeFile("f.hkl", content));
+    std::vector<std::string> lines = Lines(ReadNarrowLines(path).obj()), byRuns;
+    NarrowRunReader file(path);
+    EXPECT_EQ(file.Size(), content.size());
+    ForEachNarrowLineOf(file, [&](const char* line, size_t n) { byRuns.emplace_back(line, n); });
+    EXPECT_EQ(byRuns, lines);
+    return lines;
   }
   TempFolder folder_;
 };
@@ -101,9 +108,29 @@ TEST_F(ReadNarrowLinesTest, BinaryContentAndLongLines) {
             (std::vector<std::string>{std::string(100000, 'x'), "end"}));
 }
 
+TEST_F(ReadNarrowLinesTest, LinesAcrossPiecesAndLongerThanAPiece) {
+  // About 2 MB: short lines of every length 0..40 with either line end, and lines longer
+  // than the pieces the file is read in, so that lines and carriage returns fall on every
+  // kind of boundary.
+  std::vector<std::string> expected;
+  std::string content;
+  for (int i = 0; content.size() < (size_t{2} << 20); ++i) {
+    std::string line =
+        i % 997 == 0 ? std::string(300000 + i, 'a' + i % 26) : std::string(i % 41, 'a' + i % 26);
+    if (line.size() > 1 && i % 3 == 0) line[0] = '\r';  // kept: not trailing
+    expected.push_back(line);
+    content += line + (i % 2 ? "\r\n" : "\n");
+  }
+  expected.push_back("tail");
+  content += "tail";
+  EXPECT_EQ(Read(content), expected);
+}
+
 TEST_F(ReadNarrowLinesTest, MissingFileAndFolderRaiseFileErrors) {
-  EXPECT_THROW(ReadNarrowLines(W(folder_ / "missing.hkl")), TFileException);
-  EXPECT_THROW(ReadNarrowLines(W(folder_.path())), TFileException);
+  for (const vexstr& path : {W(folder_ / "missing.hkl"), W(folder_.path())}) {
+    EXPECT_THROW(ReadNarrowLines(path), TFileException);
+    EXPECT_THROW(NarrowRunReader{path}, TFileException);
+  }
 }
 
 }  // namespace
