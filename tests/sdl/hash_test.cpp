@@ -159,20 +159,39 @@ std::string NoBlanks(std::string s) {
   return s;
 }
 
-// Every SHA test runs on the portable code and, where the CPU has them, on the SHA
-// extensions.
-class ShaPath : public ::testing::TestWithParam<bool> {
+// The SHA-256 compressions, each with whether this processor can run it.
+enum class Compression { kPortable, kAvx2, kShaExtensions };
+
+bool Runs(Compression c) {
+  return c == Compression::kPortable ||
+         (c == Compression::kAvx2 ? sha256_blocks::CpuHasAvx2AndBmi2()
+                                  : sha256_blocks::CpuHasShaExtensions());
+}
+
+hash_blocks::BlockFunction FunctionOf(Compression c) {
+  return c == Compression::kPortable ? sha256_blocks::CompressPortable
+         : c == Compression::kAvx2   ? sha256_blocks::CompressAvx2
+                                     : sha256_blocks::CompressShaExtensions;
+}
+
+// Every SHA test runs on each compression that the processor has.
+class ShaPath : public ::testing::TestWithParam<Compression> {
  protected:
   void SetUp() override {
-    if (!GetParam() && !sha256_blocks::CpuHasShaExtensions()) GTEST_SKIP() << "no SHA extensions";
-    sha256_blocks::ForcePortable(GetParam());
+    if (!Runs(GetParam())) GTEST_SKIP() << "not on this processor";
+    sha256_blocks::Force(FunctionOf(GetParam()));
   }
-  void TearDown() override { sha256_blocks::ForcePortable(false); }
+  void TearDown() override { sha256_blocks::Force(nullptr); }
 };
 
-INSTANTIATE_TEST_SUITE_P(Hash, ShaPath, ::testing::Values(true, false), [](const auto& info) {
-  return info.param ? "Portable" : "ShaExtensions";
-});
+INSTANTIATE_TEST_SUITE_P(Hash, ShaPath,
+                         ::testing::Values(Compression::kPortable, Compression::kAvx2,
+                                           Compression::kShaExtensions),
+                         [](const auto& info) {
+                           return info.param == Compression::kPortable ? "Portable"
+                                  : info.param == Compression::kAvx2   ? "Avx2"
+                                                                       : "ShaExtensions";
+                         });
 
 const std::string kFips448 = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
 
@@ -307,27 +326,28 @@ TEST(Hash, FileStreamsAreStandard) {
   std::remove(path.c_str());
 }
 
-TEST(Sha256, ExtensionsAndPortableCodeAgree) {
-  if (!sha256_blocks::CpuHasShaExtensions()) GTEST_SKIP() << "no SHA extensions";
+TEST(Sha256, EveryCompressionAgreesWithThePortableCode) {
   const std::string data = Pattern(1 << 20, 4);
-  auto both = [&](auto digest) {
-    sha256_blocks::ForcePortable(true);
-    const std::string portable = digest();
-    sha256_blocks::ForcePortable(false);
-    return std::make_pair(portable, digest());
+  auto on = [&](Compression c, auto digest) {
+    sha256_blocks::Force(FunctionOf(c));
+    const std::string text = digest();
+    sha256_blocks::Force(nullptr);
+    return text;
   };
-  for (uint32_t length : {0u, 1u, 55u, 56u, 63u, 64u, 119u, 120u, 1000u, 1u << 20}) {
-    SCOPED_TRACE(length);
-    for (Algo algo : {Algo::Sha224, Algo::Sha256}) {
-      const auto [portable, extensions] =
-          both([&] { return MemoryHex(algo, data.data(), length); });
-      EXPECT_EQ(portable, extensions);
+  for (Compression c : {Compression::kAvx2, Compression::kShaExtensions}) {
+    if (!Runs(c)) continue;
+    for (uint32_t length : {0u, 1u, 55u, 56u, 63u, 64u, 119u, 120u, 1000u, 1u << 20}) {
+      SCOPED_TRACE(length);
+      for (Algo algo : {Algo::Sha224, Algo::Sha256}) {
+        auto digest = [&] { return MemoryHex(algo, data.data(), length); };
+        EXPECT_EQ(on(c, digest), on(Compression::kPortable, digest));
+      }
+      auto streamed = [&] {
+        TestStream stream(data.substr(0, length));
+        return StreamHex(Algo::Sha256, stream);
+      };
+      EXPECT_EQ(on(c, streamed), on(Compression::kPortable, streamed));
     }
-    const auto [portable, extensions] = both([&] {
-      TestStream stream(data.substr(0, length));
-      return StreamHex(Algo::Sha256, stream);
-    });
-    EXPECT_EQ(portable, extensions);
   }
 }
 
