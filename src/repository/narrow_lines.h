@@ -1,9 +1,9 @@
 // Reading a file into narrow text lines, whole or a piece at a time.
 #pragma once
 
-#include <bit>  // for countr_zero
 #include <cstddef>
 #include <cstdint>
+#include <cstring>  // for memchr
 #include <memory>
 
 #include "repository/byte_words.h"
@@ -21,22 +21,15 @@ inline size_t WithoutCarriageReturns(const char* line, size_t length) {
 
 // Calls take(line, length) for every line of the `n` bytes at `s`: split at line feeds
 // (empty lines kept, none after a final line feed), trailing carriage returns removed
-// except a line's first character. Line feeds are found eight bytes at a time, which for
-// lines of a few dozen bytes beats a library search per line.
+// except a line's first character.
 template <class Take>
 void ForEachNarrowLine(const char* s, size_t n, Take&& take) {
-  size_t from = 0, i = 0;
-  auto endLineAt = [&](size_t end) {
+  for (size_t from = 0; from < n;) {
+    const void* feed = std::memchr(s + from, '\n', n - from);
+    const size_t end = feed ? static_cast<size_t>(static_cast<const char*>(feed) - s) : n;
     take(s + from, WithoutCarriageReturns(s + from, end - from));
     from = end + 1;
-  };
-  for (; i + 8 <= n; i += 8)
-    for (uint64_t feeds = byte_words::BytesEqual(byte_words::Load(s + i), '\n'); feeds != 0;
-         feeds &= feeds - 1)
-      endLineAt(i + std::countr_zero(feeds) / 8);
-  for (; i < n; ++i)
-    if (s[i] == '\n') endLineAt(i);
-  if (from < n) endLineAt(n);
+  }
 }
 
 // The lines of `text` as ForEachNarrowLine gives them, each a view on `text`'s buffer.
