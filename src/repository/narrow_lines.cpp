@@ -5,6 +5,8 @@
 #include <cstdlib>  // for free
 #include <cstring>  // for memmove, memrchr
 
+#include "repository/byte_words.h"
+
 using namespace zodu;
 
 namespace {

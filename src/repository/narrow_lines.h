@@ -6,7 +6,6 @@
 #include <cstring>  // for memchr
 #include <memory>
 
-#include "repository/byte_words.h"
 #include "sdl/constlist.h"
 #include "sdl/efile.h"
 #include "sdl/estrlist.h"

@@ -29,13 +29,6 @@ namespace {
 // convention without AVX does not apply here.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
-ZT_INLINE uint32_t LoadBigEndian(const unsigned char* p) {
-  uint32_t v;
-  memcpy(&v, p, 4);
-  if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap32(v);
-  return v;
-}
-
 ZT_INLINE uint32_t BigSigma0(uint32_t x) {
   return std::rotr(x, 2) ^ std::rotr(x, 13) ^ std::rotr(x, 22);
 }
