@@ -1,10 +1,11 @@
-// Timing for the benchmarks: thread CPU time, best of several runs, ratios taken in turns.
+// Timing for the benchmarks: thread CPU time, ours and the anchor timed in interleaved pairs.
 #pragma once
 
 #include <time.h>  // for clock_gettime
 
 #include <algorithm>
-#include <functional>
+#include <cstdio>
+#include <vector>
 
 namespace zt7bench {
 
@@ -16,30 +17,42 @@ inline double ThreadSeconds() {
   return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
-// The least time of `runs` calls of `work`, in seconds.
 template <class Work>
-double BestOf(int runs, Work&& work) {
-  double best = 1e300;
-  for (int i = 0; i < runs; ++i) {
-    const double start = ThreadSeconds();
-    work();
-    best = std::min(best, ThreadSeconds() - start);
-  }
-  return best;
+double Seconds(Work&& work) {
+  const double start = ThreadSeconds();
+  work();
+  return ThreadSeconds() - start;
 }
 
-// Best of `rounds` timings of each, taken in turns so that both see the same noise.
-// Returns ours / anchor.
-inline double Ratio(int rounds, const std::function<void()>& ours,
-                    const std::function<void()>& anchor) {
-  double best[2] = {1e300, 1e300};
-  for (int i = 0; i < rounds; ++i)
-    for (int which = 0; which < 2; ++which) {
-      const double start = ThreadSeconds();
-      (which == 0 ? ours : anchor)();
-      best[which] = std::min(best[which], ThreadSeconds() - start);
-    }
-  return best[0] / best[1];
+// ours / anchor over a number of pairs: the median and the least and greatest ratio.
+struct PairedRatio {
+  double median, low, high;
+  size_t pairs;
+};
+
+// Times ours and the anchor in turns, `pairs` times, after one untimed call of each, and
+// takes the ratio within each pair: load on the machine slows both sides of a pair alike,
+// and the median ignores the pairs it hit unevenly.
+template <class Ours, class Anchor>
+PairedRatio TimePairs(int pairs, Ours&& ours, Anchor&& anchor) {
+  ours();
+  anchor();
+  std::vector<double> ratios;
+  for (int i = 0; i < pairs; ++i) {
+    const double mine = Seconds(ours);
+    ratios.push_back(mine / Seconds(anchor));
+  }
+  std::sort(ratios.begin(), ratios.end());
+  const size_t n = ratios.size();
+  const double median = n % 2 ? ratios[n / 2] : (ratios[n / 2 - 1] + ratios[n / 2]) / 2;
+  return {median, ratios.front(), ratios.back(), n};
+}
+
+// "ratio NAME VALUE (spread LOW..HIGH over N pairs)"
+inline void PrintRatio(const char* name, const PairedRatio& r) {
+  std::printf("ratio %s %.3f (spread %.3f..%.3f over %zu pairs)\n", name, r.median, r.low, r.high,
+              r.pairs);
+  std::fflush(stdout);
 }
 
 }  // namespace zt7bench

@@ -5,7 +5,6 @@
 #include <stdlib.h>  // for mkdtemp
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -17,15 +16,6 @@ namespace {
 
 constexpr int kFiles = 20000;
 constexpr int kRounds = 15;
-
-// The time this thread spends in `f`, in user and kernel mode: other builds and benchmarks
-// sharing the machine do not count.
-template <class F>
-double Seconds(F f) {
-  double start = zt7bench::ThreadSeconds();
-  f();
-  return zt7bench::ThreadSeconds() - start;
-}
 
 std::string FrameName(int i) {
   char name[32];
@@ -44,20 +34,19 @@ int main() {
 
   const zodu::vexstr wideDir(dir.c_str());
   size_t listed = 0, read = 0;
-  double best = 1e9, bestAnchor = 1e9;
-  for (int round = 0; round < kRounds; ++round) {
-    bestAnchor = std::min(bestAnchor, Seconds([&] {
-                            DIR* d = opendir(dir.c_str());
-                            read = 0;
-                            while (const dirent* e = readdir(d)) read += e->d_name[0] != 0;
-                            closedir(d);
-                          }));
-    best = std::min(best, Seconds([&] {
-                      zodu::TStrList list;
-                      zodu::TEFile::ListFolder(wideDir, list, u"*.img", 1);
-                      listed = list.Count();
-                    }));
-  }
+  const zt7bench::PairedRatio ratio = zt7bench::TimePairs(
+      kRounds,
+      [&] {
+        zodu::TStrList list;
+        zodu::TEFile::ListFolder(wideDir, list, u"*.img", 1);
+        listed = list.Count();
+      },
+      [&] {
+        DIR* d = opendir(dir.c_str());
+        read = 0;
+        while (const dirent* e = readdir(d)) read += e->d_name[0] != 0;
+        closedir(d);
+      });
 
   for (int i = 0; i < kFiles; ++i) unlink((dir + "/" + FrameName(i)).c_str());
   rmdir(dir.c_str());
@@ -65,6 +54,6 @@ int main() {
     std::fprintf(stderr, "listed %zu of %d files\n", listed, kFiles);
     return 1;
   }
-  std::printf("ratio list-folder/readdir %.2f\n", best / bestAnchor);
+  zt7bench::PrintRatio("list-folder/readdir", ratio);
   return 0;
 }

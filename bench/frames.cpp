@@ -18,7 +18,7 @@
 #include "bench_timing.h"
 #include "zt7util.h"
 
-using zt7bench::Ratio;
+using zt7bench::TimePairs;
 
 namespace {
 
@@ -112,7 +112,7 @@ bool Compare(const char* name, int count, size_t size, int rounds) {
   if (folder.empty()) return false;
   const std::u16string wide = std::filesystem::path(folder).u16string();
   std::string ours, anchor;
-  double ratio = Ratio(
+  const zt7bench::PairedRatio ratio = TimePairs(
       rounds, [&] { ours = pcDigestFrames(wide.c_str(), u"*.img"); },
       [&] { anchor = AnchorDigest(folder); });
   std::filesystem::remove_all(folder);
@@ -120,7 +120,7 @@ bool Compare(const char* name, int count, size_t size, int rounds) {
     std::fprintf(stderr, "%s: digest %s, anchor %s\n", name, ours.c_str(), anchor.c_str());
     return false;
   }
-  std::printf("ratio %s/list+md5 %.2f\n", name, ratio);
+  zt7bench::PrintRatio((std::string(name) + "/list+md5").c_str(), ratio);
   return true;
 }
 

@@ -7,8 +7,7 @@
 #include <string>
 
 #include "hkl_sample.h"
-#include "repository/narrow_lines.h"
-#include "zt3util/digest_schemes.h"
+#include "zt3util/hkl_digest.h"
 #include "zt7util.h"
 
 namespace {
@@ -19,8 +18,7 @@ struct Parts {
 };
 
 Parts DigestOf(const std::string& path, int version) {
-  zodu::TCStrList lines = ReadNarrowLines(zodu::vexstr(path.c_str())).Release();
-  const zodu::vexcstr digest = zt3util::ComposeDigest(lines, version, 3, false);
+  const zodu::vexcstr digest = zt3util::DigestHklFile(zodu::vexstr(path.c_str()), version, 3);
   const std::string text(digest.raw(), digest.Length());
   return {text.substr(0, 38), text.substr(39)};
 }
@@ -40,31 +38,34 @@ int main() {
   const std::u16string widePath(path.begin(), path.end());
   const std::u16string wideReordered(reordered.begin(), reordered.end());
 
-  const int runs = 5;
-  const double anchor = BestOf(runs, [&] { ReadAndMd5(path); });
-  const double anchorBoth = BestOf(runs, [&] {
-    ReadAndMd5(path);
-    ReadAndMd5(reordered);
-  });
-
+  const int pairs = 7;
   for (int version : {3, 1}) {
     const Parts parts = DigestOf(path, version);
     int code = 0;
-    const double seconds = BestOf(runs, [&] {
-      code = iValidateHKLDigests(widePath.c_str(), parts.first.c_str(), parts.second.c_str());
-    });
+    const PairedRatio ratio = TimePairs(
+        pairs,
+        [&] {
+          code = iValidateHKLDigests(widePath.c_str(), parts.first.c_str(), parts.second.c_str());
+        },
+        [&] { ReadAndMd5(path); });
     if (code != 3) std::fprintf(stderr, "validation of scheme %d gave %d\n", version, code);
-    std::printf("ratio validate-v%d/read+md5 %.2f\n", version, seconds / anchor);
+    PrintRatio(("validate-v" + std::to_string(version) + "/read+md5").c_str(), ratio);
   }
 
   const Parts v1 = DigestOf(path, 1);
-  const double update = BestOf(runs, [&] {
-    const std::string digest = pcUpdateHKLDigests(widePath.c_str(), wideReordered.c_str(),
-                                                  v1.first.c_str(), v1.second.c_str());
-    if (digest != v1.first + "," + v1.second)
-      std::fprintf(stderr, "update gave '%s'\n", digest.c_str());
-  });
-  std::printf("ratio update/read+md5 %.2f\n", update / anchorBoth);
+  const PairedRatio update = TimePairs(
+      pairs,
+      [&] {
+        const std::string digest = pcUpdateHKLDigests(widePath.c_str(), wideReordered.c_str(),
+                                                      v1.first.c_str(), v1.second.c_str());
+        if (digest != v1.first + "," + v1.second)
+          std::fprintf(stderr, "update gave '%s'\n", digest.c_str());
+      },
+      [&] {
+        ReadAndMd5(path);
+        ReadAndMd5(reordered);
+      });
+  PrintRatio("update/read+md5", update);
 
   unlink(path.c_str());
   unlink(reordered.c_str());

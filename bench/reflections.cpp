@@ -9,17 +9,16 @@
 #include <string>
 
 #include "hkl_sample.h"
-#include "repository/narrow_lines.h"
-#include "zt3util/digest_schemes.h"
+#include "zt3util/hkl_digest.h"
 #include "zt7util.h"
 
 namespace {
 
-constexpr int kRounds = 5;
+constexpr int kPairs = 7;
 
+// Both parts of the file's digest, as pcDigestHKL makes them once the frames check out.
 size_t DigestLength(const std::string& path, int version) {
-  zodu::TCStrList lines = ReadNarrowLines(zodu::vexstr(path.c_str())).Release();
-  return zt3util::ComposeDigest(lines, version, 3, false).Length();
+  return zt3util::DigestHklFile(zodu::vexstr(path.c_str()), version, 3).Length();
 }
 
 // This process's peak resident memory in KiB. A child's ru_maxrss would not do: it keeps
@@ -58,32 +57,33 @@ int main(int argc, char** argv) {
   WriteLines(first, SampleHklLines(1000000, 1));
   WriteLines(second, SampleHklLines(1000000, 2));
 
-  const double anchor = zt7bench::BestOf(kRounds, [&] { ReadAndMd5(first); });
   for (int version : {3, 2, 1}) {
     size_t length = 0;
-    const double seconds =
-        zt7bench::BestOf(kRounds, [&] { length = DigestLength(first, version); });
+    const PairedRatio ratio = TimePairs(
+        kPairs, [&] { length = DigestLength(first, version); }, [&] { ReadAndMd5(first); });
     if (length != 77) std::fprintf(stderr, "scheme %d gave %zu characters\n", version, length);
-    std::printf("ratio digest-v%d/read+md5 %.2f\n", version, seconds / anchor);
+    PrintRatio(("digest-v" + std::to_string(version) + "/read+md5").c_str(), ratio);
   }
 
   const std::u16string wideFirst(first.begin(), first.end());
   const std::u16string wideSecond(second.begin(), second.end());
-  const double anchorBoth = zt7bench::BestOf(kRounds, [&] {
-    ReadAndMd5(first);
-    ReadAndMd5(second);
-  });
   double distance = 0;
-  const double match = zt7bench::BestOf(
-      kRounds, [&] { distance = dMatchHKL(wideFirst.c_str(), wideSecond.c_str()); });
+  const PairedRatio match = TimePairs(
+      kPairs, [&] { distance = dMatchHKL(wideFirst.c_str(), wideSecond.c_str()); },
+      [&] {
+        ReadAndMd5(first);
+        ReadAndMd5(second);
+      });
   if (!(distance >= 0.0)) std::fprintf(stderr, "match gave %g\n", distance);
-  std::printf("ratio match/read+md5 %.2f\n", match / anchorBoth);
+  PrintRatio("match/read+md5", match);
 
   std::FILE* file = std::fopen(first.c_str(), "rb");
   std::fseek(file, 0, SEEK_END);
   const double fileMiB = double(std::ftell(file)) / (1024.0 * 1024.0);
   std::fclose(file);
-  std::printf("memory digest-v3 %.1f file %.1f\n", PeakMiBOfDigest(argv[0], first), fileMiB);
+  const double peakMiB = PeakMiBOfDigest(argv[0], first);
+  std::printf("memory digest-v3 %.1f file %.1f\n", peakMiB, fileMiB);
+  std::printf("ratio digest-v3-memory/file-size %.3f\n", peakMiB / fileMiB);
 
   unlink(first.c_str());
   unlink(second.c_str());

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "repository/hkl_util.h"
+#include "repository/intensity_scan.h"
 #include "repository/narrow_lines.h"
 #include "sdl/efile.h"
 
@@ -11,13 +12,14 @@ using namespace zodu;
 
 namespace {
 
-// The file's intensities, or nothing when its lines are not usable. Only the intensities
-// outlive the call: the lines and the file's buffer are freed before the next file is read.
+// The file's intensities, or nothing when its lines are not usable. The file is read a
+// piece at a time: only the intensities are held.
 std::optional<TArrayList<double>> ReadIntensities(const vexstr& path) {
-  const ConstStrList<TCStrList> lines = ReadNarrowLines(path);
-  if (!hkl_util::IsUsable(lines.obj())) return std::nullopt;
-  const unsigned lineLength = static_cast<unsigned>(lines.obj()[0].Length());
-  return hkl_util::ParseIntensities(lines.obj(), lineLength);
+  NarrowRunReader file(path);
+  hkl_util::IntensityScan scan(true, file.Size());
+  ForEachNarrowLineOf(file, [&scan](const char* line, size_t length) { scan.Take(line, length); });
+  if (!scan.IsUsable()) return std::nullopt;
+  return std::move(scan).Intensities();
 }
 
 }  // namespace

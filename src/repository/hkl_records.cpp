@@ -5,6 +5,10 @@
 
 #include "repository/byte_words.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>  // for the SSE2 byte compares
+#endif
+
 using namespace zodu;
 
 namespace hkl_util {
@@ -24,93 +28,115 @@ uint32_t EightDigits(uint64_t v) {
   return static_cast<uint32_t>(v);
 }
 
-// The characters of a field are classified in one word, eight at a time: bit i of a mask
-// stands for character i. Fields of every width then cost the same few operations, with
-// no branch on the data.
-struct FieldClasses {
-  unsigned blank, minus, digit, dot;
-  uint64_t values;  // each character minus '0': the digits' values
+// Character i of a line is bit i of these masks.
+constexpr uint32_t kFieldStarts = 1u << 0 | 1u << 4 | 1u << 8 | 1u << 12 | 1u << 20;
+constexpr uint32_t kFieldEnds = 1u << 3 | 1u << 7 | 1u << 11 | 1u << 19 | 1u << 27;
+constexpr uint32_t kIndexColumns = 0x00000FFFu;
+constexpr uint32_t kIntensityColumns = 0x000FF000u;
+constexpr uint32_t kSigmaColumns = 0x0FF00000u;
+constexpr uint32_t kRecordColumns = 0x0FFFFFFFu;
+
+// The classes of a line's first 28 characters, one bit per character.
+struct LineClasses {
+  uint32_t blank, minus, digit, dot, zero;
 };
 
-template <size_t Width>
-FieldClasses Classify(const char* field) {
+LineClasses ClassifyLine(const char* s) {
+#if defined(__SSE2__)
+  // Characters 0-15 and 12-27 in two loads of sixteen (SSE2 is part of every x86-64).
+  const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+  const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 12));
+  auto bits = [&](auto test) {
+    return static_cast<uint32_t>(_mm_movemask_epi8(test(low))) |
+           static_cast<uint32_t>(_mm_movemask_epi8(test(high))) << 12;
+  };
+  auto equal = [](char c) {
+    return [c](__m128i x) { return _mm_cmpeq_epi8(x, _mm_set1_epi8(c)); };
+  };
+  // Bytes 0x80 and above compare as negative, so below '0'.
+  auto digit = [](__m128i x) {
+    return _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8('0' - 1)),
+                         _mm_cmplt_epi8(x, _mm_set1_epi8('9' + 1)));
+  };
+  return {bits(equal(' ')), bits(equal('-')), bits(digit), bits(equal('.')), bits(equal('0'))};
+#else
   using namespace byte_words;
-  const uint64_t word = Load(field, Width);
-  const unsigned used = (1u << Width) - 1;
-  const uint64_t values = word ^ (kOnes * '0');
-  return {ByteMask(BytesEqual(word, ' ')) & used, ByteMask(BytesEqual(word, '-')) & used,
-          ByteMask(BytesBelowTen(values)) & used, ByteMask(BytesEqual(word, '.')) & used, values};
+  LineClasses classes{0, 0, 0, 0, 0};
+  for (unsigned at : {0u, 8u, 16u, 20u}) {
+    const uint64_t word = Load(s + at);
+    classes.blank |= ByteMask(BytesEqual(word, ' ')) << at;
+    classes.minus |= ByteMask(BytesEqual(word, '-')) << at;
+    classes.digit |= ByteMask(BytesBelowTen(word ^ (kOnes * '0'))) << at;
+    classes.dot |= ByteMask(BytesEqual(word, '.')) << at;
+    classes.zero |= ByteMask(BytesEqual(word, '0')) << at;
+  }
+  return classes;
+#endif
 }
 
 // Bytes `from` to 7 of a word.
-// 1 when a "-" follows the field's leading blanks, else 0.
-unsigned LeadingMinus(const FieldClasses& classes) {
-  return (classes.minus >> std::countr_one(classes.blank)) & 1u;
-}
-
-// The column where the digits start: after the leading blanks and a "-".
-unsigned FirstDigitColumn(const FieldClasses& classes) {
-  return std::countr_one(classes.blank) + LeadingMinus(classes);
-}
-
 uint64_t BytesFrom(unsigned from) {
   return ~0ull << (8 * from);
 }
 
-// The common shape of an index field, tested and read in one pass: blanks, an optional
-// "-", then digits to the field's end, an unsigned first digit 0 only alone in the last
-// column (and not at all under `legacy`). For this shape the integer test passes and the
-// decimal reading gives `value`; false sends any other field the general way.
-bool ScanIndex(const char* field, bool legacy, int32_t& value) {
-  const FieldClasses classes = Classify<kIndexWidth>(field);
-  const unsigned negative = LeadingMinus(classes);
-  const unsigned first = FirstDigitColumn(classes);
-  if (first >= kIndexWidth) return false;
-  const unsigned rest = (0xFu << first) & 0xFu;
-  if ((classes.digit & rest) != rest) return false;
-  if (!negative && field[first] == '0' && (legacy || first != kIndexWidth - 1)) return false;
-  const uint64_t digits = classes.values & BytesFrom(first) & ~BytesFrom(kIndexWidth);
-  const int32_t magnitude = static_cast<int32_t>(EightDigits(digits << (8 * (8 - kIndexWidth))));
-  value = negative ? -magnitude : magnitude;
-  return true;
-}
-
-// A real field of the common shape, read but not yet turned into a double.
-struct ScannedReal {
-  uint32_t whole, fraction;
-  unsigned fractionDigits;
-  bool negative;
-
-  // What the general reader computes: the digit sums are whole numbers below 2^53, exact
-  // in doubles, and the power of ten is exact.
-  double Value() const {
-    const double magnitude = double(whole) + double(fraction) / ExactPowerOfTen(fractionDigits);
-    return negative ? -magnitude : magnitude;
+// A line whose five fields all have their common shape: blanks, an optional "-", then
+// digits to the field's end, with exactly one "." between digits in the real fields; an
+// unsigned first digit 0 only alone in an index field's last column (never under
+// `legacy`) or right before a real field's ".". All fields are tested at once on the
+// line's classes, with no branch on the data. For such a line every field test passes and
+// the values below are what the general readers give. Other lines go the general way.
+class CommonLine {
+ public:
+  bool Scan(const char* s, bool legacy) {
+    s_ = s;
+    c_ = ClassifyLine(s);
+    const uint32_t filled = ~c_.blank & kRecordColumns;
+    const uint32_t first = filled & (c_.blank << 1 | kFieldStarts);
+    firstDigits_ = (first & ~c_.minus) | (first & c_.minus) << 1;
+    const uint32_t unsignedZeros = first & c_.zero;
+    const uint32_t intensityDot = c_.dot & kIntensityColumns, sigmaDot = c_.dot & kSigmaColumns;
+    return (c_.blank & filled << 1 & ~kFieldStarts) == 0 &&             // blanks only lead a field
+           (filled & kFieldEnds) == kFieldEnds &&                       // no field is all blanks
+           (c_.minus & ~first) == 0 && (c_.minus & kFieldEnds) == 0 &&  // a sign first, not alone
+           (filled & ~c_.minus & ~c_.digit & ~c_.dot) == 0 && (c_.dot & kIndexColumns) == 0 &&
+           intensityDot != 0 && (intensityDot & (intensityDot - 1)) == 0 && sigmaDot != 0 &&
+           (sigmaDot & (sigmaDot - 1)) == 0 &&                  // one dot in each real field,
+           (c_.dot & ~(c_.digit << 1 & ~kFieldStarts)) == 0 &&  // after a digit
+           (c_.dot & kFieldEnds) == 0 &&                        // and before one
+           (unsignedZeros & kIndexColumns & ~(legacy ? 0 : kFieldEnds)) == 0 &&
+           (unsignedZeros & ~kIndexColumns & ~(c_.dot >> 1)) == 0;
   }
-};
 
-// The common shape of a real field: blanks, an optional "-", digits, ".", digits to the
-// field's end, an unsigned leading 0 only right before the ".". For it the number test
-// passes; false sends any other field the general way.
-bool ScanReal(const char* field, ScannedReal& real) {
-  const FieldClasses classes = Classify<kRealWidth>(field);
-  const unsigned negative = LeadingMinus(classes);
-  const unsigned first = FirstDigitColumn(classes);
-  if (first >= kRealWidth) return false;
-  const unsigned rest = (0xFFu << first) & 0xFFu;
-  // Exactly one dot; has_single_bit would call a library popcount on a baseline CPU.
-  if (((classes.digit | classes.dot) & rest) != rest || classes.dot == 0 ||
-      (classes.dot & (classes.dot - 1)) != 0)
-    return false;
-  const unsigned dot = std::countr_zero(classes.dot);
-  if (dot == first || dot == kRealWidth - 1) return false;
-  if (!negative && field[first] == '0' && dot != first + 1) return false;
-  real.whole = EightDigits((classes.values & BytesFrom(first)) << (8 * (8 - dot)));
-  real.fraction = EightDigits(classes.values & BytesFrom(dot + 1));
-  real.fractionDigits = kRealWidth - 1 - dot;
-  real.negative = negative != 0;
-  return true;
-}
+  bool IndicesAreZero() const { return (c_.digit & kIndexColumns & ~c_.zero) == 0; }
+
+  int32_t Index(size_t i) const {
+    const size_t start = i * kIndexWidth;
+    const unsigned first = std::countr_zero(firstDigits_ >> start);
+    const uint64_t values = byte_words::Load(s_ + start, kIndexWidth) ^ (byte_words::kOnes * '0');
+    const uint64_t digits = values & BytesFrom(first) & ~BytesFrom(kIndexWidth);
+    const int32_t magnitude = static_cast<int32_t>(EightDigits(digits << (8 * (8 - kIndexWidth))));
+    return (c_.minus >> start) & 0xFu ? -magnitude : magnitude;
+  }
+
+  // The digit sums are whole numbers below 2^53, exact in doubles, and the power of ten is
+  // exact: the general reader's result.
+  double Real(size_t j) const {
+    const size_t start = kIntensityColumn + j * kRealWidth;
+    const unsigned first = std::countr_zero(firstDigits_ >> start);
+    const unsigned dot = std::countr_zero(c_.dot >> start);
+    const uint64_t values = byte_words::Load(s_ + start) ^ (byte_words::kOnes * '0');
+    const uint32_t whole = EightDigits((values & BytesFrom(first)) << (8 * (8 - dot)));
+    const uint32_t fraction = EightDigits(values & BytesFrom(dot + 1));
+    const double magnitude =
+        double(whole) + double(fraction) / ExactPowerOfTen(kRealWidth - 1 - dot);
+    return (c_.minus >> start) & 0xFFu ? -magnitude : magnitude;
+  }
+
+ private:
+  const char* s_;
+  LineClasses c_;
+  uint32_t firstDigits_;
+};
 
 bool PassesIndexTest(const char* field, bool legacy) {
   if (legacy) {
@@ -132,49 +158,42 @@ double ReadReal(const char* field) {
   return vexcstr::o_atof(field, kRealWidth);
 }
 
-// The five fields of a line, with the values of those read while tested.
-struct FieldValues {
-  bool known[5];
-  int32_t indices[3];
-  ScannedReal reals[2];
-};
-
-// All five field tests in column order; false at the first that fails.
-bool PassesFieldTests(const char* s, bool legacy, FieldValues& values) {
-  for (size_t i = 0; i < 3; ++i) {
-    const char* field = s + i * kIndexWidth;
-    values.known[i] = ScanIndex(field, legacy, values.indices[i]);
-    if (!values.known[i] && !PassesIndexTest(field, legacy)) return false;
-  }
-  for (size_t j = 0; j < 2; ++j) {
-    const char* field = s + kIntensityColumn + j * kRealWidth;
-    values.known[3 + j] = ScanReal(field, values.reals[j]);
-    if (!values.known[3 + j] && !vexcstr::IsNumberText(field, kRealWidth)) return false;
-  }
-  return true;
-}
-
 // Which real fields a caller wants read.
 enum class Reals { kNone, kIntensity, kBoth };
 
-// The tests, then h, k, l (and I and sigma unless `reals` is kNone) in column order, so that
-// a field that passed its test but cannot be read raises only once every test has passed.
-// With kIntensity, sigma is read only when reading it could raise.
-bool ReadLine(const vexcstr& line, Ref& ref, bool legacy, Reals reals) {
-  if (line.Length() < kRecordWidth) return false;
-  const char* s = line.raw();
-  FieldValues values;
-  if (!PassesFieldTests(s, legacy, values)) return false;
-  int32_t* const indices[3] = {&ref.h, &ref.k, &ref.l};
+// The general way: the five tests in column order, then h, k, l (and I and sigma unless
+// `reals` is kNone) in column order, so that a field that passed its test but cannot be
+// read raises only once every test has passed. Sigma is read even for kIntensity, as
+// reading it may raise.
+bool ReadGeneralLine(const char* s, Ref& ref, bool legacy, Reals reals) {
   for (size_t i = 0; i < 3; ++i)
-    *indices[i] = values.known[i] ? values.indices[i] : ReadIndex(s + i * kIndexWidth);
+    if (!PassesIndexTest(s + i * kIndexWidth, legacy)) return false;
+  if (!vexcstr::IsNumberText(s + kIntensityColumn, kRealWidth) ||
+      !vexcstr::IsNumberText(s + kSigmaColumn, kRealWidth))
+    return false;
+  ref.h = ReadIndex(s);
+  ref.k = ReadIndex(s + kIndexWidth);
+  ref.l = ReadIndex(s + 2 * kIndexWidth);
   if (ref.h == 0 && ref.k == 0 && ref.l == 0) return false;
   if (reals == Reals::kNone) return true;
-  ref.I = values.known[3] ? values.reals[0].Value() : ReadReal(s + kIntensityColumn);
-  if (!values.known[4])
-    ref.sigma = ReadReal(s + kSigmaColumn);
-  else if (reals == Reals::kBoth)
-    ref.sigma = values.reals[1].Value();
+  ref.I = ReadReal(s + kIntensityColumn);
+  ref.sigma = ReadReal(s + kSigmaColumn);
+  return true;
+}
+
+// A line shorter than a record gives false. With kIntensity only I is set.
+bool ReadLine(const char* s, size_t length, Ref& ref, bool legacy, Reals reals) {
+  if (length < kRecordWidth) return false;
+  CommonLine common;
+  if (!common.Scan(s, legacy)) return ReadGeneralLine(s, ref, legacy, reals);
+  if (common.IndicesAreZero()) return false;
+  if (reals != Reals::kIntensity) {
+    ref.h = common.Index(0);
+    ref.k = common.Index(1);
+    ref.l = common.Index(2);
+  }
+  if (reals != Reals::kNone) ref.I = common.Real(0);
+  if (reals == Reals::kBoth) ref.sigma = common.Real(1);
   return true;
 }
 
@@ -184,12 +203,19 @@ bool IsUsable(const TCStrList& lines) {
   return lines.Count() >= kMinLines && lines[0].Length() >= kRecordWidth;
 }
 
-bool ReadIndices(const vexcstr& line, Ref& ref, bool legacy) {
-  return ReadLine(line, ref, legacy, Reals::kNone);
+bool ReadIndices(const char* line, size_t length, Ref& ref, bool legacy) {
+  return ReadLine(line, length, ref, legacy, Reals::kNone);
 }
 
-bool ReadRecord(const vexcstr& line, Ref& ref) {
-  return ReadLine(line, ref, false, Reals::kBoth);
+bool ReadRecord(const char* line, size_t length, Ref& ref) {
+  return ReadLine(line, length, ref, false, Reals::kBoth);
+}
+
+bool ReadIntensity(const char* line, size_t length, double& I) {
+  Ref ref;
+  if (!ReadLine(line, length, ref, false, Reals::kIntensity)) return false;
+  I = ref.I;
+  return true;
 }
 
 vex_object_ptr<Ref> ParseRef(const vexcstr& line) {
@@ -204,16 +230,6 @@ ConstTypeList<Ref> ParseRefs(const TCStrList& lines, unsigned lineLength) {
   for (const vexcstr& line : lines)
     if (line.Length() == lineLength && ReadRecord(line, ref)) refs.AddNew(ref);
   return ConstTypeList<Ref>(std::move(refs));
-}
-
-TArrayList<double> ParseIntensities(const TCStrList& lines, unsigned lineLength) {
-  TArrayList<double> intensities;
-  intensities.SetCapacity(lines.Count());
-  Ref ref;
-  for (const vexcstr& line : lines)
-    if (line.Length() == lineLength && ReadLine(line, ref, false, Reals::kIntensity))
-      intensities.Add(ref.I);
-  return intensities;
 }
 
 TArrayList<double> IntensitiesOf(const TTypeList<Ref>& refs) {

@@ -31,10 +31,19 @@ bool IsUsable(const zodu::TCStrList& lines);
 // first non-blank character is a 0 in its last column fails. A line shorter than
 // kRecordWidth gives false. A hexadecimal index field passes its test and then raises
 // "Invalid integer format".
-bool ReadIndices(const zodu::vexcstr& line, Ref& ref, bool legacy);
+bool ReadIndices(const char* line, size_t length, Ref& ref, bool legacy);
+inline bool ReadIndices(const zodu::vexcstr& line, Ref& ref, bool legacy) {
+  return ReadIndices(line.raw(), line.Length(), ref, legacy);
+}
 
 // ReadIndices, then I and sigma; a hexadecimal real field raises "Invalid float format".
-bool ReadRecord(const zodu::vexcstr& line, Ref& ref);
+bool ReadRecord(const char* line, size_t length, Ref& ref);
+inline bool ReadRecord(const zodu::vexcstr& line, Ref& ref) {
+  return ReadRecord(line.raw(), line.Length(), ref);
+}
+
+// ReadRecord's answer and errors, with only the intensity kept.
+bool ReadIntensity(const char* line, size_t length, double& I);
 
 // The line's record, or null when ReadRecord says it holds none.
 zodu::vex_object_ptr<Ref> ParseRef(const zodu::vexcstr& line);
@@ -42,9 +51,6 @@ zodu::vex_object_ptr<Ref> ParseRef(const zodu::vexcstr& line);
 // Records of the lines of length `lineLength`, in order; other lines are skipped silently,
 // also after an end marker.
 zodu::ConstTypeList<Ref> ParseRefs(const zodu::TCStrList& lines, unsigned lineLength);
-
-// The intensities of the records that ParseRefs gives, with its errors, in one array.
-zodu::TArrayList<double> ParseIntensities(const zodu::TCStrList& lines, unsigned lineLength);
 
 // The records' intensities in one array, in order.
 zodu::TArrayList<double> IntensitiesOf(const zodu::TTypeList<Ref>& refs);

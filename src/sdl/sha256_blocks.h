@@ -12,14 +12,20 @@ namespace zodu::sha256_blocks {
 extern const uint32_t kRoundConstants[64];
 
 void CompressPortable(uint32_t* state, const unsigned char* blocks, size_t count);
+// The portable code built for AVX2 and BMI2: call only when CpuHasAvx2AndBmi2().
+void CompressAvx2(uint32_t* state, const unsigned char* blocks, size_t count);
 // Needs the SHA extensions and SSE4.1: call only when CpuHasShaExtensions().
 void CompressShaExtensions(uint32_t* state, const unsigned char* blocks, size_t count);
 
 bool CpuHasShaExtensions();
-// Keeps Selected() on the portable code even where the CPU has SHA extensions, so that
-// tests and benchmarks reach both paths on one machine.
-void ForcePortable(bool portable);
-// The fastest compression available unless ForcePortable(true) is in force.
+bool CpuHasAvx2AndBmi2();
+// What a processor without SHA extensions runs: CompressAvx2 where it can, else the
+// portable code.
+hash_blocks::BlockFunction WithoutShaExtensions();
+// Makes Selected() give `compress` until Force(nullptr), so that tests and benchmarks
+// reach every path on one machine.
+void Force(hash_blocks::BlockFunction compress);
+// The fastest compression available, unless another is forced.
 hash_blocks::BlockFunction Selected();
 
 }  // namespace zodu::sha256_blocks

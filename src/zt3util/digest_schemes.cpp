@@ -1,12 +1,10 @@
 // The HKL digest text under the three digest schemes.
 #include "zt3util/digest_schemes.h"
 
-#include "repository/hkl_records.h"
 #include "repository/hkl_util.h"
 #include "sdl/md5.h"
 #include "sdl/sha2.h"
 #include "zt3util/end_lines.h"
-#include "zt3util/line_sort.h"
 #include "zt3util/scheme_histograms.h"
 
 using namespace zodu;
@@ -40,17 +38,16 @@ vexcstr FinishPart(Scheme scheme, unsigned part, const vexcstr& mainHash) {
 
 // Part 1: the first 10 and last 10 reflection lines joined by blanks; part 2: the first 15
 // and last 15 joined by nothing.
-vexcstr LineTextPart(const TCStrList& lines, size_t lineLength, bool legacy, unsigned part) {
+vexcstr LineTextPart(const HklScan& scan, bool legacy, unsigned part) {
   const bool first = part == kDigestPart1;
-  const size_t ends = first ? 10 : 15;
-  const TCStrList selected = SelectEndLines(lines, lineLength, ends, ends, legacy);
+  const size_t ends = first ? kEndLinesOfPart1 : kEndLinesOfPart2;
+  const TCStrList selected = scan.EndLines(ends, ends, legacy);
   return FinishPart(Scheme::LineText, part, MD5Text(selected.Text(first ? " " : "")));
 }
 
 // The histogram text of all records of the model length.
-vexcstr HistogramSummary(Scheme scheme, const TCStrList& lines, size_t lineLength) {
-  const TArrayList<double> intensities =
-      hkl_util::ParseIntensities(lines, static_cast<unsigned>(lineLength));
+vexcstr HistogramSummary(Scheme scheme, const HklScan& scan) {
+  const TArrayList<double>& intensities = scan.Intensities();
   const ConstTypeList<hkl_util::Bin> bins =
       scheme == Scheme::RawHistogram ? RawFingerprint(intensities, hkl_util::kBins)
                                      : hkl_util::fingerprint(intensities, hkl_util::kBins);
@@ -66,21 +63,30 @@ vexcstr HistogramPart(Scheme scheme, const vexcstr& summary, unsigned part) {
 
 }  // namespace
 
-vexcstr ComposeDigest(TCStrList& lines, int version, unsigned mask, bool legacy) {
-  if (!hkl_util::IsUsable(lines)) return vexcstr();
-  return ComposeDigestOfLength(lines, lines[0].Length(), version, mask, legacy);
+ScanNeeds NeedsOfScheme(int version, bool legacy) {
+  ScanNeeds needs;
+  if (SchemeOf(version) == Scheme::LineText) {
+    needs.endLines = !legacy;
+    needs.legacyEndLines = legacy;
+  } else {
+    needs.intensities = true;
+  }
+  return needs;
 }
 
-vexcstr ComposeDigestOfLength(TCStrList& lines, size_t lineLength, int version, unsigned mask,
-                              bool legacy) {
-  if (lines.Count() < hkl_util::kMinLines || lineLength < hkl_util::kRecordWidth) return vexcstr();
+vexcstr ComposeDigest(const TCStrList& lines, int version, unsigned mask, bool legacy) {
+  return ComposeDigest(HklScan::OfLines(lines, NeedsOfScheme(version, legacy)), version, mask,
+                       legacy);
+}
+
+vexcstr ComposeDigest(const HklScan& scan, int version, unsigned mask, bool legacy) {
+  if (!scan.IsUsable()) return vexcstr();
   const Scheme scheme = SchemeOf(version);
-  if (scheme == Scheme::LineText) SortLines(lines);
   vexcstr summary;
   if (scheme != Scheme::LineText && (mask & (kDigestPart1 | kDigestPart2)))
-    summary = HistogramSummary(scheme, lines, lineLength);
+    summary = HistogramSummary(scheme, scan);
   auto partOf = [&](unsigned part) {
-    return scheme == Scheme::LineText ? LineTextPart(lines, lineLength, legacy, part)
+    return scheme == Scheme::LineText ? LineTextPart(scan, legacy, part)
                                       : HistogramPart(scheme, summary, part);
   };
   vexcstr digest;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "sdl/estrlist.h"
+#include "zt3util/hkl_scan.h"
 
 namespace zt3util {
 
@@ -9,18 +10,19 @@ namespace zt3util {
 constexpr unsigned kDigestPart1 = 1;
 constexpr unsigned kDigestPart2 = 2;
 
+// What a scan must gather for ComposeDigest under `version` and `legacy`.
+ScanNeeds NeedsOfScheme(int version, bool legacy = false);
+
 // The digest of an HKL line list: part 1 (mask bit 1), then a comma and part 2 (mask bit
 // 2), each a 38-character text "<part><scheme>" + 32 hash digits + 4 check digits. Version
-// 1 digests the text of reflection lines at both ends of the sorted list (and leaves the
-// caller's list sorted), version 2 a histogram of all intensities, any other version the
-// fingerprint of hkl_util; `legacy` selects the old reflection-line test of version 1.
-// Fewer than 20 lines, or a first line shorter than 28 characters, give the empty text.
-// Number errors of a hexadecimal field pass out unchanged.
-zodu::vexcstr ComposeDigest(zodu::TCStrList& lines, int version, unsigned mask, bool legacy);
+// 1 digests the text of reflection lines at both ends of the list in sorted order, version
+// 2 a histogram of all intensities, any other version the fingerprint of hkl_util;
+// `legacy` selects the old reflection-line test of version 1. Fewer than 20 lines, or a
+// first line shorter than 28 characters, give the empty text. Number errors of a
+// hexadecimal field pass out unchanged. The list is not reordered.
+zodu::vexcstr ComposeDigest(const zodu::TCStrList& lines, int version, unsigned mask, bool legacy);
 
-// ComposeDigest with the model line length given rather than taken from the first line,
-// for a list reordered after its length was taken. A length below 28 gives the empty text.
-zodu::vexcstr ComposeDigestOfLength(zodu::TCStrList& lines, size_t lineLength, int version,
-                                    unsigned mask, bool legacy);
+// The same from a scan that gathered NeedsOfScheme(version, legacy) or more.
+zodu::vexcstr ComposeDigest(const HklScan& scan, int version, unsigned mask, bool legacy);
 
 }  // namespace zt3util

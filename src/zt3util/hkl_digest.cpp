@@ -4,34 +4,38 @@
 #include <cstring>  // for strlen
 
 #include "repository/hkl_match.h"
-#include "repository/hkl_records.h"
-#include "repository/narrow_lines.h"
 #include "sdl/efile.h"
 #include "zt3util/digest_schemes.h"
-#include "zt3util/line_sort.h"
 #include "zt3util/reason_log.h"
-#include "zt3util/reflection_lines.h"
-#include "zt7util.h"
 
 using namespace zodu;
 
 namespace zt3util {
 namespace {
 
-// The old part recomputed under the scheme that `stored` names in its second character
-// (only schemes 1 and 2 are recomputed; others give the empty text), compared whole.
-bool StillSeals(TCStrList& sortedOldLines, size_t lineLength, const char* stored, unsigned part) {
+// The scheme that a stored part names in its second character: only schemes 1 and 2 are
+// recomputed for an update, 0 stands for any other.
+int RecomputedScheme(const char* stored) {
+  return stored[1] == '1' ? 1 : stored[1] == '2' ? 2 : 0;
+}
+
+// A stored part long enough to be checked.
+bool IsGiven(const char* stored) {
+  return stored && std::strlen(stored) > 2;
+}
+
+// The old part recomputed under the scheme that `stored` names (none for other schemes:
+// the empty text), compared whole.
+bool StillSeals(const HklScan& old, const char* stored, unsigned part) {
   const size_t n = std::strlen(stored);
-  const int version = stored[1] == '1' ? 1 : stored[1] == '2' ? 2 : 0;
+  const int version = RecomputedScheme(stored);
   if (version == 0) {
     LogReason(vexstr(u"the old digest part ")
               << (part == kDigestPart1 ? 1 : 2) << u" is of scheme '"
               << vexstr(vexcstr(stored + 1, 1)) << u"'; a seal is carried over from scheme 1 or 2");
     return false;
   }
-  const vexcstr recomputed =
-      version == 0 ? vexcstr()
-                   : ComposeDigestOfLength(sortedOldLines, lineLength, version, part, false);
+  const vexcstr recomputed = ComposeDigest(old, version, part, false);
   // Part 2 comes with its leading comma.
   const vexcstr text =
       part == kDigestPart2 ? recomputed.SubStringFrom(recomputed.IsEmpty() ? 0 : 1) : recomputed;
@@ -41,16 +45,19 @@ bool StillSeals(TCStrList& sortedOldLines, size_t lineLength, const char* stored
   return false;
 }
 
-// The lines of an HKL file that has at least hkl_util::kMinLines of them, or none.
-bool ReadUsable(const vexstr& path, TCStrList& lines) {
-  if (!IsExistingFile(path)) {
-    LogReason(vexstr(u"no HKL file ") << Quoted(path));
-    return false;
-  }
-  lines = ReadNarrowLines(path).Release();
-  if (hkl_util::IsUsable(lines)) return true;
+// Whether the scan of the HKL file at `path` has at least hkl_util::kMinLines lines; the
+// reason goes to the log when not.
+bool IsUsableScan(const HklScan& scan, const vexstr& path) {
+  if (scan.IsUsable()) return true;
   LogReason(vexstr() << Quoted(path) << u" holds too few reflection lines (at least "
                      << static_cast<unsigned>(hkl_util::kMinLines) << u")");
+  return false;
+}
+
+// Whether `path` names an existing file; the reason goes to the log when not.
+bool IsGivenFile(const vexstr& path) {
+  if (IsExistingFile(path)) return true;
+  LogReason(vexstr(u"no HKL file ") << Quoted(path));
   return false;
 }
 
@@ -60,44 +67,36 @@ bool IsExistingFile(const vexstr& path) {
   return !path.IsEmpty() && TEFile::PathExists(path) && !TEFile::IsFolder(path);
 }
 
-vexcstr DigestHklFile(const vexstr& path, unsigned parts) {
-  TCStrList lines = ReadNarrowLines(path).Release();
-  bool anyReflection = false;
-  for (size_t i = 0; i < lines.Count() && !anyReflection; ++i)
-    anyReflection = IsReflectionLine(lines[i]);
-  if (!anyReflection)
+vexcstr DigestHklFile(const vexstr& path, int version, unsigned parts) {
+  const HklScan scan = HklScan::OfFile(path, NeedsOfScheme(version));
+  if (!scan.HasReflectionLine())
     LogReason(vexstr(u"Warning: ") << Quoted(path)
                                    << u" holds no reflection line: its digest is that of an empty "
                                       u"text, which every such file shares");
-  return ComposeDigest(lines, iGetKeyVersion(), parts, false);
+  return ComposeDigest(scan, version, parts, false);
 }
 
 vexcstr UpdateHklDigests(const vexstr& oldPath, const vexstr& newPath, const char* oldFirst,
                          const char* oldSecond) {
-  if (!IsExistingFile(newPath)) {
-    LogReason(vexstr(u"no HKL file ") << Quoted(newPath));
-    return vexcstr();
-  }
-  TCStrList oldLines;
-  if (!ReadUsable(oldPath, oldLines)) return vexcstr();
-  const size_t oldLength = oldLines[0].Length();
+  if (!IsGivenFile(newPath) || !IsGivenFile(oldPath)) return vexcstr();
+  // Each file is read once: the old one for its intensities and the stored parts' scheme,
+  // the new one for its intensities and its scheme-1 digest.
+  ScanNeeds oldNeeds = NeedsOfScheme(2);
+  for (const char* stored : {oldFirst, oldSecond})
+    if (IsGiven(stored) && RecomputedScheme(stored) == 1) oldNeeds.endLines = true;
+  const HklScan old = HklScan::OfFile(oldPath, oldNeeds);
+  if (!IsUsableScan(old, oldPath)) return vexcstr();
   // Only the intensities of the records are compared.
-  const TArrayList<double> oldIntensities =
-      hkl_util::ParseIntensities(oldLines, static_cast<unsigned>(oldLength));
-  SortLines(oldLines);
+  const TArrayList<double>& oldIntensities = old.Intensities();
+  if (IsGiven(oldFirst) && !StillSeals(old, oldFirst, kDigestPart1)) return vexcstr();
+  const bool secondConfirmed = IsGiven(oldSecond) && StillSeals(old, oldSecond, kDigestPart2);
 
-  if (oldFirst && std::strlen(oldFirst) > 2 &&
-      !StillSeals(oldLines, oldLength, oldFirst, kDigestPart1))
-    return vexcstr();
-  const bool secondConfirmed = oldSecond && std::strlen(oldSecond) > 2 &&
-                               StillSeals(oldLines, oldLength, oldSecond, kDigestPart2);
-
-  TCStrList newLines;
-  if (!ReadUsable(newPath, newLines)) return vexcstr();
-  const TArrayList<double> newIntensities =
-      hkl_util::ParseIntensities(newLines, static_cast<unsigned>(newLines[0].Length()));
-  const double distance = MatchIntensities(oldIntensities, newIntensities);
-  if (distance > 0.1) {
+  ScanNeeds newNeeds = NeedsOfScheme(1);
+  newNeeds.intensities = true;
+  const HklScan renewed = HklScan::OfFile(newPath, newNeeds);
+  if (!IsUsableScan(renewed, newPath)) return vexcstr();
+  const TArrayList<double>& newIntensities = renewed.Intensities();
+  if (MatchIntensities(oldIntensities, newIntensities) > 0.1) {
     if (oldIntensities.Count() != newIntensities.Count() ||
         oldIntensities.Count() < kMinReflections)
       LogReason(vexstr() << Quoted(newPath) << u" holds " << newIntensities.Count()
@@ -109,7 +108,7 @@ vexcstr UpdateHklDigests(const vexstr& oldPath, const vexstr& newPath, const cha
     return vexcstr();
   }
   // The new seal is always of scheme 1, whatever the current scheme version.
-  return ComposeDigest(newLines, 1, secondConfirmed ? kDigestPart1 | kDigestPart2 : kDigestPart1,
+  return ComposeDigest(renewed, 1, secondConfirmed ? kDigestPart1 | kDigestPart2 : kDigestPart1,
                        false);
 }
 

@@ -8,10 +8,10 @@ namespace zt3util {
 // Whether `path` names an existing file (not a folder).
 bool IsExistingFile(const zodu::vexstr& path);
 
-// The digest of the HKL file at `path` under the current digest scheme version, with the
-// parts that `parts` asks for (the frames check result: bit 1 part 1, bit 2 part 2).
-// Empty when the file has too few or too short lines.
-zodu::vexcstr DigestHklFile(const zodu::vexstr& path, unsigned parts);
+// The digest of the HKL file at `path` under the digest scheme `version`, with the parts
+// that `parts` asks for (the frames check result: bit 1 part 1, bit 2 part 2). Empty when
+// the file has too few or too short lines.
+zodu::vexcstr DigestHklFile(const zodu::vexstr& path, int version, unsigned parts);
 
 // The scheme-1 digest of `newPath` when `oldFirst` (if given) still seals `oldPath` and the
 // new reflections match the old ones; part 2 only when `oldSecond` still seals the old

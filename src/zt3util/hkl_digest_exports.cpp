@@ -22,7 +22,7 @@ const char* pcDigestHKL(const char16_t* folder, const char16_t* mask, const char
     const int parts = iValidateFramesDigests(folder, mask, firstFramesDigest, secondFramesDigest);
     if (parts == 0) return kRefusedText;
     return zt3util::MakeReturnedText(
-        vexstr(zt3util::DigestHklFile(path, static_cast<unsigned>(parts))));
+        vexstr(zt3util::DigestHklFile(path, iGetKeyVersion(), static_cast<unsigned>(parts))));
   });
 }
 

@@ -29,32 +29,44 @@ bool SamePart(const vexcstr& recomputed, const char* stored) {
          std::memcmp(recomputed.raw() + 1, stored + 1, n - 1) == 0;
 }
 
-// Both parts recomputed from `lines`, which stay in their order: only scheme 1 sorts, and
-// then a copy.
-TCStrList RecomputedParts(const TCStrList& lines, int version, bool legacy) {
-  const unsigned both = kDigestPart1 | kDigestPart2;
-  vexcstr digest;
-  if (version == 1) {
-    TCStrList copy = lines;
-    digest = ComposeDigest(copy, version, both, legacy);
-  } else {
-    // Schemes 2 and 3 read the list without reordering it.
-    digest = ComposeDigest(const_cast<TCStrList&>(lines), version, both, legacy);
-  }
+// The version that a stored part 1 names in its second character.
+int VersionOf(const char* first) {
+  return static_cast<signed char>(first[1] - '0');
+}
+
+bool IsComparable(const char* part) {
+  return part && std::strlen(part) >= kMinPartLength;
+}
+
+// What validating against `first` reads: its scheme, and for scheme 1 the legacy test of
+// the retry as well.
+ScanNeeds NeedsToValidate(const char* first) {
+  if (!IsComparable(first)) return ScanNeeds();
+  const int version = VersionOf(first);
+  ScanNeeds needs = NeedsOfScheme(version);
+  needs.legacyEndLines = version == 1;
+  return needs;
+}
+
+// Both parts recomputed from the scan.
+TCStrList RecomputedParts(const HklScan& scan, int version, bool legacy) {
   TCStrList pieces;
-  pieces.Strtok(digest, ',', true);
+  pieces.Strtok(ComposeDigest(scan, version, kDigestPart1 | kDigestPart2, legacy), ',', true);
   return pieces;
 }
 
-// The seven blank-separated values after "CELL " on the first cell line, or none.
-TCStrList CellValues(const TCStrList& lines) {
+// The seven blank-separated values after "CELL " on a cell line, or none.
+TCStrList CellValues(const vexcstr& cellLine) {
   TCStrList values;
-  for (const vexcstr& line : lines) {
-    if (line.Length() < 5 || !line.SubString(0, 5).Equalsi(vexcstr("CELL "))) continue;
-    values.Strtok(line.SubStringFrom(4).TrimWhiteChars(), ' ', true);
-    break;
-  }
+  if (!cellLine.IsEmpty()) values.Strtok(cellLine.SubStringFrom(4).TrimWhiteChars(), ' ', true);
   return values;
+}
+
+// The first cell line of the lines, or the empty text.
+vexcstr CellLineOf(const TCStrList& lines) {
+  for (const vexcstr& line : lines)
+    if (line.Length() >= 5 && line.SubString(0, 5).Equalsi(vexcstr("CELL "))) return line;
+  return vexcstr();
 }
 
 // The structure file beside the HKL file: ".ins", else ".res"; empty when neither exists.
@@ -67,12 +79,12 @@ vexstr StructureFileOf(const vexstr& hklPath) {
 }
 
 // 1 when the HKL file's cell agrees with its structure file's and is a test crystal's.
-int TestCrystalCheck(const vexstr& hklPath, const TCStrList& hklLines) {
+int TestCrystalCheck(const vexstr& hklPath, const vexcstr& hklCellLine) {
   const vexstr structurePath = StructureFileOf(hklPath);
   if (structurePath.IsEmpty()) return kNotValid;
-  const TCStrList structureCell = CellValues(ReadNarrowLines(structurePath).obj());
+  const TCStrList structureCell = CellValues(CellLineOf(ReadNarrowLines(structurePath).obj()));
   if (structureCell.Count() != 7) return kNotValid;
-  const TCStrList hklCell = CellValues(hklLines);
+  const TCStrList hklCell = CellValues(hklCellLine);
   if (hklCell.Count() != 7) return kNotValid;
   // The wavelengths must be the same text.
   if (!hklCell[0].Equals(structureCell[0])) return kNotValid;
@@ -91,33 +103,31 @@ int TestCrystalCheck(const vexstr& hklPath, const TCStrList& hklLines) {
 
 }  // namespace
 
-int ValidateDigests(const TCStrList& lines, const char* first, const char* second) {
-  if (lines.Count() < kMinValidatedLines) {
-    LogReason(vexstr() << lines.Count() << u" lines: too few to validate (at least "
+int ValidateDigests(const HklScan& scan, const char* first, const char* second) {
+  if (scan.LineCount() < kMinValidatedLines) {
+    LogReason(vexstr() << scan.LineCount() << u" lines: too few to validate (at least "
                        << kMinValidatedLines << u")");
     return kNotValid;
   }
-  if (!first || std::strlen(first) < kMinPartLength) {
+  if (!IsComparable(first)) {
     LogReason(u"no first digest part, or one shorter than 11 characters");
     return kNotValid;
   }
-  const int version = static_cast<signed char>(first[1] - '0');
-  TCStrList pieces = RecomputedParts(lines, version, false);
+  const int version = VersionOf(first);
+  TCStrList pieces = RecomputedParts(scan, version, false);
   if (pieces.Count() < 2) {
     LogReason(vexstr(u"the first digest part names no known scheme (") << version << u")");
     return kNotValid;
   }
   if (!SamePart(pieces[0], first)) {
-    // Digests of scheme 1 were once made with the older reflection-line test. The retry
-    // starts again from the caller's order, so that the model line length is that of the
-    // file's first line, as when the digest was made.
-    if (version == 1) pieces = RecomputedParts(lines, 1, true);
+    // Digests of scheme 1 were once made with the older reflection-line test.
+    if (version == 1) pieces = RecomputedParts(scan, 1, true);
     if (version != 1 || pieces.Count() != 2 || !SamePart(pieces[0], first)) {
       LogReason(vexstr(u"digest part 1 (scheme ") << version << u") does not match");
       return kNotValid;
     }
   }
-  if (!second || std::strlen(second) < kMinPartLength) return kFirstValid;
+  if (!IsComparable(second)) return kFirstValid;
   if (SamePart(pieces[1], second)) return kBothValid;
   LogReason(vexstr(u"digest part 2 (scheme ") << version << u") does not match");
   return kFirstValid;
@@ -128,16 +138,18 @@ int ValidateHklDigests(const vexstr& path, const char* first, const char* second
     LogReason(vexstr(u"no HKL file ") << Quoted(path));
     return kNotValid;
   }
-  const TCStrList lines = ReadNarrowLines(path).Release();
-  if (lines.Count() < kMinValidatedLines) {
-    LogReason(vexstr() << Quoted(path) << u" holds " << lines.Count()
+  ScanNeeds needs = NeedsToValidate(first);
+  needs.cellLine = true;
+  const HklScan scan = HklScan::OfFile(path, needs);
+  if (scan.LineCount() < kMinValidatedLines) {
+    LogReason(vexstr() << Quoted(path) << u" holds " << scan.LineCount()
                        << u" lines: too few to validate (at least " << kMinValidatedLines << u")");
     return kNotValid;
   }
-  const int result = ValidateDigests(lines, first, second);
+  const int result = ValidateDigests(scan, first, second);
   if (result != kNotValid) return result;
   try {
-    return TestCrystalCheck(path, lines);
+    return TestCrystalCheck(path, scan.CellLine());
   } catch (const TExceptionBase&) {
     // An unreadable structure file or a cell value that is not a number: no test crystal.
     return kNotValid;
@@ -147,7 +159,7 @@ int ValidateHklDigests(const vexstr& path, const char* first, const char* second
 int ValidateRefsDigests(const char* text, const char* first, const char* second) {
   TCStrList lines;
   if (text) lines.Strtok(vexcstr(text), '\n', true);
-  return ValidateDigests(lines, first, second);
+  return ValidateDigests(HklScan::OfLines(lines, NeedsToValidate(first)), first, second);
 }
 
 }  // namespace zt3util

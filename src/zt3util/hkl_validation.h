@@ -1,7 +1,7 @@
 // Checking HKL digests against an HKL file or a reflection list held as text.
 #pragma once
 
-#include "sdl/estrlist.h"
+#include "zt3util/hkl_scan.h"
 
 namespace zt3util {
 
@@ -10,13 +10,14 @@ constexpr int kNotValid = 0;
 constexpr int kFirstValid = 1;
 constexpr int kBothValid = 3;
 
-// Recomputes the digest of `lines` under the scheme that `first` names and compares it
-// part by part, never comparing a part's first character. The caller's list is left as
-// it is. `first` and `second` may be null.
-int ValidateDigests(const zodu::TCStrList& lines, const char* first, const char* second);
+// Recomputes the digest of the scanned lines under the scheme that `first` names and
+// compares it part by part, never comparing a part's first character. A scheme-1 part 1
+// that does not match is tried once more under the legacy reflection-line test. The scan
+// gathered what `first` needs. `first` and `second` may be null.
+int ValidateDigests(const HklScan& scan, const char* first, const char* second);
 
-// ValidateDigests of the file's lines; a file whose digest does not match may still pass
-// as a test crystal whose cell agrees with its structure file (code 1).
+// ValidateDigests of the file's lines, read once; a file whose digest does not match may
+// still pass as a test crystal whose cell agrees with its structure file (code 1).
 int ValidateHklDigests(const zodu::vexstr& path, const char* first, const char* second);
 
 // ValidateDigests of a text split at line feeds (empty pieces skipped, carriage returns kept).

@@ -5,14 +5,14 @@
 
 namespace zt3util {
 
-bool IsReflectionLine(const zodu::vexcstr& line) {
+bool IsReflectionLine(const char* line, size_t length) {
   hkl_util::Ref ref;
-  return hkl_util::ReadRecord(line, ref);
+  return hkl_util::ReadRecord(line, length, ref);
 }
 
-bool IsReflectionLineLegacy(const zodu::vexcstr& line) {
+bool IsReflectionLineLegacy(const char* line, size_t length) {
   hkl_util::Ref ref;
-  return hkl_util::ReadIndices(line, ref, true);
+  return hkl_util::ReadIndices(line, length, ref, true);
 }
 
 }  // namespace zt3util

@@ -1,16 +1,16 @@
 // The two tests by which the line-text digest scheme picks reflection lines.
 #pragma once
 
-#include "sdl/smart/vex_istring.h"
+#include <cstddef>
 
 namespace zt3util {
 
 // True when hkl_util::ParseRef gives a record for the line.
-bool IsReflectionLine(const zodu::vexcstr& line);
+bool IsReflectionLine(const char* line, size_t length);
 
 // The same field tests and index reading, except that an index written as a lone 0 in the
 // field's last column fails: the test of digests made before such lines counted. The real
 // fields are tested but not read.
-bool IsReflectionLineLegacy(const zodu::vexcstr& line);
+bool IsReflectionLineLegacy(const char* line, size_t length);
 
 }  // namespace zt3util

@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "raises.h"
+#include "sdl/ebase.h"
 #include "sdl/efile.h"
+#include "sdl/hex.h"
+#include "sdl/istream.h"
 #include "sdl/md5.h"
 #include "sdl/sha2.h"
 #include "sdl/sha256_blocks.h"
@@ -23,76 +25,91 @@
 namespace zodu {
 namespace {
 
-using testing_support::Ascii;
-
-std::string Pattern(size_t length, unsigned seed) {
+std::string Pattern(size_t length, unsigned seed = 1) {
   std::string s(length, '\0');
   uint32_t x = seed * 2654435761u + 12345;
-  for (auto& c : s) c = static_cast<char>((x = x * 1664525u + 1013904223u) >> 24);
+  for (auto& c : s) {
+    x = x * 1664525u + 1013904223u;
+    c = static_cast<char>(x >> 24);
+  }
   return s;
 }
 
-struct ReadFailure {};
-
-// Bytes in memory as a stream; the read with ordinal `failingRead` (from 1) raises.
+// A stream over bytes in memory that counts its reads.
 class TestStream : public IInputStream {
  public:
-  explicit TestStream(std::string bytes, int failingRead = 0)
-      : bytes_(std::move(bytes)), failing_(failingRead) {}
+  explicit TestStream(const std::string& bytes) : bytes_(bytes) {}
+
   uint64_t Length() override { return bytes_.size(); }
   uint64_t GetPosition() override { return position_; }
   void SetPosition(uint64_t position) override { position_ = position; }
   void Read(void* buffer, size_t count) override {
-    if (++reads_ == failing_) throw ReadFailure();
-    ASSERT_LE(count, bytes_.size() - position_);
+    if (count > bytes_.size() - position_) throw std::out_of_range("read past the end");
     memcpy(buffer, bytes_.data() + position_, count);
     position_ += count;
+    ++reads_;
   }
+  int Reads() const { return reads_; }
 
  private:
   std::string bytes_;
   uint64_t position_ = 0;
-  int failing_, reads_ = 0;
+  int reads_ = 0;
 };
 
-std::string Hex(const unsigned char* bytes, size_t count) {
-  std::string s;
-  for (size_t i = 0; i < count; ++i)
-    s += {"0123456789abcdef"[bytes[i] >> 4], "0123456789abcdef"[bytes[i] & 15]};
-  return s;
+struct ReadFailure {};
+
+// Raises on the read with the given ordinal (counting from 1).
+class FailingStream : public TestStream {
+ public:
+  FailingStream(const std::string& bytes, int failingRead)
+      : TestStream(bytes), failing_(failingRead) {}
+  void Read(void* buffer, size_t count) override {
+    if (Reads() + 1 == failing_) throw ReadFailure();
+    TestStream::Read(buffer, count);
+  }
+
+ private:
+  int failing_;
+};
+
+std::string Str(const vexcstr& text) {
+  return std::string(text.raw(), text.Length());
 }
 
-std::string NoBlanks(std::string s) {
-  s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
+std::string Hex(const unsigned char* bytes, size_t count) {
+  static const char* digits = "0123456789abcdef";
+  std::string s;
+  for (size_t i = 0; i < count; ++i) s += {digits[bytes[i] >> 4], digits[bytes[i] & 15]};
   return s;
 }
 
 enum class Algo { Md5, Sha224, Sha256 };
 
-// The standard digest, from OpenSSL.
+const EVP_MD* EvpOf(Algo algo) {
+  return algo == Algo::Md5 ? EVP_md5() : algo == Algo::Sha224 ? EVP_sha224() : EVP_sha256();
+}
+
+// The standard digest, from OpenSSL, as plain hexadecimal.
 std::string StandardHex(Algo algo, const void* data, size_t length) {
   unsigned char md[EVP_MAX_MD_SIZE];
   unsigned int size = 0;
-  const EVP_MD *md5 = EVP_md5(), *sha224 = EVP_sha224(), *sha256 = EVP_sha256();
-  EVP_Digest(data, length, md, &size,
-             algo == Algo::Md5      ? md5
-             : algo == Algo::Sha224 ? sha224
-                                    : sha256,
-             nullptr);
+  EXPECT_EQ(EVP_Digest(data, length, md, &size, EvpOf(algo), nullptr), 1);
   return Hex(md, size);
 }
 
-// The module's in-memory rule for a remainder r of at most 56, built with OpenSSL's block
-// functions: full blocks as usual, then one block of the r bytes, the 0x80 mark unless r
-// is 56, and the 32-bit bit count where the standard puts the 64-bit one.
-std::string InMemoryRuleHex(Algo algo, const void* message, size_t length) {
-  const auto* data = static_cast<const unsigned char*>(message);
+// The module's in-memory rule for a message whose remainder r is at most 56, built with
+// OpenSSL's block function: full blocks as usual, then one last block holding the r
+// bytes, the 0x80 mark unless r is 56, and the 32-bit bit count where the standard puts
+// the 64-bit one.
+std::string InMemoryRuleHex(Algo algo, const unsigned char* data, size_t length) {
   const size_t full = length / 64 * 64, r = length % 64;
   EXPECT_LE(r, 56u);
-  unsigned char block[64] = {}, out[32];
+  unsigned char block[64] = {};
   memcpy(block, data + full, r);
   if (r < 56) block[r] = 0x80;
   const uint32_t bits = static_cast<uint32_t>(length * 8);
+  unsigned char out[32];
   if (algo == Algo::Md5) {
     for (int i = 0; i < 4; ++i) block[56 + i] = static_cast<unsigned char>(bits >> (8 * i));
     MD5_CTX c;
@@ -114,16 +131,16 @@ std::string InMemoryRuleHex(Algo algo, const void* message, size_t length) {
 }
 
 template <class Hasher>
-std::string Hashed(const void* data, uint32_t length) {
+std::string MemoryHexOf(const void* data, uint32_t length) {
   Hasher h;
   h.Digest(data, length);
-  return NoBlanks(Ascii(h.ToHex()));
+  return Hex(h.GetDigest(), Hasher::kDigestSize);
 }
 
 std::string MemoryHex(Algo algo, const void* data, uint32_t length) {
-  return algo == Algo::Md5      ? Hashed<MD5>(data, length)
-         : algo == Algo::Sha224 ? Hashed<SHA224>(data, length)
-                                : Hashed<SHA256>(data, length);
+  return algo == Algo::Md5      ? MemoryHexOf<MD5>(data, length)
+         : algo == Algo::Sha224 ? MemoryHexOf<SHA224>(data, length)
+                                : MemoryHexOf<SHA256>(data, length);
 }
 
 // MD5 goes through MD5Bytes, the form the frames digest uses.
@@ -134,24 +151,55 @@ std::string StreamHex(Algo algo, IInputStream& stream) {
   }
   SHA256 h;
   h.DigestStream(stream);
-  return NoBlanks(Ascii(h.ToHex()));
+  return Hex(h.GetDigest(), SHA256::kDigestSize);
 }
 
-// Runs `check` on the portable SHA-256 code and, where the CPU has them, on the extensions.
-void OnEveryShaPath(const std::function<void()>& check) {
-  for (bool portable : {true, false}) {
-    if (!portable && !sha256_blocks::CpuHasShaExtensions()) continue;
-    SCOPED_TRACE(portable ? "portable" : "SHA extensions");
-    sha256_blocks::ForcePortable(portable);
-    check();
-  }
-  sha256_blocks::ForcePortable(false);
+std::string NoBlanks(std::string s) {
+  s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
+  return s;
 }
+
+// The SHA-256 compressions, each with whether this processor can run it.
+enum class Compression { kPortable, kAvx2, kShaExtensions };
+
+bool Runs(Compression c) {
+  return c == Compression::kPortable ||
+         (c == Compression::kAvx2 ? sha256_blocks::CpuHasAvx2AndBmi2()
+                                  : sha256_blocks::CpuHasShaExtensions());
+}
+
+hash_blocks::BlockFunction FunctionOf(Compression c) {
+  return c == Compression::kPortable ? sha256_blocks::CompressPortable
+         : c == Compression::kAvx2   ? sha256_blocks::CompressAvx2
+                                     : sha256_blocks::CompressShaExtensions;
+}
+
+// Every SHA test runs on each compression that the processor has.
+class ShaPath : public ::testing::TestWithParam<Compression> {
+ protected:
+  void SetUp() override {
+    if (!Runs(GetParam())) GTEST_SKIP() << "not on this processor";
+    sha256_blocks::Force(FunctionOf(GetParam()));
+  }
+  void TearDown() override { sha256_blocks::Force(nullptr); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Hash, ShaPath,
+                         ::testing::Values(Compression::kPortable, Compression::kAvx2,
+                                           Compression::kShaExtensions),
+                         [](const auto& info) {
+                           return info.param == Compression::kPortable ? "Portable"
+                                  : info.param == Compression::kAvx2   ? "Avx2"
+                                                                       : "ShaExtensions";
+                         });
 
 const std::string kFips448 = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
 
-TEST(Md5, Rfc1321Suite) {
-  const std::pair<const char*, const char*> suite[] = {
+TEST(Md5, Rfc1321SuiteWithBothVariants) {
+  const struct {
+    const char* message;
+    const char* digest;
+  } suite[] = {
       {"", "d41d8cd98f00b204e9800998ecf8427e"},
       {"a", "0cc175b9c0f1b6a831c399e269772661"},
       {"abc", "900150983cd24fb0d6963f7d28e17f72"},
@@ -162,77 +210,145 @@ TEST(Md5, Rfc1321Suite) {
       {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
        "57edf4a22be3c955ac49da2e2107b67a"},
   };
-  for (const auto& [message, digest] : suite) {
-    EXPECT_EQ(MemoryHex(Algo::Md5, message, uint32_t(strlen(message))), digest);
-    TestStream stream{std::string(message)};
-    EXPECT_EQ(StreamHex(Algo::Md5, stream), digest);
+  for (const auto& row : suite) {
+    SCOPED_TRACE(row.message);
+    MD5 memory;
+    memory.Digest(row.message, static_cast<uint32_t>(strlen(row.message)));
+    EXPECT_EQ(Str(memory.ToHex()), row.digest);
+    TestStream stream{std::string(row.message)};
+    EXPECT_EQ(StreamHex(Algo::Md5, stream), row.digest);
   }
   TestStream million{std::string(1000000, 'a')};
   EXPECT_EQ(StreamHex(Algo::Md5, million), "7707d6ae4e027c70eea2a935c2296f21");
 }
 
-// The FIPS 180-4 examples. 56 bytes: the stream gives the published digest, memory must not;
-// 1,000,000 is a multiple of 64, so memory gives the standard digest too.
-TEST(Sha2, Fips180Examples) {
-  OnEveryShaPath([] {
-    TestStream stream(kFips448);
-    SHA256 streamed;
-    streamed.DigestStream(stream);
-    EXPECT_EQ(Ascii(streamed.ToHex()),
-              "248d6a61 d20638b8 e5c02693 0c3e6039 a33ce459 64ff2167 f6ecedd4 19db06c1");
-    EXPECT_NE(MemoryHex(Algo::Sha256, kFips448.data(), 56), NoBlanks(Ascii(streamed.ToHex())));
-    EXPECT_NE(MemoryHex(Algo::Sha224, kFips448.data(), 56),
-              "75388b16512776cc5dba5da1fd890150b0c6455cb4f58b1952522525");
-    const std::string million(1000000, 'a');
-    TestStream millionStream(million);
-    EXPECT_EQ(StreamHex(Algo::Sha256, millionStream),
-              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
-    SHA224 sha224;
-    sha224.Digest(million.data(), 1000000);
-    EXPECT_EQ(Ascii(sha224.ToHex()),
-              "20794655 980c91d8 bbb4c1ea 97618a4b f03f4258 1948b2ee 4ee7ad67");
-  });
+// 56 bytes: the stream variant gives the published digest, the in-memory one must not.
+TEST_P(ShaPath, Fips180TwoBlockMessage) {
+  const char* sha256Standard =
+      "248d6a61 d20638b8 e5c02693 0c3e6039 a33ce459 64ff2167 f6ecedd4 19db06c1";
+  const char* sha224Standard = "75388b16 512776cc 5dba5da1 fd890150 b0c6455c b4f58b19 52522525";
+  ASSERT_EQ(kFips448.size(), 56u);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(kFips448.data());
+
+  TestStream stream(kFips448);
+  SHA256 streamed;
+  streamed.DigestStream(stream);
+  EXPECT_EQ(Str(streamed.ToHex()), sha256Standard);
+
+  SHA256 sha256;
+  sha256.Digest(kFips448.data(), 56);
+  EXPECT_NE(Str(sha256.ToHex()), sha256Standard);
+  EXPECT_EQ(NoBlanks(Str(sha256.ToHex())), InMemoryRuleHex(Algo::Sha256, bytes, 56));
+  SHA224 sha224;
+  sha224.Digest(kFips448.data(), 56);
+  EXPECT_NE(Str(sha224.ToHex()), sha224Standard);
+  EXPECT_EQ(NoBlanks(Str(sha224.ToHex())), InMemoryRuleHex(Algo::Sha224, bytes, 56));
+}
+
+// 1,000,000 is a multiple of 64, so the in-memory variant gives the standard digest too.
+TEST_P(ShaPath, Fips180MillionA) {
+  const std::string million(1000000, 'a');
+  TestStream stream(million);
+  SHA256 streamed;
+  streamed.DigestStream(stream);
+  EXPECT_EQ(Str(streamed.ToHex()),
+            "cdc76e5c 9914fb92 81a1c7e2 84d73e67 f1809a48 a497200e 046d39cc c7112cd0");
+  SHA224 sha224;
+  sha224.Digest(million.data(), 1000000);
+  EXPECT_EQ(Str(sha224.ToHex()), "20794655 980c91d8 bbb4c1ea 97618a4b f03f4258 1948b2ee 4ee7ad67");
 }
 
 // In memory: standard for every length except remainder 56, where the 32-bit bit count
-// replaces the 0x80 mark in the same block. Streams: standard for every length.
-TEST(Hash, EveryLengthUpTo300) {
-  const std::string data = Pattern(300, 1);
-  OnEveryShaPath([&] {
-    for (Algo algo : {Algo::Md5, Algo::Sha224, Algo::Sha256})
-      for (uint32_t length = 0; length <= 300; ++length) {
-        SCOPED_TRACE(length);
-        const std::string standard = StandardHex(algo, data.data(), length);
-        const std::string ours = MemoryHex(algo, data.data(), length);
-        if (length % 64 != 56) {
-          EXPECT_EQ(ours, standard);
-        } else {
-          EXPECT_NE(ours, standard);
-          EXPECT_EQ(ours, InMemoryRuleHex(algo, data.data(), length));
-        }
-        if (algo == Algo::Sha224) continue;
-        TestStream stream(data.substr(0, length));
-        EXPECT_EQ(StreamHex(algo, stream), standard);
-      }
-  });
+// replaces the 0x80 mark in the same block.
+void CheckMemoryLengths(Algo algo) {
+  const std::string data = Pattern(300);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+  for (uint32_t length = 0; length <= 300; ++length) {
+    SCOPED_TRACE(length);
+    const std::string ours = MemoryHex(algo, bytes, length);
+    const std::string standard = StandardHex(algo, bytes, length);
+    if (length % 64 != 56) {
+      EXPECT_EQ(ours, standard);
+    } else {
+      EXPECT_NE(ours, standard);
+      EXPECT_EQ(ours, InMemoryRuleHex(algo, bytes, length));
+    }
+  }
 }
 
-// Streams longer than one read chunk, ending on and off a chunk boundary, and a file.
-TEST(Hash, LongStreamsAndFilesAreStandard) {
-  const std::string path = ::testing::TempDir() + "hash_test_file.bin";
-  const std::string data = Pattern(65536 * 3 + 57, 3);
-  std::ofstream(path, std::ios::binary).write(data.data(), std::streamsize(65536 + 120));
-  OnEveryShaPath([&] {
+// Streams: standard for every length, remainder 56 included.
+void CheckStreamLengths(Algo algo) {
+  const std::string data = Pattern(300, 2);
+  for (size_t length = 0; length <= 300; ++length) {
+    SCOPED_TRACE(length);
+    TestStream stream(data.substr(0, length));
+    EXPECT_EQ(StreamHex(algo, stream), StandardHex(algo, data.data(), length));
+  }
+}
+
+TEST(Md5, MemoryLengthsFollowThePaddingRule) {
+  CheckMemoryLengths(Algo::Md5);
+}
+TEST(Md5, StreamLengthsAreStandard) {
+  CheckStreamLengths(Algo::Md5);
+}
+TEST_P(ShaPath, MemoryLengthsFollowThePaddingRule) {
+  CheckMemoryLengths(Algo::Sha224);
+  CheckMemoryLengths(Algo::Sha256);
+}
+TEST_P(ShaPath, StreamLengthsAreStandard) {
+  CheckStreamLengths(Algo::Sha256);
+}
+
+// Streams longer than one read chunk, ending on and off a chunk boundary.
+TEST_P(ShaPath, LongStreamsAreStandard) {
+  for (size_t length : {65536u, 65536u * 3 + 57, 200001u}) {
+    SCOPED_TRACE(length);
+    const std::string data = Pattern(length, 3);
     for (Algo algo : {Algo::Md5, Algo::Sha256}) {
-      for (size_t length : {size_t(65536), size_t(131073), data.size()}) {
-        TestStream stream(data.substr(0, length));
-        EXPECT_EQ(StreamHex(algo, stream), StandardHex(algo, data.data(), length)) << length;
-      }
-      TEFile file(vexstr(path.c_str()), vexstr(u"rb"));
-      EXPECT_EQ(StreamHex(algo, file), StandardHex(algo, data.data(), 65536 + 120));
+      TestStream stream(data);
+      EXPECT_EQ(StreamHex(algo, stream), StandardHex(algo, data.data(), length));
+      EXPECT_EQ(stream.GetPosition(), length);
     }
-  });
+  }
+}
+
+// Files are the streams the frames digest hashes.
+TEST(Hash, FileStreamsAreStandard) {
+  const std::string path = ::testing::TempDir() + "hash_test_file.bin";
+  const std::string data = Pattern(65536 + 120, 8);  // remainder 56
+  std::ofstream(path, std::ios::binary)
+      .write(data.data(), static_cast<std::streamsize>(data.size()));
+  for (Algo algo : {Algo::Md5, Algo::Sha256}) {
+    TEFile file(vexstr(path.c_str()), vexstr(u"rb"));
+    EXPECT_EQ(StreamHex(algo, file), StandardHex(algo, data.data(), data.size()));
+  }
   std::remove(path.c_str());
+}
+
+TEST(Sha256, EveryCompressionAgreesWithThePortableCode) {
+  const std::string data = Pattern(1 << 20, 4);
+  auto on = [&](Compression c, auto digest) {
+    sha256_blocks::Force(FunctionOf(c));
+    const std::string text = digest();
+    sha256_blocks::Force(nullptr);
+    return text;
+  };
+  for (Compression c : {Compression::kAvx2, Compression::kShaExtensions}) {
+    if (!Runs(c)) continue;
+    for (uint32_t length : {0u, 1u, 55u, 56u, 63u, 64u, 119u, 120u, 1000u, 1u << 20}) {
+      SCOPED_TRACE(length);
+      for (Algo algo : {Algo::Sha224, Algo::Sha256}) {
+        auto digest = [&] { return MemoryHex(algo, data.data(), length); };
+        EXPECT_EQ(on(c, digest), on(Compression::kPortable, digest));
+      }
+      auto streamed = [&] {
+        TestStream stream(data.substr(0, length));
+        return StreamHex(Algo::Sha256, stream);
+      };
+      EXPECT_EQ(on(c, streamed), on(Compression::kPortable, streamed));
+    }
+  }
 }
 
 // The bit count of the in-memory variants is 32 bits wide and wraps from 512 MiB on.
@@ -265,28 +381,61 @@ TEST(Sha256, StreamBeyond4GiBIsStandard) {
             "7f1cad79afad6d9ee2e4fd727daa48339596bc93045b2baa6c10b6139e9404c9");
 }
 
-// Null buffers, the text shortcuts (the view only, the in-memory rule) and read errors.
-TEST(Hash, EdgesAndShortcuts) {
+// A null buffer is the empty message with length 0 and refused with any other length.
+TEST(Hash, NullBuffers) {
   for (Algo algo : {Algo::Md5, Algo::Sha224, Algo::Sha256})
     EXPECT_EQ(MemoryHex(algo, nullptr, 0), StandardHex(algo, "", 0));
   EXPECT_THROW(MD5().Digest(nullptr, 1), TFunctionFailedException);
   EXPECT_THROW(SHA224().Digest(nullptr, 56), TFunctionFailedException);
   EXPECT_THROW(SHA256().Digest(nullptr, 64), TFunctionFailedException);
+}
+
+// The shortcuts hash the characters of the string view only, not what follows it.
+TEST(Hash, TextShortcuts) {
   const vexcstr abc = vexcstr("xabcx").SubString(1, 3);
-  EXPECT_EQ(Ascii(MD5Text(abc)), "900150983cd24fb0d6963f7d28e17f72");
-  EXPECT_EQ(Ascii(SHA224Text(abc)),
-            "23097d22 3405d822 8642a477 bda255b3 2aadbce4 bda0b3f7 e36c9da7");
-  EXPECT_EQ(Ascii(SHA256Text(abc)),
+  EXPECT_EQ(Str(MD5Text(abc)), "900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(Str(SHA224Text(abc)), "23097d22 3405d822 8642a477 bda255b3 2aadbce4 bda0b3f7 e36c9da7");
+  EXPECT_EQ(Str(SHA256Text(abc)),
             "ba7816bf 8f01cfea 414140de 5dae2223 b00361a3 96177a9c b410ff61 f20015ad");
+  EXPECT_EQ(Str(MD5Text(vexcstr())), "d41d8cd98f00b204e9800998ecf8427e");
+  // The shortcuts follow the in-memory padding rule.
   const vexcstr fips(kFips448.data(), kFips448.size());
-  EXPECT_EQ(NoBlanks(Ascii(SHA256Text(fips))), InMemoryRuleHex(Algo::Sha256, kFips448.data(), 56));
-  EXPECT_EQ(Ascii(MD5Text(fips)), InMemoryRuleHex(Algo::Md5, kFips448.data(), 56));
-  // Reads: one full chunk of blocks, the remaining blocks, the 48-byte tail.
+  const auto* bytes = reinterpret_cast<const unsigned char*>(kFips448.data());
+  EXPECT_EQ(NoBlanks(Str(SHA256Text(fips))), InMemoryRuleHex(Algo::Sha256, bytes, 56));
+  EXPECT_EQ(Str(MD5Text(fips)), InMemoryRuleHex(Algo::Md5, bytes, 56));
+}
+
+TEST(Hash, StreamReadErrorsPassThrough) {
   const std::string data = Pattern(70000, 5);
+  // Reads: one full chunk of blocks, the remaining blocks, the 48-byte tail.
   for (int failing : {1, 2, 3}) {
-    TestStream forMd5(data, failing), forSha(data, failing);
+    SCOPED_TRACE(failing);
+    FailingStream forMd5(data, failing);
     EXPECT_THROW(MD5().DigestStream(forMd5), ReadFailure);
+    FailingStream forSha(data, failing);
     EXPECT_THROW(SHA256().DigestStream(forSha), ReadFailure);
+  }
+}
+
+TEST(Hash, BytesToHexGroups) {
+  const unsigned char bytes[] = {0x00, 0x1f, 0xa0, 0xff, 0x7e};
+  const struct {
+    size_t count, group;
+    char separator;
+    const char* text;
+  } table[] = {
+      {0, 0, ' ', ""},
+      {0, 2, ' ', ""},
+      {5, 0, '-', "001fa0ff7e"},
+      {5, 1, ':', "00:1f:a0:ff:7e"},
+      {5, 2, '-', "001f-a0ff-7e"},
+      {4, 2, ' ', "001f a0ff"},
+      {5, 5, ' ', "001fa0ff7e"},
+      {5, 9, ' ', "001fa0ff7e"},
+  };
+  for (const auto& row : table) {
+    EXPECT_EQ(Str(BytesToHex(bytes, row.count, row.group, row.separator)), row.text)
+        << row.count << " " << row.group;
   }
 }
 

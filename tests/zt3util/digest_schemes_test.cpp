@@ -49,8 +49,7 @@ TCStrList List(const std::vector<std::string>& lines) {
 
 std::string Digest(const std::vector<std::string>& lines, int version, unsigned mask,
                    bool legacy = false) {
-  TCStrList list = List(lines);
-  const vexcstr digest = ComposeDigest(list, version, mask, legacy);
+  const vexcstr digest = ComposeDigest(List(lines), version, mask, legacy);
   return std::string(digest.raw(), digest.Length());
 }
 
@@ -182,16 +181,13 @@ TEST(ComposeDigest, RecordsAfterTheEndMarkerCount) {
   EXPECT_NE(Digest(after, 1, 1), Digest(kLines, 1, 1));
 }
 
-TEST(ComposeDigest, VersionOneLeavesTheCallersListSorted) {
-  TCStrList list = List(Shuffled(kLines));
-  ComposeDigest(list, 1, 0, false);
-  ASSERT_EQ(list.Count(), kLines.size());
-  EXPECT_EQ(std::string(list[0].raw(), list[0].Length()), kLines.back());
-  for (size_t i = 1; i < list.Count(); ++i)
-    EXPECT_EQ(std::string(list[i].raw(), list[i].Length()), kLines[i - 1]);
-  TCStrList unsorted = List(Shuffled(kLines));
-  ComposeDigest(unsorted, 3, 3, false);
-  EXPECT_EQ(std::string(unsorted[0].raw(), 28), Shuffled(kLines)[0]);
+TEST(ComposeDigest, TheListKeepsItsOrder) {
+  for (int version : {1, 2, 3}) {
+    const TCStrList list = List(Shuffled(kLines));
+    ComposeDigest(list, version, 3, false);
+    for (size_t i = 0; i < list.Count(); ++i)
+      EXPECT_EQ(std::string(list[i].raw(), list[i].Length()), Shuffled(kLines)[i]);
+  }
 }
 
 TEST(ComposeDigest, AllEqualIntensitiesAndIntensitiesAboveOneThousand) {
