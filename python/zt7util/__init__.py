@@ -22,9 +22,7 @@ from __future__ import annotations
 import os
 
 from . import _arguments as _args
-from ._library import CELL as _CELL
-from ._library import library as _c
-from ._library import lock as _lock
+from . import _library
 from ._results import Check, Digest, Refused
 
 __version__ = "11.0.0"
@@ -35,6 +33,13 @@ __all__ = [
 ]
 
 PathArgument = _args.PathArgument
+_c = _library.library
+
+
+def _call(function, *arguments):
+    """One call into the library at a time (see the module's note on threads)."""
+    with _library.lock:
+        return function(*arguments)
 
 
 def _issued(call: str, path: object, reasons: str, text: bytes | None) -> str:
@@ -45,15 +50,13 @@ def _issued(call: str, path: object, reasons: str, text: bytes | None) -> str:
 
 def version() -> int:
     """The library's version number (11)."""
-    with _lock:
-        return _c.iwGetVersion()
+    return _call(_c.iwGetVersion)
 
 
 def key_version() -> int:
     """The digest scheme used for new HKL digests: 1, 2, or 3 (the default; any other
     number also selects scheme 3)."""
-    with _lock:
-        return _c.iGetKeyVersion()
+    return _call(_c.iGetKeyVersion)
 
 
 def set_key_version(version: int) -> None:
@@ -61,15 +64,13 @@ def set_key_version(version: int) -> None:
     Scheme 1 hashes selected reflection lines, schemes 2 and 3 the distribution of the
     intensities. Checks read the scheme from the stored digest and ignore this setting."""
     value = _args.int32("version", version)
-    with _lock:
-        _c.SetKeyVersion(value)
+    _call(_c.SetKeyVersion, value)
 
 
 def info(text: str | bytes) -> int:
     """The library's check number of `text` (its bytes taken as signed 8-bit values)."""
     value = _args.narrow_bytes("text", text)
-    with _lock:
-        return int(_c.pcGetInfo(value))
+    return int(_call(_c.pcGetInfo, value))
 
 
 def frames_digest(folder: PathArgument, mask: str) -> Digest:
@@ -80,8 +81,7 @@ def frames_digest(folder: PathArgument, mask: str) -> Digest:
     than two matching frames, or a frame that cannot be read."""
     wide_folder = _args.wide_path("folder", folder)
     wide_mask = _args.wide_text("mask", mask)
-    with _lock:
-        text = _c.pcDigestFrames(wide_folder, wide_mask)
+    text = _call(_c.pcDigestFrames, wide_folder, wide_mask)
     reasons = "no such folder, fewer than two frames match the mask, or a frame cannot be read"
     return Digest.from_text(_issued("frames_digest", folder, reasons, text))
 
@@ -95,9 +95,7 @@ def check_frames(folder: PathArgument, mask: str, first: str, second: str | None
         _args.narrow_text("first", first),
         _args.narrow_text("second", second, optional=True),
     )
-    with _lock:
-        code = _c.iValidateFramesDigests(*arguments)
-    return Check.from_code(code, second is not None)
+    return Check.from_code(_call(_c.iValidateFramesDigests, *arguments), second is not None)
 
 
 def hkl_digest(
@@ -115,8 +113,7 @@ def hkl_digest(
         _args.narrow_text("first", first),
         _args.narrow_text("second", second, optional=True),
     )
-    with _lock:
-        text = _c.pcDigestHKL(*arguments)
+    text = _call(_c.pcDigestHKL, *arguments)
     reasons = "no such file, the frames do not check out, or too few reflection lines"
     return Digest.from_text(_issued("hkl_digest", hkl, reasons, text))
 
@@ -139,8 +136,7 @@ def update_hkl_digest(
         _args.narrow_text("old_first", old_first, optional=True),
         _args.narrow_text("old_second", old_second, optional=True),
     )
-    with _lock:
-        text = _c.pcUpdateHKLDigests(*arguments)
+    text = _call(_c.pcUpdateHKLDigests, *arguments)
     reasons = (
         "a file is missing, the old digest does not seal the old file, "
         "or the reflections do not match"
@@ -158,9 +154,7 @@ def check_hkl(hkl: PathArgument, first: str | None = None, second: str | None = 
         _args.narrow_text("first", first, optional=True),
         _args.narrow_text("second", second, optional=True),
     )
-    with _lock:
-        code = _c.iValidateHKLDigests(*arguments)
-    return Check.from_code(code, second is not None)
+    return Check.from_code(_call(_c.iValidateHKLDigests, *arguments), second is not None)
 
 
 def check_refs(
@@ -173,9 +167,7 @@ def check_refs(
         _args.narrow_text("first", first, optional=True),
         _args.narrow_text("second", second, optional=True),
     )
-    with _lock:
-        code = _c.iValidateRefsDigests(*arguments)
-    return Check.from_code(code, second is not None)
+    return Check.from_code(_call(_c.iValidateRefsDigests, *arguments), second is not None)
 
 
 def match_hkl(first_hkl: PathArgument, second_hkl: PathArgument) -> float:
@@ -184,17 +176,15 @@ def match_hkl(first_hkl: PathArgument, second_hkl: PathArgument) -> float:
     they cannot be compared (a missing file, fewer than 20 reflections, different
     numbers of reflections)."""
     arguments = (_args.wide_path("first_hkl", first_hkl), _args.wide_path("second_hkl", second_hkl))
-    with _lock:
-        return _c.dMatchHKL(*arguments)
+    return _call(_c.dMatchHKL, *arguments)
 
 
 def check_cell(a: float, b: float, c: float, alpha: float, beta: float, gamma: float) -> bool:
     """Whether the unit cell (edges in angstroms, angles in degrees) is that of one of the
     three standard test crystals, within 0.2 angstrom per edge and 1 degree per angle."""
     values = dict(a=a, b=b, c=c, alpha=alpha, beta=beta, gamma=gamma)
-    cell = _CELL(*(_args.real_number(name, value) for name, value in values.items()))
-    with _lock:
-        return _c.bCheckCell(cell)
+    cell = _library.CELL(*(_args.real_number(name, value) for name, value in values.items()))
+    return _call(_c.bCheckCell, cell)
 
 
 def dyn_digest(
@@ -216,8 +206,7 @@ def dyn_digest(
         _args.narrow_text("first", first),
         _args.narrow_text("second", second),
     )
-    with _lock:
-        text = _c.pcDigestDYN(*arguments)
+    text = _call(_c.pcDigestDYN, *arguments)
     reasons = (
         "no such file, the frames do not check out in both parts, "
         "or no reflection loop of at least 100 rows"
@@ -231,5 +220,4 @@ def check_dyn(reflection_file: PathArgument, digest: str) -> bool:
         _args.wide_path("reflection_file", reflection_file),
         _args.narrow_text("digest", digest),
     )
-    with _lock:
-        return _c.bValidateDYNDigest(*arguments)
+    return _call(_c.bValidateDYNDigest, *arguments)
