@@ -20,6 +20,11 @@ def reflection_lines(count: int, seed: int = 7) -> list[str]:
     return lines
 
 
+def altered(digest: str) -> str:
+    """The digest with its last character changed."""
+    return digest[:-1] + ("1" if digest.endswith("0") else "0")
+
+
 def write_lines(path: Path, lines: list[str]) -> Path:
     path.write_bytes("".join(line + "\n" for line in lines).encode("ascii"))
     return path

@@ -57,8 +57,8 @@ class SealAndCheck(Collection):
             (first, second, (True, True), True, 3),
             ("x" + first[1:], "y" + second[1:], (True, True), True, 3),  # part digits ignored
             (first, None, (True, None), True, 1),
-            (first, second[:-1] + "0", (True, False), False, 1),
-            (first[:-1] + "0", second, (False, None), False, 0),
+            (first, dataset.altered(second), (True, False), False, 1),
+            (dataset.altered(first), second, (False, None), False, 0),
         ]
         for given_first, given_second, parts, truth, code in rows:
             result = zt7util.check_frames(self.files["frames"], MASK, given_first, given_second)
@@ -123,7 +123,7 @@ class SealAndCheck(Collection):
 class Refusals(Collection):
     def test_refused_digests_name_the_call_and_the_file(self) -> None:
         frames, (first, second) = self.files["frames"], self.frames
-        wrong = first[:-1] + "0"
+        wrong, wrong_second = dataset.altered(first), dataset.altered(second)
         short = dataset.write_lines(self.path("short.hkl"), dataset.reflection_lines(19))
         longer = dataset.write_lines(self.path("longer.hkl"), dataset.reflection_lines(151))
         single = self.path("single")
@@ -137,7 +137,7 @@ class Refusals(Collection):
             (zt7util.hkl_digest, (short, frames, MASK, first, second)),
             (zt7util.update_hkl_digest, (self.files["hkl"], self.files["hkl"], self.seal.first)),
             (zt7util.update_hkl_digest, (self.files["hkl"], longer)),
-            (zt7util.dyn_digest, (self.files["hkl"], frames, MASK, first, second[:-1] + "0")),
+            (zt7util.dyn_digest, (self.files["hkl"], frames, MASK, first, wrong_second)),
             (zt7util.dyn_digest, (self.path("missing.cif_od"), frames, MASK, first, second)),
         ]
         for call, arguments in rows:
@@ -235,7 +235,7 @@ class Threads(Collection):
         hkl, folder = self.files["hkl"], self.files["frames"]
         calls = [
             lambda: zt7util.check_hkl(hkl, *self.seal),
-            lambda: zt7util.check_hkl(hkl, self.seal.first[:-1] + "0"),
+            lambda: zt7util.check_hkl(hkl, dataset.altered(self.seal.first)),
             lambda: zt7util.check_frames(folder, MASK, *self.frames),
             lambda: zt7util.frames_digest(folder, MASK),
             lambda: zt7util.hkl_digest(hkl, folder, MASK, *self.frames),
