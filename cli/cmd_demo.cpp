@@ -96,6 +96,25 @@ std::string HklText(const std::vector<Reflection>& refs, bool withCell) {
   return text;
 }
 
+// The reflections as a .cif_od file: a few items and the reflection loop, one row per line
+// with the values separated by `separator`; `comments` adds comment lines and items around
+// the loop, which its digest does not cover.
+std::string CifOdText(const std::vector<Reflection>& refs, const char* separator, bool comments) {
+  std::string text = "data_crystal\n";
+  if (comments) text += "# integrated again with a new mask\n_computing_data_reduction zt7\n";
+  text += "_cell_length_a 5.95\n_cell_length_b 9.03\n_cell_length_c 18.38\nloop_\n";
+  for (const char* column : {"h", "k", "l"}) text += std::string("_refln_index_") + column + "\n";
+  text += "_refln_intensity_meas\n_refln_intensity_sigma\n";
+  char line[96];
+  for (const Reflection& r : refs) {
+    std::snprintf(line, sizeof line, "%d%s%d%s%d%s%.2f%s%.2f\n", r.h, separator, r.k, separator,
+                  r.l, separator, r.I, separator, r.sigma);
+    text += line;
+  }
+  if (comments) text += "# end of the reflections\ndata_notes\n_note 'kept apart'\n";
+  return text;
+}
+
 // The steps print as they go; the first unexpected result makes the demo fail.
 class Steps {
  public:
@@ -148,8 +167,10 @@ int RunDemo(const Arguments& arguments) {
   WriteFile(unsealed, HklText(refs, true));
   WriteFile(root / "crystal-unsealed.ins",
             "TITL test crystal\n" + std::string(kCellLine) + "\nEND\n");
-  std::printf("  %d frames (run1_*.img) and run1.log; %zu reflections in crystal.hkl\n\n", kFrames,
-              refs.size());
+  std::printf(
+      "  %d frames (run1_*.img) and run1.log; %zu reflections in crystal.hkl and "
+      "crystal.cif_od\n\n",
+      kFrames, refs.size());
 
   Steps steps;
   const std::u16string framesText = Wide(frames), mask = u"*.img", hklText = Wide(hkl);
@@ -201,6 +222,26 @@ int RunDemo(const Arguments& arguments) {
       iValidateHKLDigests(reprocessedText.c_str(), carried.first.c_str(), carried.second.c_str());
   steps.Check("re-processed file validated (3)", Code(validCarried), validCarried == 3);
 
+  std::puts("Reflection file (.cif_od)");
+  const fs::path cif = root / "crystal.cif_od";
+  WriteFile(cif, CifOdText(refs, " ", false));
+  const std::u16string cifText = Wide(cif);
+  const std::string dyn = pcDigestDYN(framesText.c_str(), mask.c_str(), cifText.c_str(), f1, f2);
+  steps.Check("reflection loop sealed (DYN digest \"62...\")", dyn,
+              dyn.size() == 38 && dyn.compare(0, 2, "62") == 0);
+  const bool dynValid = bValidateDYNDigest(cifText.c_str(), dyn.c_str());
+  steps.Check("reflection file checked", dynValid ? "valid" : "invalid", dynValid);
+  WriteFile(cif, CifOdText(refs, "\t  ", true));
+  const bool reformattedValid = bValidateDYNDigest(cifText.c_str(), dyn.c_str());
+  steps.Check("comments and items added, loop respaced: still valid",
+              reformattedValid ? "valid" : "invalid", reformattedValid);
+  std::vector<Reflection> edited = refs;
+  edited[edited.size() / 2].I += 10.0;
+  WriteFile(cif, CifOdText(edited, " ", false));
+  const bool editedValid = bValidateDYNDigest(cifText.c_str(), dyn.c_str());
+  steps.Check("one intensity changed in the loop: detected", editedValid ? "valid" : "invalid",
+              !editedValid);
+
   std::puts("Tampering");
   std::vector<Reflection> changed = refs;
   std::max_element(changed.begin(), changed.end(), [](auto& a, auto& b) { return a.I < b.I; })->I *=
@@ -247,10 +288,11 @@ extern const Command kDemoCommand{
     "demo",
     "[FOLDER]",
     "build a sample collection and seal and check it end to end",
-    "  Writes 360 frames, an HKL file of the first test crystal and its structure file\n"
-    "  into FOLDER (default: a new temporary folder, kept afterwards), then makes and\n"
-    "  checks every kind of digest, and shows that a changed intensity or frame is\n"
-    "  caught. Exit 0 when every step gives the expected result.",
+    "  Writes 360 frames, an HKL file of the first test crystal, its structure file and\n"
+    "  a .cif_od reflection file into FOLDER (default: a new temporary folder, kept\n"
+    "  afterwards), then makes and checks every kind of digest, and shows that a\n"
+    "  changed intensity or frame is caught. Exit 0 when every step gives the expected\n"
+    "  result.",
     0,
     1,
     RunDemo};

@@ -18,6 +18,9 @@ namespace zt7cli {
   X(kCheckRefsCommand)     \
   X(kDigestFramesCommand)  \
   X(kCheckFramesCommand)   \
+  X(kDigestDynCommand)     \
+  X(kCheckDynCommand)      \
+  X(kDynLoopCommand)       \
   X(kMatchHklCommand)      \
   X(kCheckCellCommand)
 

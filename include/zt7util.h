@@ -58,13 +58,14 @@ ZT7_EXPORT const char* pcDigestFrames(const char16_t* folder, const char16_t* ma
    or refused. */
 ZT7_EXPORT int32_t iValidateFramesDigests(const char16_t* folder, const char16_t* mask,
                                           const char* firstDigest, const char* secondDigest);
-/* The DYN digest of a reflection file whose frames digest checks out (returned text); ""
-   on refusal. Reflection-file digests are not built yet: it refuses for now. */
+/* The DYN digest of a reflection file whose frames digest (both parts) checks out
+   (returned text): a name ending in ".cif_od" seals the file's reflection loop ("62..."),
+   any other name the whole file ("61..."). "" on refusal. */
 ZT7_EXPORT const char* pcDigestDYN(const char16_t* folder, const char16_t* mask,
                                    const char16_t* reflectionFile, const char* firstFramesDigest,
                                    const char* secondFramesDigest);
-/* Whether `digest` is the DYN digest of the reflection file; false on refusal (for now,
-   always). */
+/* Whether `digest` is the DYN digest of the reflection file, made the way its second
+   character names; its first character is not compared. False on refusal. */
 ZT7_EXPORT bool bValidateDYNDigest(const char16_t* reflectionFile, const char* digest);
 /* The HKL digest of an HKL file whose frames digest checks out (returned text); "" on
    refusal. */

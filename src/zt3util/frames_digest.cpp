@@ -3,12 +3,13 @@
 
 #include <algorithm>
 #include <cstdio>   // for snprintf
-#include <cstring>  // for strlen, memcmp
+#include <cstring>  // for strlen
 
 #include "sdl/bapp.h"
 #include "sdl/efile.h"
 #include "sdl/estrlist.h"
 #include "sdl/hex.h"
+#include "zt3util/stored_digest.h"
 
 namespace zt3util {
 namespace {
@@ -47,13 +48,6 @@ vexcstr FrameCountText(size_t count) {
 vexcstr WithCheckCharacters(vexcstr part) {
   vexcstr check = zodu::MD5Text(part);
   return part << check[0] << check[8] << check[16] << check[24];
-}
-
-// Whether `stored` and `part`, both without their first character, are the same bytes.
-bool SameAfterFirst(const char* stored, const vexcstr& part) {
-  size_t length = std::strlen(stored);
-  return length == part.Length() && length != 0 &&
-         std::memcmp(stored + 1, part.raw() + 1, length - 1) == 0;
 }
 
 }  // namespace

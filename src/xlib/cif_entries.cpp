@@ -1,0 +1,132 @@
+// The entry kinds of the CIF document other than loops and blocks, and the parse failure.
+#include "xlib/cif_site.h"
+#include "xlib/cifdp.h"
+
+namespace cif_dp {
+
+using zodu::TNotImplementedException;
+
+ICifEntry::ICifEntry(const ICifEntry& other) : IVexObject(other) {
+  if (other.HasName()) name_ = zodu::vex_object_ptr<vexstr>(new vexstr(*other.name_));
+  if (other.HasComment()) comment_ = zodu::vex_object_ptr<vexstr>(new vexstr(*other.comment_));
+}
+
+void ICifEntry::SetName(const vexstr& name) {
+  name_ = zodu::vex_object_ptr<vexstr>(new vexstr(name));
+}
+
+const vexstr& ICifEntry::GetName() const {
+  if (!HasName()) throw TNotImplementedException(CIF_LOCATION);
+  return *name_;
+}
+
+const vexstr& ICifEntry::GetCommentText() const {
+  static const vexstr empty;
+  return HasComment() ? *comment_ : empty;
+}
+
+void ICifEntry::SetComment(const vexstr& comment) {
+  comment_ = zodu::vex_object_ptr<vexstr>(new vexstr(comment));
+}
+
+vexstr IStringCifEntry::operator[](size_t) const {
+  throw TNotImplementedException(
+      zodu::FormatLocation("xlib/cifdp", "cif_dp::IStringCifEntry::operator []", __LINE__));
+}
+
+vexstr IStringCifEntry::GetComment() const {
+  throw TNotImplementedException(CIF_LOCATION);
+}
+
+bool cetString::NeedsQuotes(const char16_t* text, size_t length) {
+  if (length == 0) return true;
+  for (size_t i = 0; i < length; ++i)
+    if (text[i] == ' ' || text[i] == '\t') return true;
+  return false;
+}
+
+cetString::cetString(const vexstr& text) : value_(text) {
+  size_t n = text.Length();
+  char16_t first = n ? text[0] : 0;
+  if (n > 1 && (first == '\'' || first == '"') && text[n - 1] == first) {
+    value_ = text.SubString(1, n - 2);
+    quoted_ = true;
+  } else {
+    quoted_ = NeedsQuotes(text.raw(), n);
+  }
+}
+
+namespace {
+bool IsBlankLine(const vexstr& line) {
+  for (char16_t c : line)
+    if (c != ' ' && c != '\t') return false;
+  return true;
+}
+}  // namespace
+
+void cetStringList::Tidy() {
+  if (lines_.Count() < 2) return;
+  while (lines_.Count() > 1 && IsBlankLine(lines_[0])) lines_.Delete(0);
+  while (lines_.Count() > 0 && IsBlankLine(lines_[lines_.Count() - 1]))
+    lines_.Delete(lines_.Count() - 1);
+}
+
+vexstr cetStringList::GetStringValue() const {
+  return lines_.Text(vexstr(u"\r\n"));
+}
+
+cetList::cetList(const cetList& other) : ICifEntry(other) {
+  items_.reserve(other.items_.size());
+  for (const auto& item : other.items_) items_.emplace_back(item->Replicate());
+}
+
+ICifEntry& cetList::Add(ICifEntry* item) {
+  return *items_.emplace_back(item);
+}
+
+vexstr cetList::GetStringValue() const {
+  throw TNotImplementedException(CIF_LOCATION);
+}
+
+cetDict::cetDict(const cetDict& other) : ICifEntry(other) {
+  pairs_.reserve(other.pairs_.size());
+  for (const auto& [key, value] : other.pairs_)
+    pairs_.emplace_back(static_cast<IStringCifEntry*>(key->Replicate()), value->Replicate());
+}
+
+void cetDict::Add(IStringCifEntry* key, ICifEntry* value) {
+  std::unique_ptr<IStringCifEntry> k(key);
+  std::unique_ptr<ICifEntry> v(value);
+  pairs_.emplace_back(std::move(k), std::move(v));
+}
+
+cetDict::~cetDict() {
+  std::vector<std::unique_ptr<ICifEntry>> values;
+  for (auto& pair : pairs_) values.push_back(std::move(pair.second));
+  ReleaseNested(values);
+}
+
+void ReleaseNested(std::vector<std::unique_ptr<ICifEntry>>& entries) {
+  while (!entries.empty()) {
+    std::unique_ptr<ICifEntry> entry = std::move(entries.back());
+    entries.pop_back();
+    if (auto* list = dynamic_cast<cetList*>(entry.get())) {
+      for (auto& item : list->items_) entries.push_back(std::move(item));
+      list->items_.clear();
+    } else if (auto* map = dynamic_cast<cetDict*>(entry.get())) {
+      for (auto& pair : map->pairs_) entries.push_back(std::move(pair.second));
+      map->pairs_.clear();
+    }
+  }
+}
+
+vexstr cetDict::GetStringValue() const {
+  throw TNotImplementedException(CIF_LOCATION);
+}
+
+ParsingException::ParsingException(const vexstr& location, const vexstr& reason, size_t number)
+    : TBasicException(location, vexstr(u"Failed to parse CIF because ")
+                                    << reason << u" at CIF#"
+                                    << static_cast<unsigned long>(number)) {}
+
+}  // namespace cif_dp

@@ -1,0 +1,469 @@
+// The CIF reader: text to tokens to blocks, items, loops, comments, lists and maps.
+#include <exception>
+#include <memory>
+#include <vector>
+
+#include "sdl/bapp.h"
+#include "sdl/estrlist.h"
+#include "xlib/cif_site.h"
+#include "xlib/cif_tokenizer.h"
+
+namespace cif_dp {
+namespace {
+
+[[noreturn, gnu::cold]] void RaiseParsing(const char* function, int line, const vexstr& reason,
+                                          size_t number) {
+  throw ParsingException(zodu::FormatLocation("xlib/cifdp", function, line), reason, number);
+}
+
+bool StartsWithi(const CifText& text, const TokenView& t, const char16_t* prefix, size_t n) {
+  if (t.wrap || t.end - t.begin < n) return false;
+  const char16_t* s = text.Chars() + t.begin;
+  for (size_t i = 0; i < n; ++i) {
+    char16_t c = s[i];
+    if (c >= 'A' && c <= 'Z') c = char16_t(c + ('a' - 'A'));
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
+
+bool IsBracketToken(const CifText& text, const TokenView& t, int version) {
+  if (version != 2 || text.TokenLength(t) == 0) return false;
+  const char16_t first = text.FirstChar(t);
+  return first == '[' || first == '{';
+}
+
+// The text field's lines: the token without its semicolons, cut at every line feed with
+// empty pieces kept; a field that opens with a line feed loses that first empty piece.
+cetStringList* TextField(const vexstr& token) {
+  auto* field = new cetStringList();
+  TStrList& lines = field->GetLines();
+  const size_t last = token.Length() - 1;
+  size_t from = 1;
+  for (size_t i = 1; i < last; ++i)
+    if (token[i] == '\n') {
+      lines.Add(token.SubString(from, i - from));
+      from = i + 1;
+    }
+  lines.Add(token.SubString(from, last - from));
+  if (token[1] == '\n') lines.Delete(0);
+  return field;
+}
+
+// Every entry kind but lists and maps, from a token of `text`.
+ICifEntry* PlainEntry(const CifText& text, const TokenView& t) {
+  const size_t n = text.TokenLength(t);
+  if (n == 0) return new cetString(vexstr(), true);
+  const char16_t first = text.FirstChar(t);
+  if (first == '#') return new cetComment(text.TokenText(t).SubStringFrom(1));
+  if (first == ';' && !t.wrap) {
+    vexstr token = text.TokenText(t);
+    if (n >= 2 && token[n - 1] == ';') return TextField(token);
+    return new cetString(token, true);
+  }
+  if (t.wrap) return new cetString(text.Text().SubString(t.begin, t.end - t.begin), true);
+  return new cetString(text.TokenText(t));
+}
+
+// The tokens of a list's or map's inside.
+struct Level {
+  ICifEntry* container;
+  bool isMap;
+  size_t innerBegin;
+  std::vector<TokenView> tokens;
+  size_t next = 0;
+};
+
+// The line of the map's token is counted only when the map fails.
+template <class MapLine>
+void FillLevel(CifText& text, const TokenView& t, Level& level, MapLine mapLine) {
+  if (t.end - t.begin >= 2) {
+    CifTokenizer tokenizer(text, t.begin + 1, t.end - 1, 2);
+    TokenView part;
+    while (tokenizer.Next(part)) level.tokens.push_back(part);
+  }
+  if (level.isMap && level.tokens.size() % 2 != 0)
+    RaiseParsing("cif_dp::cetDict::FromToken", __LINE__,
+                 vexstr(u"even number of items is expected for a map"), mapLine());
+}
+
+ICifEntry* NewContainer(const CifText& text, const TokenView& t) {
+  if (text.FirstChar(t) == '[') return new cetList();
+  return new cetDict();
+}
+
+// Fills `root` from its token. Nested lists and maps are kept on a stack of levels, not
+// on the call stack, so that brackets nested a hundred thousand deep are read as any other.
+template <class MapLine>
+void FillBracketed(CifText& text, const TokenView& t, ICifEntry& root, MapLine rootLine) {
+  std::vector<Level> levels;
+  levels.push_back(Level{&root, dynamic_cast<cetDict*>(&root) != nullptr, t.begin + 1, {}});
+  FillLevel(text, t, levels.back(), rootLine);
+  while (!levels.empty()) {
+    Level& level = levels.back();
+    if (level.next == level.tokens.size()) {
+      levels.pop_back();
+      continue;
+    }
+    const size_t innerBegin = level.innerBegin;
+    std::unique_ptr<cetString> key;
+    if (level.isMap) key.reset(new cetString(text.TokenText(level.tokens[level.next++]), true));
+    const TokenView value = level.tokens[level.next++];
+    const bool nested = IsBracketToken(text, value, 2);
+    ICifEntry* entry = nested ? NewContainer(text, value) : PlainEntry(text, value);
+    if (level.isMap)
+      static_cast<cetDict*>(level.container)->Add(key.release(), entry);
+    else
+      static_cast<cetList*>(level.container)->Add(entry);
+    if (nested) {
+      const bool isMap = text.FirstChar(value) == '{';
+      levels.push_back(Level{entry, isMap, value.begin + 1, {}});  // `level` is stale now
+      FillLevel(text, value, levels.back(), [&] { return text.LineAt(innerBegin, value.ref); });
+    }
+  }
+}
+
+// An entry from a token of `text`, as EntryFromToken makes it; `line` gives the token's
+// line for the map's failure.
+template <class MapLine>
+ICifEntry* EntryFromView(CifText& text, const TokenView& t, int version, MapLine line) {
+  if (!IsBracketToken(text, t, version)) return PlainEntry(text, t);
+  std::unique_ptr<ICifEntry> root(NewContainer(text, t));
+  FillBracketed(text, t, *root, line);
+  return root.release();
+}
+
+// Removes carriage returns when the text has line feeds, else makes them line feeds;
+// returns the new length.
+size_t NormalizeLineEnds(char16_t* s, size_t n) {
+  bool hasFeed = false, hasReturn = false;
+  for (size_t i = 0; i < n; ++i) {
+    hasFeed |= s[i] == '\n';
+    hasReturn |= s[i] == '\r';
+  }
+  if (!hasReturn) return n;
+  size_t out = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (s[i] != '\r')
+      s[out++] = s[i];
+    else if (!hasFeed)
+      s[out++] = '\n';
+  }
+  return out;
+}
+
+}  // namespace
+
+// Builds the document from the tokens as they come. The order of failures is that of a
+// reader that tokenizes the whole text first: after a fault of the building, the rest is
+// still tokenized, and a tokenizing fault there is the one reported (with an empty
+// document, as nothing would have been built).
+class CifLoader {
+ public:
+  CifLoader(TCifDP& doc, const vexstr& text)
+      : doc_(doc), text_(text), tokenizer_(text_, 0, text.Length(), doc.version_) {}
+
+  void Run() {
+    try {
+      Walk();
+    } catch (...) {
+      if (tokenizerFailed_) {
+        doc_.Clear();
+        throw;
+      }
+      std::exception_ptr fault = std::current_exception();
+      try {
+        TokenView rest;
+        while (tokenizer_.Next(rest)) {
+        }
+      } catch (...) {
+        doc_.Clear();
+        throw;
+      }
+      std::rethrow_exception(fault);
+    }
+  }
+
+ private:
+  bool Take(TokenView& t) {
+    if (hasPending_) {
+      t = pending_;
+      hasPending_ = false;
+      return true;
+    }
+    try {
+      if (!tokenizer_.Next(t)) return false;
+    } catch (...) {
+      tokenizerFailed_ = true;
+      throw;
+    }
+    ++taken_;
+    return true;
+  }
+  void PutBack(const TokenView& t) {
+    pending_ = t;
+    hasPending_ = true;
+  }
+  // The index of the next token to be taken.
+  size_t NextIndex() const { return hasPending_ ? taken_ - 1 : taken_; }
+  size_t LineOf(const TokenView& t) const { return text_.LineAt(0, t.ref); }
+  vexstr TextOf(const TokenView& t) const { return text_.TokenText(t); }
+  bool IsComment(const TokenView& t) const { return text_.FirstChar(t) == '#'; }
+
+  void Walk() {
+    current_ = &doc_.AddBlock(vexstr(), nullptr);
+    TokenView t;
+    while (Take(t)) {
+      const char16_t first = text_.FirstChar(t);
+      if (first == '#') {
+        current_->Add(new cetComment(TextOf(t).SubStringFrom(1)));
+      } else if (!t.wrap && TextOf(t) == vexstr(u"loop_")) {
+        ReadLoop();
+      } else if (first == '_') {
+        ReadItem(t);
+      } else if (StartsWithi(text_, t, u"data_", 5)) {
+        OpenBlock(TextOf(t).SubStringFrom(5));
+      } else if (StartsWithi(text_, t, u"save_", 5)) {
+        if (t.end - t.begin > 5)
+          OpenFrame(TextOf(t).SubStringFrom(5));
+        else if (current_->GetParent())
+          current_ = current_->GetParent();
+      } else if (first == ';') {
+        RaiseParsing("cif_dp::TCifDP::LoadFromString", __LINE__, vexstr(u"unnamed text block"),
+                     LineOf(t));
+      } else if (first == '\'') {
+        RaiseParsing("cif_dp::TCifDP::LoadFromString", __LINE__, vexstr(u"unnamed text string"),
+                     LineOf(t));
+      }
+    }
+  }
+
+  void ReadItem(const TokenView& nameToken) {
+    const vexstr name = TextOf(nameToken);
+    TokenView t;
+    if (!Take(t)) RaiseMissingValue(name);
+    ItemComment comment;
+    if (IsComment(t)) {
+      comment.text = TextOf(t).SubStringFrom(1);
+      comment.present = true;
+      do {
+        if (!Take(t)) RaiseMissingValue(name);
+      } while (IsComment(t));
+    }
+    std::unique_ptr<ICifEntry> entry(
+        EntryFromView(text_, t, doc_.version_, [&] { return LineOf(t); }));
+    entry->SetName(name);
+    if (comment.present) entry->SetComment(comment.text);
+    current_->Add(entry.release());
+  }
+
+  struct ItemComment {
+    vexstr text;
+    bool present = false;
+  };
+
+  [[noreturn]] static void RaiseMissingValue(const vexstr& name) {
+    RaiseParsing("cif_dp::TCifDP::LoadFromString", __LINE__, vexstr(u"missing value for ") << name,
+                 0);
+  }
+
+  void OpenBlock(const vexstr& header) {
+    const vexstr name = doc_.FreeBlockName(header);
+    if (current_->GetName().IsEmpty() && current_->Count() == 0)
+      doc_.Rename(*current_, name);
+    else
+      current_ = &doc_.AddBlock(name, nullptr);
+  }
+
+  // A frame is reused only under the block that opened it; a name held by any other
+  // block is renamed as a duplicate, so that frames of different blocks never merge.
+  void OpenFrame(const vexstr& header) {
+    CifBlock* existing = doc_.FindBlock(header);
+    if (existing && existing->GetParent() == current_) {
+      current_ = existing;
+      return;
+    }
+    current_ = &doc_.AddBlock(existing ? doc_.FreeBlockName(header) : header, current_);
+  }
+
+  bool EndsLoopValues(const TokenView& t) const {
+    return text_.FirstChar(t) == '_' || StartsWithi(text_, t, u"loop_", 5) ||
+           StartsWithi(text_, t, u"data_", 5) || StartsWithi(text_, t, u"save_", 5);
+  }
+
+  void ReadLoop() {
+    auto table = std::make_unique<cetTable>();
+    table->text_ = text_.Text();
+    std::vector<vexstr> headerComments, valueComments;
+    TokenView t;
+    bool more;
+    while ((more = Take(t)) && (text_.FirstChar(t) == '_' || IsComment(t))) {
+      if (IsComment(t))
+        headerComments.push_back(TextOf(t).SubStringFrom(1));
+      else
+        table->AddCol(TextOf(t));
+    }
+    if (more) PutBack(t);
+    const size_t firstValue = NextIndex();
+    const size_t columns = table->ColCount();
+    size_t values = 0;
+    // Lists and maps may fail; they are built after the shape of the loop is checked.
+    std::vector<std::pair<size_t, TokenView>> deferred;
+    while (Take(t)) {
+      if (EndsLoopValues(t)) {
+        PutBack(t);
+        break;
+      }
+      if (IsComment(t)) {
+        valueComments.push_back(TextOf(t).SubStringFrom(1));
+        continue;
+      }
+      ++values;
+      if (columns == 0) continue;
+      if (IsBracketToken(text_, t, doc_.version_)) {
+        deferred.emplace_back(table->cells_.size(), t);
+        table->AppendObject(nullptr);
+      } else {
+        AppendCell(*table, t);
+      }
+    }
+    if (columns == 0 || values % columns != 0)
+      RaiseParsing("cif_dp::TCifDP::LoadFromString", __LINE__,
+                   vexstr(u"invalid table ") << (table->HasName() ? table->GetName() : vexstr()),
+                   firstValue);
+    for (const auto& [cell, token] : deferred)
+      table->objects_[table->cells_[cell].at].reset(
+          EntryFromView(text_, token, doc_.version_, [&] { return LineOf(token); }));
+    table->FinishRows();
+    if (table->RowCount() == 0) {
+      if (zodu::TBasicApp::HasInstance())
+        zodu::TBasicApp::NewLogEntry(4) << u"Ignoring empty table " << table->GetName();
+      return;
+    }
+    current_->Add(table.release());
+    for (const vexstr& comment : valueComments) current_->Add(new cetComment(comment));
+    for (const vexstr& comment : headerComments) current_->Add(new cetComment(comment));
+  }
+
+  // A cell that is a plain or quoted value stays a view of the text.
+  void AppendCell(cetTable& table, const TokenView& t) {
+    const char16_t* s = text_.Chars();
+    const size_t n = t.end - t.begin;
+    if (t.wrap) {
+      table.AppendView(t.begin, n, true);
+      return;
+    }
+    const char16_t first = s[t.begin];
+    if (first == ';' || first == '#') {
+      table.AppendObject(PlainEntry(text_, t));
+      return;
+    }
+    if (n > 1 && (first == '\'' || first == '"') && s[t.end - 1] == first)
+      table.AppendView(t.begin + 1, n - 2, true);
+    else
+      table.AppendView(t.begin, n, cetString::NeedsQuotes(s + t.begin, n));
+  }
+
+  TCifDP& doc_;
+  CifText text_;
+  CifTokenizer tokenizer_;
+  CifBlock* current_ = nullptr;
+  TokenView pending_{};
+  bool hasPending_ = false;
+  bool tokenizerFailed_ = false;
+  size_t taken_ = 0;
+};
+
+void TCifDP::LoadFromString(const vexstr& source) {
+  Clear();
+  static const vexstr kMagic(u"#\\#CIF_2.0");
+  version_ = source.Length() >= 10 && source.SubStringTo(10) == kMagic ? 2 : 1;
+  vexstr text = source;
+  if (text.IndexOf(u'\r') >= 0) {
+    auto* chars = static_cast<char16_t*>(zodu::vex_malloc_((text.Length() + 1) * sizeof(char16_t)));
+    std::copy(text.begin(), text.end(), chars);
+    text = vexstr::Adopt(chars, NormalizeLineEnds(chars, text.Length()), text.Length() + 1);
+  }
+  CifLoader loader(*this, version_ == 2 ? text.SubStringFrom(10) : text);
+  loader.Run();
+  for (CifBlock& block : blocks_) block.Tidy();
+}
+
+void TCifDP::LoadFromStrings(const TStrList& lines) {
+  LoadFromString(lines.Text(vexstr(u"\n")));
+}
+
+// UTF-8 as the files' writers meant it, one 16-bit character per sequence: lead bytes from
+// 0xE0 start three bytes, from 0xC0 two, continuation bytes are not checked, and any other
+// byte is widened with its sign. A sequence cut off by the end takes its missing bytes as 0.
+void TCifDP::LoadFromStream(zodu::IInputStream& in) {
+  const uint64_t length = in.Length(), position = in.GetPosition();
+  const size_t n = size_t(position < length ? length - position : 0);
+  std::unique_ptr<unsigned char[]> bytes(new unsigned char[n + 2]);
+  if (n) in.Read(bytes.get(), n);
+  bytes[n] = bytes[n + 1] = 0;
+  auto* chars = static_cast<char16_t*>(zodu::vex_malloc_((n + 1) * sizeof(char16_t)));
+  size_t count = 0;
+  const unsigned char* b = bytes.get();
+  for (size_t i = 0; i < n;) {
+    const unsigned char b0 = b[i];
+    if (b0 < 0x80) {
+      chars[count++] = b0;
+      ++i;
+    } else if (b0 >= 0xE0) {
+      chars[count++] = char16_t((b0 & 0x0F) * 4096 + (b[i + 1] & 0x3F) * 64 + (b[i + 2] & 0x3F));
+      i += 3;
+    } else if (b0 >= 0xC0) {
+      chars[count++] = char16_t((b0 & 0x1F) * 64 + (b[i + 1] & 0x3F));
+      i += 2;
+    } else {
+      chars[count++] = char16_t(int16_t(int8_t(b0)));
+      ++i;
+    }
+  }
+  bytes.reset();
+  count = NormalizeLineEnds(chars, count);
+  LoadFromString(vexstr::Adopt(chars, count, n + 1));
+}
+
+zodu::ConstTypeList<CifToken> TCifDP::TokenizeString(const vexstr& text, int version) {
+  CifText source(text);
+  CifTokenizer tokenizer(source, 0, text.Length(), version);
+  zodu::TTypeList<CifToken> tokens;
+  TokenView t;
+  size_t line = 0, counted = 0;
+  while (tokenizer.Next(t)) {
+    line += source.LineAt(counted, t.ref);
+    counted = t.ref;
+    tokens.Add(new CifToken{source.TokenText(t), unsigned(line)});
+  }
+  return zodu::ConstTypeList<CifToken>(std::move(tokens));
+}
+
+vexstr TCifDP::ExtractBracketedData(const vexstr& text, char16_t open, char16_t close,
+                                    size_t& pos) {
+  CifText source(text);
+  const size_t start = pos;
+  pos = source.MatchBracket(start, text.Length(), open, close);
+  return text.SubString(start, pos - start + 1);
+}
+
+ICifEntry* TCifDP::EntryFromToken(const CifToken& token, int version) {
+  CifText source(token.text);
+  const TokenView t{0, uint32_t(token.text.Length()), 0, 0};
+  return EntryFromView(source, t, version, [&] { return size_t(token.line); });
+}
+
+void cetList::FromToken(const CifToken& token) {
+  CifText source(token.text);
+  FillBracketed(source, TokenView{0, uint32_t(token.text.Length()), 0, 0}, *this,
+                [&] { return size_t(token.line); });
+}
+
+void cetDict::FromToken(const CifToken& token) {
+  CifText source(token.text);
+  FillBracketed(source, TokenView{0, uint32_t(token.text.Length()), 0, 0}, *this,
+                [&] { return size_t(token.line); });
+}
+
+}  // namespace cif_dp

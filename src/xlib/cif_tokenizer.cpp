@@ -1,0 +1,184 @@
+// The CIF tokenizer: one pass over the text driven by a table of character classes.
+#include "xlib/cif_tokenizer.h"
+
+#include <vector>
+
+#include "xlib/cif_site.h"
+
+namespace cif_dp {
+namespace {
+
+enum CharClass : uint8_t { kOrdinary, kWhite, kQuote, kSemicolon, kHash, kOpenBracket };
+
+struct ClassTable {
+  uint8_t of[256] = {};
+  constexpr ClassTable() {
+    of[' '] = of['\t'] = of['\n'] = kWhite;
+    of['\''] = of['"'] = kQuote;
+    of[';'] = kSemicolon;
+    of['#'] = kHash;
+    of['['] = of['{'] = kOpenBracket;
+  }
+};
+constexpr ClassTable kClasses;
+
+inline uint8_t ClassOf(char16_t c) {
+  return c < 256 ? kClasses.of[c] : uint8_t(kOrdinary);
+}
+
+inline bool IsWhite(char16_t c) {
+  return c == ' ' || c == '\t' || c == '\n';
+}
+
+[[noreturn, gnu::cold]] void RaiseNoBracket(int line) {
+  throw zodu::TInvalidArgumentException(
+      zodu::FormatLocation("xlib/cifdp", "cif_dp::TCifDP::ExtractBracketedData", line),
+      vexstr(u"data"));
+}
+
+}  // namespace
+
+// A quote opens a quoted part only when none is open and closes only the same quote, so a
+// quote of the other kind inside a quoted part changes nothing.
+size_t CifText::MatchBracket(size_t pos, size_t bound, char16_t open, char16_t close) {
+  if (pos >= bound || chars_[pos] != open) RaiseNoBracket(__LINE__);
+  if (auto known = closeOf_.find(uint32_t(pos)); known != closeOf_.end()) return known->second;
+  std::vector<uint32_t> opens;
+  char16_t quote = 0;
+  for (size_t i = pos; i < bound; ++i) {
+    const char16_t c = chars_[i];
+    if (c == '\'' || c == '"') {
+      if (quote == 0)
+        quote = c;
+      else if (quote == c)
+        quote = 0;
+    } else if (quote != 0) {
+      continue;
+    } else if (c == open) {
+      if (i != pos) {
+        if (auto known = closeOf_.find(uint32_t(i)); known != closeOf_.end()) {
+          i = known->second;
+          continue;
+        }
+      }
+      opens.push_back(uint32_t(i));
+    } else if (c == ';' && chars_[i - 1] == '\n') {
+      size_t k = i + 1;
+      while (k < bound && !(chars_[k] == ';' && chars_[k - 1] == '\n')) ++k;
+      if (k >= bound) break;
+      i = k;
+    } else if (c == close) {
+      closeOf_[opens.back()] = uint32_t(i);
+      opens.pop_back();
+      if (opens.empty()) return i;
+    }
+  }
+  RaiseNoBracket(__LINE__);
+}
+
+size_t CifText::LineAt(size_t from, size_t pos) const {
+  size_t lines = 0;
+  for (size_t i = from; i < pos; ++i) lines += chars_[i] == '\n';
+  return lines;
+}
+
+vexstr CifText::TokenText(const TokenView& token) const {
+  vexstr inner = text_.SubString(token.begin, token.end - token.begin);
+  if (!token.wrap) return inner;
+  return vexstr(&token.wrap, 1) << inner << token.wrap;
+}
+
+void CifTokenizer::Raise(const char* reason, size_t at) const {
+  throw ParsingException(
+      zodu::FormatLocation("xlib/cifdp", "cif_dp::TCifDP::TokenizeString", __LINE__),
+      vexstr(reason), text_.LineAt(begin_, at));
+}
+
+bool CifTokenizer::QuotedString(char16_t quote, TokenView& token) {
+  const size_t i = i_;
+  if (i + 2 < end_ && s_[i + 1] == quote && s_[i + 2] == quote) {
+    size_t j = i + 3;
+    while (j + 2 < end_ && !(s_[j] == quote && s_[j + 1] == quote && s_[j + 2] == quote)) ++j;
+    if (j + 2 >= end_) Raise("unbalanced quotation", i);
+    token = TokenView{uint32_t(i + 3), uint32_t(j), uint32_t(i), quote};
+    // The character after the closing quotes is taken as a separator.
+    i_ = std::min(j + 4, end_);
+    return true;
+  }
+  for (size_t k = i + 1; k < end_; ++k) {
+    if (s_[k] != quote) continue;
+    if (k + 1 == end_ || IsWhite(s_[k + 1])) {
+      token = TokenView{uint32_t(i), uint32_t(k + 1), uint32_t(k), 0};
+      i_ = k + 1;
+      return true;
+    }
+    if (version_ == 2 && s_[k + 1] == ':') {
+      token = TokenView{uint32_t(i), uint32_t(k + 1), uint32_t(k), 0};
+      i_ = afterColon_ = k + 2;
+      return true;
+    }
+  }
+  // Unterminated: up to the second-last character, closed with the quote.
+  if (i + 1 >= end_)
+    token = TokenView{uint32_t(i), uint32_t(i + 1), uint32_t(i), 0};
+  else
+    token = TokenView{uint32_t(i + 1), uint32_t(end_ - 1), uint32_t(end_ - 1), quote};
+  i_ = end_;
+  return true;
+}
+
+bool CifTokenizer::Next(TokenView& token) {
+  while (i_ < end_) {
+    const size_t i = i_;
+    const char16_t c = s_[i];
+    const bool atStart = i == begin_;
+    switch (ClassOf(c)) {
+      case kWhite:
+        ++i_;
+        continue;
+      case kQuote:
+        if (atStart || IsWhite(s_[i - 1]) || (version_ == 2 && i == afterColon_))
+          return QuotedString(c, token);
+        break;
+      case kSemicolon:
+        if (atStart) Raise("invalid start of file", i);
+        if (s_[i - 1] == '\n') {
+          size_t k = i + 1;
+          while (k + 1 < end_ && !(s_[k] == '\n' && s_[k + 1] == ';')) ++k;
+          if (k + 1 >= end_) Raise("unbalanced quotation", i);
+          token = TokenView{uint32_t(i), uint32_t(k + 2), uint32_t(i), 0};
+          i_ = k + 2;
+          return true;
+        }
+        break;
+      case kHash:
+        if (atStart || IsWhite(s_[i - 1])) {
+          size_t k = i;
+          while (k < end_ && s_[k] != '\n') ++k;
+          token = TokenView{uint32_t(i), uint32_t(k), uint32_t(i), 0};
+          i_ = k < end_ ? k + 1 : end_;
+          return true;
+        }
+        break;
+      case kOpenBracket:
+        if (version_ == 2) {
+          const size_t close = text_.MatchBracket(i, end_, c, c == '[' ? u']' : u'}');
+          token = TokenView{uint32_t(i), uint32_t(close + 1), uint32_t(close), 0};
+          i_ = close + 1;
+          return true;
+        }
+        break;
+      default:
+        break;
+    }
+    // A plain token: only white space ends it.
+    size_t k = i + 1;
+    while (k < end_ && !IsWhite(s_[k])) ++k;
+    token = TokenView{uint32_t(i), uint32_t(k), uint32_t(i), 0};
+    i_ = k;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace cif_dp

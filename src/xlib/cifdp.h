@@ -1,0 +1,335 @@
+// The CIF document: blocks, items, loops, comments, lists and maps, read from and written as CIF
+// text.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "sdl/constlist.h"
+#include "sdl/ebase.h"
+#include "sdl/edict.h"
+#include "sdl/estrlist.h"
+#include "sdl/istream.h"
+#include "sdl/smart/vex_ptr.h"
+#include "sdl/typelist.h"
+
+namespace cif_dp {
+
+using zodu::vexstr;
+using TStrList = zodu::TStrList;
+
+class CifLoader;
+class ICifEntry;
+
+// Destroys the entries, taking nested lists and maps apart level by level so that deep
+// nesting cannot exhaust the stack.
+void ReleaseNested(std::vector<std::unique_ptr<ICifEntry>>& entries);
+
+// One token of CIF text: its text and the number of line feeds before it.
+struct CifToken {
+  vexstr text;
+  unsigned int line = 0;
+};
+
+// Abstract entry: a name and a comment, both optional.
+class ICifEntry : public zodu::IVexObject {
+ public:
+  ICifEntry() = default;
+  // Copies the texts, not the holders.
+  ICifEntry(const ICifEntry& other);
+  ICifEntry& operator=(const ICifEntry&) = delete;
+
+  zodu::vexstr ToString() const override { return GetStringValue(); }
+  ICifEntry* Replicate() const override = 0;
+  // Appends the entry's CIF text to `out`.
+  virtual void WriteLines(TStrList& out) const = 0;
+  virtual void Tidy() {}
+  virtual bool IsWritable() const { return true; }
+  virtual int GetOrderIndex() const { return -1; }
+  virtual void SetName(const vexstr& name);
+  virtual vexstr GetStringValue() const = 0;
+
+  bool HasName() const { return !name_.is_null(); }
+  // Raises TNotImplementedException for an unnamed entry.
+  const vexstr& GetName() const;
+  bool HasComment() const { return !comment_.is_null(); }
+  // The comment text, empty when there is none.
+  const vexstr& GetCommentText() const;
+  void SetComment(const vexstr& comment);
+
+ private:
+  zodu::vex_object_ptr<vexstr> name_;
+  zodu::vex_object_ptr<vexstr> comment_;
+};
+
+// Entry whose content is one or more strings.
+class IStringCifEntry : public ICifEntry {
+ public:
+  virtual size_t Count() const { return 0; }
+  virtual vexstr operator[](size_t index) const;
+  virtual vexstr GetComment() const;
+};
+
+class cetString : public IStringCifEntry {
+ public:
+  // From a token: matching outer quotes are stripped and make the value quoted; otherwise
+  // the value is quoted when empty or holding a blank or tab.
+  explicit cetString(const vexstr& text);
+  cetString(const vexstr& value, bool quoted) : value_(value), quoted_(quoted) {}
+  ICifEntry* Replicate() const override { return new cetString(*this); }
+  void WriteLines(TStrList& out) const override;
+  vexstr GetStringValue() const override { return value_; }
+  size_t Count() const override { return 1; }
+  vexstr operator[](size_t) const override { return value_; }
+  const vexstr& GetValue() const { return value_; }
+  bool IsQuoted() const { return quoted_; }
+  // The quoted flag a value would get from a token text without outer quotes.
+  static bool NeedsQuotes(const char16_t* text, size_t length);
+
+ private:
+  vexstr value_;
+  bool quoted_;
+};
+
+// A semicolon text field: its lines.
+class cetStringList : public IStringCifEntry {
+ public:
+  cetStringList() = default;
+  ICifEntry* Replicate() const override { return new cetStringList(*this); }
+  void WriteLines(TStrList& out) const override;
+  // Blank lines leave both ends of a text of two or more lines.
+  void Tidy() override;
+  vexstr GetStringValue() const override;
+  size_t Count() const override { return lines_.Count(); }
+  vexstr operator[](size_t index) const override { return lines_[index]; }
+  TStrList& GetLines() { return lines_; }
+  const TStrList& GetLines() const { return lines_; }
+
+ private:
+  TStrList lines_;
+};
+
+// A "#" comment; the text (without "#") is the entry's comment.
+class cetComment : public IStringCifEntry {
+ public:
+  explicit cetComment(const vexstr& text) { SetComment(text); }
+  ICifEntry* Replicate() const override { return new cetComment(*this); }
+  void WriteLines(TStrList& out) const override;
+  vexstr GetStringValue() const override { return GetCommentText(); }
+  vexstr GetComment() const override { return GetCommentText(); }
+  bool IsComment() const { return true; }
+};
+
+// A CIF 2.0 list: values between square brackets.
+class cetList : public ICifEntry {
+ public:
+  cetList() = default;
+  cetList(const cetList& other);
+  ~cetList() override { ReleaseNested(items_); }
+  ICifEntry* Replicate() const override { return new cetList(*this); }
+  void WriteLines(TStrList& out) const override;
+  vexstr GetStringValue() const override;
+  bool IsBlock() const { return false; }
+  size_t Count() const { return items_.size(); }
+  ICifEntry& operator[](size_t index) const { return *items_[index]; }
+  // Takes ownership.
+  ICifEntry& Add(ICifEntry* item);
+  // Fills the list from a bracketed token.
+  void FromToken(const CifToken& token);
+
+ private:
+  friend void ReleaseNested(std::vector<std::unique_ptr<ICifEntry>>& entries);
+  std::vector<std::unique_ptr<ICifEntry>> items_;
+};
+
+// A CIF 2.0 map: key and value pairs between braces.
+class cetDict : public ICifEntry {
+ public:
+  cetDict() = default;
+  cetDict(const cetDict& other);
+  ~cetDict() override;
+  ICifEntry* Replicate() const override { return new cetDict(*this); }
+  void WriteLines(TStrList& out) const override;
+  vexstr GetStringValue() const override;
+  bool IsBlock() const { return false; }
+  size_t Count() const { return pairs_.size(); }
+  IStringCifEntry& GetKey(size_t index) const { return *pairs_[index].first; }
+  ICifEntry& GetValue(size_t index) const { return *pairs_[index].second; }
+  // Takes ownership of both.
+  void Add(IStringCifEntry* key, ICifEntry* value);
+  // Fills the map from a braced token; an odd number of parts raises ParsingException.
+  void FromToken(const CifToken& token);
+
+ private:
+  friend void ReleaseNested(std::vector<std::unique_ptr<ICifEntry>>& entries);
+  std::vector<std::pair<std::unique_ptr<IStringCifEntry>, std::unique_ptr<ICifEntry>>> pairs_;
+};
+
+// A loop. Cells read from text stay views of the document's text until someone asks for
+// them as entries, so that a million-row loop costs a few bytes per cell.
+class cetTable : public ICifEntry {
+ public:
+  cetTable() = default;
+  cetTable(const cetTable& other);
+  ~cetTable() override;
+  ICifEntry* Replicate() const override { return new cetTable(*this); }
+  void WriteLines(TStrList& out) const override;
+  vexstr GetStringValue() const override;
+  // Rewrites the start of every column name from the old name to `newName`.
+  void SetName(const vexstr& newName) override;
+
+  size_t ColCount() const { return columns_.Count(); }
+  size_t RowCount() const { return rowCount_; }
+  const TStrList& GetColNames() const { return columns_; }
+  const vexstr& ColName(size_t index) const { return columns_[index]; }
+  // Case-insensitive; -1 when absent.
+  long ColIndex(const vexstr& name) const;
+  // A column of a new name; the loop is renamed after the common part of its columns.
+  void AddCol(const vexstr& name);
+  // A row of unset cells; returns its index.
+  size_t AddRow(const vexstr& name = vexstr());
+  const vexstr& GetRowName(size_t row) const;
+  // The cell, null while unset.
+  ICifEntry* Get(size_t row, size_t col) const;
+  // Takes ownership of `cell` (may be null), destroying the previous one.
+  void Set(size_t row, size_t col, ICifEntry* cell);
+
+ private:
+  friend class CifLoader;
+  // A cell: a view of `text_` (plain or quoted), an index into `objects_`, or unset.
+  struct Cell {
+    uint32_t at;
+    uint32_t lengthAndKind;
+  };
+  enum CellKind : uint32_t { kPlainView = 0, kQuotedView = 1, kObject = 2, kUnset = 3 };
+  static constexpr uint32_t kKindShift = 30;
+  static constexpr uint32_t kMaxViewLength = (1u << kKindShift) - 1;
+  static CellKind KindOf(Cell c) { return CellKind(c.lengthAndKind >> kKindShift); }
+  static uint32_t LengthOf(Cell c) { return c.lengthAndKind & kMaxViewLength; }
+
+  void RenameFromColumns();
+  // Appends a cell that views `text_` (the loader sets that to its document text).
+  void AppendView(size_t at, size_t length, bool quoted);
+  void AppendObject(ICifEntry* cell);
+  void FinishRows();
+  void WriteCell(const Cell& cell, TStrList& out) const;
+
+  // Column names lowered as the comparisons lower them.
+  static std::u16string FoldedKey(const vexstr& name);
+
+  TStrList columns_;
+  std::unordered_map<std::u16string, size_t> columnIndex_;
+  // The common part of the columns and the shortest column length, before the final cut.
+  vexstr commonPart_;
+  size_t shortest_ = 0;
+  size_t rowCount_ = 0;
+  // Row names, only from the first named row on.
+  std::vector<vexstr> rowNames_;
+  vexstr text_;
+  mutable std::vector<Cell> cells_;
+  mutable std::vector<std::unique_ptr<ICifEntry>> objects_;
+};
+
+// A data block or save frame.
+class CifBlock : public ICifEntry {
+ public:
+  CifBlock(const vexstr& name, CifBlock* parent);
+  // A deep copy with both maps rebuilt; the parent pointer is kept.
+  CifBlock(const CifBlock& other);
+  ICifEntry* Replicate() const override { return new CifBlock(*this); }
+  void WriteLines(TStrList& out) const override;
+  void Tidy() override;
+  vexstr GetStringValue() const override;
+  bool IsBlock() const { return true; }
+  vexstr GetBlockName() const { return GetName(); }
+
+  // Takes ownership; see the .cpp for names already in use.
+  ICifEntry& Add(ICifEntry* entry);
+  size_t Count() const { return entries_.size(); }
+  ICifEntry& GetEntry(size_t index) const { return *entries_[index].entry; }
+  // Empty for comments.
+  const vexstr& GetEntryName(size_t index) const { return entries_[index].name; }
+  ICifEntry* FindEntry(const vexstr& name) const;
+  cetTable* FindTable(const vexstr& name, cetTable* missing = nullptr) const;
+  size_t TableCount() const { return tables_.Count(); }
+  // Loops in name order.
+  cetTable& GetTable(size_t index) const { return *tables_.GetValue(index); }
+  CifBlock* GetParent() const { return parent_; }
+
+ private:
+  friend class TCifDP;
+  struct Slot {
+    vexstr name;
+    std::unique_ptr<ICifEntry> entry;
+  };
+  struct Item {
+    ICifEntry* entry;
+    size_t slot;
+  };
+  using CaseFree = zodu::vexstrComparator<true>;
+  zodu::vexdict<vexstr, cetTable*, CaseFree> tables_;
+  zodu::vexdict<vexstr, Item, CaseFree> items_;
+  std::vector<Slot> entries_;
+  CifBlock* parent_;
+};
+
+// A parse failure: "Failed to parse CIF because " + reason + " at CIF#" + number.
+class ParsingException : public zodu::TBasicException {
+ public:
+  ParsingException(const vexstr& location, const vexstr& reason, size_t number);
+  zodu::IVexObject* Replicate() const override { return new ParsingException(*this); }
+  const char* GetKindName() const override { return "CIF reading"; }
+};
+
+// The document.
+class TCifDP : public zodu::IVexObject {
+ public:
+  TCifDP() = default;
+  TCifDP(const TCifDP&) = delete;
+  TCifDP& operator=(const TCifDP&) = delete;
+
+  // Joins the lines with line feeds.
+  virtual void LoadFromStrings(const TStrList& lines);
+  // The stream's bytes from its position to its end, decoded from UTF-8.
+  virtual void LoadFromStream(zodu::IInputStream& in);
+  // Replaces the content; raises ParsingException for a structural fault.
+  virtual void LoadFromString(const vexstr& text);
+  virtual TStrList& SaveToStrings(TStrList& out) const;
+
+  // 1 for CIF 1.1 text, 2 for CIF 2.0 (and a new document).
+  int GetVersion() const { return version_; }
+  void SetVersion(int version) { version_ = version; }
+  size_t Count() const { return blocks_.Count(); }
+  CifBlock& operator[](size_t index) const { return const_cast<CifBlock&>(blocks_[index]); }
+  CifBlock* FindBlock(const vexstr& name) const;
+  // The block of that name when there is one (parent ignored), else a new one.
+  CifBlock& AddBlock(const vexstr& name, CifBlock* parent);
+  void Clear();
+
+  static zodu::ConstTypeList<CifToken> TokenizeString(const vexstr& text, int version);
+  // On entry `pos` is at `open`; on return at the matching `close`. Raises
+  // TInvalidArgumentException "data" when there is none.
+  static vexstr ExtractBracketedData(const vexstr& text, char16_t open, char16_t close,
+                                     size_t& pos);
+  // A new entry owned by the caller.
+  static ICifEntry* EntryFromToken(const CifToken& token, int version);
+
+ private:
+  friend class CifLoader;
+  // The name under which a block called `name` can be added: `name`, or `name` with the
+  // first free number, logged as a duplicate.
+  vexstr FreeBlockName(const vexstr& name);
+  void Rename(CifBlock& block, const vexstr& name);
+
+  int version_ = 2;
+  zodu::TTypeList<CifBlock> blocks_;
+  zodu::vexdict<vexstr, CifBlock*, zodu::vexstrComparator<true>> blockMap_;
+  // The last number given to each renamed name (lower case): names never leave the map
+  // while reading, so the search for a free number resumes there.
+  zodu::vexdict<vexstr, unsigned, zodu::vexstrComparator<true>> lastNumbers_;
+};
+
+}  // namespace cif_dp

@@ -1,0 +1,86 @@
+// DYN digests of reflection files: hashing the file or its reflection loop, the digest
+// text, and validation.
+#include "zt3util/dyn_digest.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>  // for strlen
+
+#include "sdl/efile.h"
+#include "sdl/estrlist.h"
+#include "sdl/md5.h"
+#include "sdl/raise.h"
+#include "sdl/sha2.h"
+#include "zt3util/dyn_loop.h"
+#include "zt3util/frames_digest.h"
+#include "zt3util/stored_digest.h"
+
+namespace zt3util {
+namespace {
+
+using zodu::vexcstr;
+using zodu::vexstr;
+
+// The loop text is hashed as the UTF-16LE bytes of its code units, straight from memory.
+static_assert(std::endian::native == std::endian::little);
+
+constexpr size_t kMinimumPathLength = 10;
+
+vexcstr HashOfFile(zodu::TEFile& file) {
+  zodu::SHA256 sha256;
+  sha256.DigestStream(file);
+  return sha256.ToHex();
+}
+
+// The SHA-256 text of the loop's lines joined without separators; empty when the file
+// has no qualifying loop.
+vexcstr HashOfReflectionLoop(zodu::TEFile& file) {
+  zodu::TStrList lines;
+  if (!WriteReflectionLoop(file, lines)) return vexcstr();
+  const vexstr text = lines.Text(vexstr());
+  // The in-memory hash counts bytes in 32 bits.
+  if (text.Length() > UINT32_MAX / 2)
+    zodu::RaiseFunctionFailed(ZT_SITE, "reflection loop text over 4 GiB");
+  zodu::SHA256 sha256;
+  sha256.Digest(text.raw(), static_cast<uint32_t>(text.Length() * 2));
+  return sha256.ToHex();
+}
+
+// The digest text from the SHA-256 text `x` of the data.
+vexcstr DigestText(const vexcstr& x, DynMode mode) {
+  const vexcstr summary = zodu::MD5Text(x) << zodu::SHA256Text(x) << zodu::SHA224Text(x);
+  vexcstr digest = vexcstr("6") << static_cast<int>(mode) << zodu::MD5Text(summary);
+  const vexcstr check = zodu::MD5Text(digest);
+  return digest << check[0] << check[6] << check[18] << check[24];
+}
+
+bool EndsInCifOd(const vexstr& path) {
+  return path.EndsWith(vexstr(u".cif_od"));
+}
+
+}  // namespace
+
+vexcstr ComputeDynDigest(const vexstr& file, DynMode mode) {
+  zodu::TEFile in(file, u"rb");
+  const vexcstr x = mode == DynMode::kWholeFile ? HashOfFile(in) : HashOfReflectionLoop(in);
+  return x.IsEmpty() ? vexcstr() : DigestText(x, mode);
+}
+
+vexcstr DigestDynFile(const vexstr& folder, const vexstr& mask, const vexstr& file,
+                      const char* first, const char* second) {
+  if (file.IsEmpty() || !zodu::TEFile::PathExists(file)) return vexcstr();
+  // Reflection files are sealed only while both parts of their frames digest check out.
+  if ((ValidateFramesDigests(folder, mask, first, second) & 2) == 0) return vexcstr();
+  return ComputeDynDigest(file, EndsInCifOd(file) ? DynMode::kReflectionLoop : DynMode::kWholeFile);
+}
+
+bool ValidateDynDigest(const vexstr& file, const char* digest) {
+  if (digest == nullptr || file.Length() < kMinimumPathLength || std::strlen(digest) < 2 ||
+      !zodu::TEFile::PathExists(file))
+    return false;
+  // The mode comes from the stored digest, never from the file's name.
+  const DynMode mode = digest[1] == '1' ? DynMode::kWholeFile : DynMode::kReflectionLoop;
+  return SameAfterFirst(digest, ComputeDynDigest(file, mode));
+}
+
+}  // namespace zt3util

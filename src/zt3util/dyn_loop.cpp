@@ -1,0 +1,33 @@
+// The reflection loop of a .cif_od file: which loop qualifies, and the lines it writes.
+#include "zt3util/dyn_loop.h"
+
+#include "xlib/cifdp.h"
+
+namespace zt3util {
+namespace {
+
+constexpr size_t kMinimumRows = 100;
+constexpr const char16_t* kRequiredColumns[] = {u"_refln_index_h", u"_refln_index_k",
+                                                u"_refln_index_l", u"_refln_intensity_meas",
+                                                u"_refln_intensity_sigma"};
+
+}  // namespace
+
+bool WriteReflectionLoop(zodu::IInputStream& stream, zodu::TStrList& lines) {
+  cif_dp::TCifDP document;
+  try {
+    document.LoadFromStream(stream);
+  } catch (const zodu::TExceptionBase&) {
+    // A text the reader rejects has no loop to seal.
+    return false;
+  }
+  if (document.Count() == 0) return false;
+  const cif_dp::cetTable* loop = document[0].FindTable(zodu::vexstr(u"_refln"));
+  if (loop == nullptr || loop->RowCount() < kMinimumRows) return false;
+  for (const char16_t* column : kRequiredColumns)
+    if (loop->ColIndex(zodu::vexstr(column)) < 0) return false;
+  loop->WriteLines(lines);
+  return true;
+}
+
+}  // namespace zt3util

@@ -1,0 +1,182 @@
+// DYN digests through the loaded library, as a host calls them, against the second
+// computation of dyn_reference.h.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "support/loaded_module.h"
+#include "zt3util/dyn_reference.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using dyn_reference::kColumns;
+using dyn_reference::LoopCif;
+using dyn_reference::LoopDigest;
+using dyn_reference::Rows;
+using dyn_reference::WholeFileDigest;
+
+std::u16string Wide(const std::string& ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
+}
+
+// A frames folder with its digest, and reflection files beside it.
+class DynDigests : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directory(module_.folder() / "frames");
+    for (int i = 1; i <= 4; ++i)
+      std::ofstream(module_.folder() / "frames" / ("f" + std::to_string(i) + ".img"))
+          << std::string(200 * i, 'q');
+    const std::string frames = EXPORT(module_, pcDigestFrames)(Frames().c_str(), u"*.img");
+    ASSERT_EQ(frames.size(), 87u);
+    first_ = frames.substr(0, 43);
+    second_ = frames.substr(44);
+  }
+  std::u16string Frames() const { return Wide((module_.folder() / "frames").string()); }
+  std::string Write(const std::string& name, const std::string& content) const {
+    const fs::path path = module_.folder() / name;
+    std::ofstream(path, std::ios::binary) << content;
+    return path.string();
+  }
+  std::string Seal(const std::string& path, const char* second = nullptr) {
+    return EXPORT(module_, pcDigestDYN)(Frames().c_str(), u"*.img", Wide(path).c_str(),
+                                        first_.c_str(), second ? second : second_.c_str());
+  }
+  bool Check(const std::string& path, const char* digest) {
+    return EXPORT(module_, bValidateDYNDigest)(Wide(path).c_str(), digest);
+  }
+
+  zt7test::FreshModule module_;
+  std::string first_, second_;
+};
+
+TEST_F(DynDigests, WhatIsSealedAndHow) {
+  const auto rows = Rows(100);
+  auto changed = rows;
+  changed[57][3] = "123.45";
+  auto capitals = kColumns;
+  for (auto& column : capitals)
+    for (char& c : column) c = char(std::toupper(c));
+  // An extra column, and an intensity lengthened until the loop text's UTF-16 bytes leave
+  // exactly 56 bytes for the last block, where the in-memory padding differs.
+  auto wider = kColumns;
+  wider.push_back("_refln_F_squared_calc");
+  auto widerRows = rows;
+  for (auto& row : widerRows) row.push_back("0.5");
+  auto textLength = [&] {
+    size_t n = 0;
+    for (const auto& line : dyn_reference::LoopLines(wider, widerRows)) n += line.size();
+    return n;
+  };
+  while (textLength() % 32 != 28) widerRows[0][3] += "0";
+  const std::string head = "data_crystal\n_cell_length_a 5.95\n";
+  const std::string loop = head + LoopCif(kColumns, rows);
+  const std::string reformatted =
+      "data_crystal\n# sealed loop below\n_cell_length_b 9.03\r\n_cell_length_a 5.95\r\n" +
+      LoopCif(kColumns, rows, "\n   \t") + "_diffrn_ambient_temperature 100\ndata_other\n" +
+      LoopCif(kColumns, Rows(3));
+  const std::string noSigma = head + LoopCif({kColumns.begin(), kColumns.end() - 1}, [&] {
+                                auto r = rows;
+                                for (auto& row : r) row.pop_back();
+                                return r;
+                              }());
+  const struct {
+    const char* what;
+    std::string name, content, expected;
+  } cases[] = {
+      {"100 rows", "a.cif_od", loop, LoopDigest(kColumns, rows)},
+      {"99 rows", "b.cif_od", head + LoopCif(kColumns, Rows(99)), ""},
+      {"capitalised columns", "c.cif_od", head + LoopCif(capitals, rows),
+       LoopDigest(capitals, rows)},
+      {"extra column, 56 bytes left", "d.cif_od", head + LoopCif(wider, widerRows),
+       LoopDigest(wider, widerRows)},
+      {"reformatted outside, respaced inside", "e.cif_od", reformatted, LoopDigest(kColumns, rows)},
+      {"one intensity changed", "f.cif_od", head + LoopCif(kColumns, changed),
+       LoopDigest(kColumns, changed)},
+      {"sigma column missing", "g.cif_od", noSigma, ""},
+      {"loop in the second block", "h.cif_od", head + "data_second\n" + LoopCif(kColumns, rows),
+       ""},
+      {"value count not a multiple of the columns", "i.cif_od", loop + "1 2 3\n", ""},
+      {"binary bytes", "j.cif_od", std::string("\0\xff\x80;\x01\n;", 7) + loop, ""},
+      {"capitalised extension: whole file", "k.CIF_OD", loop, WholeFileDigest(loop)},
+      {"empty file: whole file", "empty.hkl", "", WholeFileDigest("")},
+  };
+  for (const auto& c : cases) {
+    const std::string path = Write(c.name, c.content);
+    EXPECT_EQ(Seal(path), c.expected) << c.what;
+    if (!c.expected.empty()) {
+      EXPECT_TRUE(Check(path, c.expected.c_str())) << c.what;
+    }
+  }
+  EXPECT_NE(LoopDigest(kColumns, changed), LoopDigest(kColumns, rows));
+  EXPECT_NE(LoopDigest(wider, widerRows), LoopDigest(kColumns, rows));
+}
+
+TEST_F(DynDigests, Validation) {
+  const std::string cif = "data_x\n" + LoopCif(kColumns, Rows(120));
+  const std::string path = Write("sealed.cif_od", cif);
+  const std::string digest = LoopDigest(kColumns, Rows(120));
+  auto with = [&](size_t at, char c) { return digest.substr(0, at) + c + digest.substr(at + 1); };
+  const struct {
+    const char* what;
+    std::string digest;
+    bool valid;
+  } cases[] = {
+      {"as sealed", digest, true},
+      {"first character not compared", with(0, 'x'), true},
+      {"stored mode 1 checks the whole file", WholeFileDigest(cif), true},
+      {"mode 1 in a loop digest", with(1, '1'), false},
+      {"last character changed", with(37, digest[37] == 'a' ? 'b' : 'a'), false},
+      {"non-hex character", with(20, 'g'), false},
+      {"one character short", digest.substr(0, 37), false},
+      {"one character long", digest + "0", false},
+      {"one character", "6", false},
+      {"empty", "", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Check(path, c.digest.c_str()), c.valid) << c.what;
+  EXPECT_FALSE(Check(path, nullptr));
+
+  // Nine characters of path are refused before the file is looked at; ten are read.
+  const fs::path here = fs::current_path();
+  fs::current_path(module_.folder());
+  Write("nine.file", cif);
+  Write("ten.cif_od", cif);
+  EXPECT_FALSE(Check("nine.file", WholeFileDigest(cif).c_str()));
+  EXPECT_TRUE(Check("ten.cif_od", digest.c_str()));
+  fs::current_path(here);
+}
+
+TEST_F(DynDigests, RefusedInputs) {
+  const std::string cif = Write("ok.cif_od", "data_x\n" + LoopCif(kColumns, Rows(100)));
+  const std::string digest = LoopDigest(kColumns, Rows(100));
+  const std::string wrongSecond = "11" + std::string(41, '0');
+  EXPECT_EQ(Seal(cif, wrongSecond.c_str()), "") << "second frames part wrong";
+  EXPECT_STREQ(EXPORT(module_, pcDigestDYN)(Frames().c_str(), u"*.img", Wide(cif).c_str(),
+                                            first_.c_str(), nullptr),
+               "")
+      << "second frames part missing";
+  EXPECT_STREQ(EXPORT(module_, pcDigestDYN)(nullptr, nullptr, Wide(cif).c_str(), first_.c_str(),
+                                            second_.c_str()),
+               "");
+  EXPECT_STREQ(EXPORT(module_, pcDigestDYN)(Frames().c_str(), u"*.img", nullptr, first_.c_str(),
+                                            second_.c_str()),
+               "");
+  EXPECT_EQ(Seal((module_.folder() / "absent.hkl").string()), "");
+  // Nothing but a regular file is read: none of these may hang or be taken.
+  const fs::path fifo = module_.folder() / "pipe.cif_od";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_directory(module_.folder() / "folder.cif_od");
+  for (const std::string& path : {fifo.string(), (module_.folder() / "folder.cif_od").string(),
+                                  std::string("/dev/zero"), std::string("/dev//zero")}) {
+    EXPECT_EQ(Seal(path), "") << path;
+    EXPECT_FALSE(Check(path, digest.c_str())) << path;
+    EXPECT_FALSE(Check(path, WholeFileDigest("").c_str())) << path;
+  }
+}
+
+}  // namespace
