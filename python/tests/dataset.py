@@ -30,10 +30,11 @@ def write_lines(path: Path, lines: list[str]) -> Path:
     return path
 
 
-def cif_od_text(lines: list[str], comment: str = "") -> str:
-    """A reflection file in CIF syntax whose "_refln" loop holds the HKL lines' values."""
+def cif_od_text(lines: list[str], extra: list[str] = []) -> str:
+    """A reflection file in CIF syntax whose "_refln" loop holds the HKL lines' values;
+    `extra` lines go between the block's header and its loop."""
     columns = ["index_h", "index_k", "index_l", "intensity_meas", "intensity_sigma"]
-    head = [f"data_collection{comment}", "_cell_length_a 5.95", "loop_"]
+    head = ["data_collection", *extra, "_cell_length_a 5.95", "loop_"]
     rows = [" ".join(line[i : i + w].strip() for i, w in ((0, 4), (4, 4), (8, 4), (12, 8), (20, 8)))
             for line in lines]
     return "\n".join(head + ["_refln_" + c for c in columns] + rows) + "\n"
