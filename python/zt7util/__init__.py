@@ -196,8 +196,9 @@ def dyn_digest(
 ) -> str:
     """The DYN digest (38 characters) of a reflection file, issued only when both parts
     of the frames digest (`first`, `second`) still check out. A ".cif_od" file is sealed
-    by its reflection loop (at least 100 rows of h, k, l, intensity and sigma), so its
-    layout outside the loop may change; any other file by its whole content. Raises
+    by its reflection loop (at least 100 rows of h, k, l, intensity and sigma in the first
+    data block; a comment above the first data_ line counts as a block of its own), so
+    its layout outside the loop may change; any other file by its whole content. Raises
     `Refused` otherwise."""
     arguments = (
         _args.wide_path("frames_folder", frames_folder),
