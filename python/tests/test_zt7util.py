@@ -240,12 +240,12 @@ class Threads(Collection):
             lambda: zt7util.check_refs(hkl.read_bytes(), *self.seal),
             lambda: zt7util.match_hkl(hkl, self.files["crystal"]),
             lambda: zt7util.check_cell(7.77, 8.72, 10.86, 90, 104, 90),
-            lambda: zt7util.info("zt7util"),
-        ] * 6
+        ] * 4 + [lambda: zt7util.info("zt7util"), lambda: zt7util.info(b"az")] * 2000
         serial = [call() for call in calls]
-        with ThreadPoolExecutor(max_workers=8) as pool:
-            for _ in range(3):
-                self.assertEqual(list(pool.map(lambda call: call(), calls)), serial)
+        with ThreadPoolExecutor(max_workers=8) as pool:  # each thread makes every call in turn
+            results = list(pool.map(lambda _: [call() for call in calls], range(8)))
+        for thread_results in results:
+            self.assertEqual(thread_results, serial)
 
 
 if __name__ == "__main__":
