@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <utility>
 
 #include "sdl/actions.h"
@@ -11,7 +12,8 @@ namespace zodu {
 
 class TActionQueue;
 
-// One per module. It joins the application context's "IDLE" queue as soon as a context
+// One per module. Exports on several threads hand it their texts at once, so its list is
+// kept under a lock. It joins the application context's "IDLE" queue as soon as a context
 // exists; the queue then owns it. Running the queue deletes the objects it holds.
 class TEGC : public AActionHandler {
  public:
@@ -29,7 +31,10 @@ class TEGC : public AActionHandler {
     Keep(std::make_unique<THeld<T>>(std::move(owned)));
     return object;
   }
-  size_t Count() const { return objects_.Count(); }
+  size_t Count() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return objects_.Count();
+  }
   bool IsAttached() const { return attached_; }
   // Joins `idle` unless attached already; the queue owns the collector afterwards.
   void AttachTo(TActionQueue& idle);
@@ -49,8 +54,12 @@ class TEGC : public AActionHandler {
    private:
     std::unique_ptr<T> object_;
   };
-  void Keep(std::unique_ptr<IVexObject> held) { objects_.Add(std::move(held)); }
+  void Keep(std::unique_ptr<IVexObject> held) {
+    std::lock_guard<std::mutex> hold(lock_);
+    objects_.Add(std::move(held));
+  }
 
+  mutable std::mutex lock_;
   TTypeList<IVexObject> objects_;
   bool attached_ = false;
 };

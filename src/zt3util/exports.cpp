@@ -1,4 +1,5 @@
 // The exports about the module itself: the runtime object, versions and pcGetInfo.
+#include <atomic>
 #include <cstdint>
 
 #include "zt3util/boundary.h"
@@ -8,8 +9,9 @@
 
 namespace {
 
-// The digest scheme version for new HKL digests; set by the host, never checked.
-int32_t keyVersion = 3;
+// The digest scheme version for new HKL digests; set by the host, never checked. Atomic,
+// as hosts call from several threads.
+std::atomic<int32_t> keyVersion{3};
 
 }  // namespace
 
@@ -30,11 +32,11 @@ void Initialise(intptr_t hostCallback, intptr_t hostContext) {
 }
 
 void SetKeyVersion(int32_t version) {
-  keyVersion = version;
+  keyVersion.store(version, std::memory_order_relaxed);
 }
 
 int32_t iGetKeyVersion() {
-  return keyVersion;
+  return keyVersion.load(std::memory_order_relaxed);
 }
 
 int32_t iwGetVersion() {
