@@ -11,10 +11,10 @@ later whether the data still match it::
     assert zt7util.check_hkl("run1/run1.hkl", *seal)          # later: both parts check out
 
 Paths are str or os.PathLike. A digest that the library refuses raises `Refused`; a check
-that fails returns a false result and never raises. Calls from several threads are safe:
-the package lets one call into the library at a time, since the library's functions are
-made for one caller at a time. The library is found through the ZT7UTIL_LIBRARY
-environment variable, else beside an installed package, else by the system's loader.
+that fails returns a false result and never raises. Calls from several threads are safe
+and run in parallel: the library is safe for this, and the interpreter lock is released
+during each call. The library is found through the ZT7UTIL_LIBRARY environment variable,
+else beside an installed package, else by the system's loader.
 """
 
 from __future__ import annotations
@@ -36,12 +36,6 @@ PathArgument = _args.PathArgument
 _c = _library.library
 
 
-def _call(function, *arguments):
-    """One call into the library at a time (see the module's note on threads)."""
-    with _library.lock:
-        return function(*arguments)
-
-
 def _issued(call: str, path: object, reasons: str, text: bytes | None) -> str:
     if not text:
         raise Refused(call, os.fspath(path), reasons)
@@ -50,27 +44,28 @@ def _issued(call: str, path: object, reasons: str, text: bytes | None) -> str:
 
 def version() -> int:
     """The library's version number (11)."""
-    return _call(_c.iwGetVersion)
+    return _c.iwGetVersion()
 
 
 def key_version() -> int:
     """The digest scheme used for new HKL digests: 1, 2, or 3 (the default; any other
     number also selects scheme 3)."""
-    return _call(_c.iGetKeyVersion)
+    return _c.iGetKeyVersion()
 
 
 def set_key_version(version: int) -> None:
-    """Selects the digest scheme for new HKL digests of this process (see `key_version`).
-    Scheme 1 hashes selected reflection lines, schemes 2 and 3 the distribution of the
-    intensities. Checks read the scheme from the stored digest and ignore this setting."""
+    """Selects the digest scheme for new HKL digests of the whole process (see
+    `key_version`); set it once, before starting threads. Scheme 1 hashes selected
+    reflection lines, schemes 2 and 3 the distribution of the intensities. Checks read the
+    scheme from the stored digest and ignore this setting."""
     value = _args.int32("version", version)
-    _call(_c.SetKeyVersion, value)
+    _c.SetKeyVersion(value)
 
 
 def info(text: str | bytes) -> int:
     """The library's check number of `text` (its bytes taken as signed 8-bit values)."""
     value = _args.narrow_bytes("text", text)
-    return int(_call(_c.pcGetInfo, value))
+    return int(_c.pcGetInfo(value))
 
 
 def frames_digest(folder: PathArgument, mask: str) -> Digest:
@@ -81,7 +76,7 @@ def frames_digest(folder: PathArgument, mask: str) -> Digest:
     than two matching frames, or a frame that cannot be read."""
     wide_folder = _args.wide_path("folder", folder)
     wide_mask = _args.wide_text("mask", mask)
-    text = _call(_c.pcDigestFrames, wide_folder, wide_mask)
+    text = _c.pcDigestFrames(wide_folder, wide_mask)
     reasons = "no such folder, fewer than two frames match the mask, or a frame cannot be read"
     return Digest.from_text(_issued("frames_digest", folder, reasons, text))
 
@@ -95,7 +90,7 @@ def check_frames(folder: PathArgument, mask: str, first: str, second: str | None
         _args.narrow_text("first", first),
         _args.narrow_text("second", second, optional=True),
     )
-    return Check.from_code(_call(_c.iValidateFramesDigests, *arguments), second is not None)
+    return Check.from_code(_c.iValidateFramesDigests(*arguments), second is not None)
 
 
 def hkl_digest(
@@ -113,7 +108,7 @@ def hkl_digest(
         _args.narrow_text("first", first),
         _args.narrow_text("second", second, optional=True),
     )
-    text = _call(_c.pcDigestHKL, *arguments)
+    text = _c.pcDigestHKL(*arguments)
     reasons = "no such file, the frames do not check out, or too few reflection lines"
     return Digest.from_text(_issued("hkl_digest", hkl, reasons, text))
 
@@ -136,7 +131,7 @@ def update_hkl_digest(
         _args.narrow_text("old_first", old_first, optional=True),
         _args.narrow_text("old_second", old_second, optional=True),
     )
-    text = _call(_c.pcUpdateHKLDigests, *arguments)
+    text = _c.pcUpdateHKLDigests(*arguments)
     reasons = (
         "a file is missing, the old digest does not seal the old file, "
         "or the reflections do not match"
@@ -154,7 +149,7 @@ def check_hkl(hkl: PathArgument, first: str | None = None, second: str | None = 
         _args.narrow_text("first", first, optional=True),
         _args.narrow_text("second", second, optional=True),
     )
-    return Check.from_code(_call(_c.iValidateHKLDigests, *arguments), second is not None)
+    return Check.from_code(_c.iValidateHKLDigests(*arguments), second is not None)
 
 
 def check_refs(
@@ -167,7 +162,7 @@ def check_refs(
         _args.narrow_text("first", first, optional=True),
         _args.narrow_text("second", second, optional=True),
     )
-    return Check.from_code(_call(_c.iValidateRefsDigests, *arguments), second is not None)
+    return Check.from_code(_c.iValidateRefsDigests(*arguments), second is not None)
 
 
 def match_hkl(first_hkl: PathArgument, second_hkl: PathArgument) -> float:
@@ -176,7 +171,7 @@ def match_hkl(first_hkl: PathArgument, second_hkl: PathArgument) -> float:
     they cannot be compared (a missing file, fewer than 20 reflections, different
     numbers of reflections)."""
     arguments = (_args.wide_path("first_hkl", first_hkl), _args.wide_path("second_hkl", second_hkl))
-    return _call(_c.dMatchHKL, *arguments)
+    return _c.dMatchHKL(*arguments)
 
 
 def check_cell(a: float, b: float, c: float, alpha: float, beta: float, gamma: float) -> bool:
@@ -184,7 +179,7 @@ def check_cell(a: float, b: float, c: float, alpha: float, beta: float, gamma: f
     three standard test crystals, within 0.2 angstrom per edge and 1 degree per angle."""
     values = dict(a=a, b=b, c=c, alpha=alpha, beta=beta, gamma=gamma)
     cell = _library.CELL(*(_args.real_number(name, value) for name, value in values.items()))
-    return _call(_c.bCheckCell, cell)
+    return _c.bCheckCell(cell)
 
 
 def dyn_digest(
@@ -207,7 +202,7 @@ def dyn_digest(
         _args.narrow_text("first", first),
         _args.narrow_text("second", second),
     )
-    text = _call(_c.pcDigestDYN, *arguments)
+    text = _c.pcDigestDYN(*arguments)
     reasons = (
         "no such file, the frames do not check out in both parts, "
         "or no reflection loop of at least 100 rows"
@@ -221,4 +216,4 @@ def check_dyn(reflection_file: PathArgument, digest: str) -> bool:
         _args.wide_path("reflection_file", reflection_file),
         _args.narrow_text("digest", digest),
     )
-    return _call(_c.bValidateDYNDigest, *arguments)
+    return _c.bValidateDYNDigest(*arguments)

@@ -4,7 +4,6 @@ from __future__ import annotations
 
 import ctypes
 import os
-import threading
 
 ENVIRONMENT_VARIABLE = "ZT7UTIL_LIBRARY"
 SONAME = "libzt7util.so.11"
@@ -76,6 +75,3 @@ def _load() -> ctypes.CDLL:
 
 
 library = _load()
-
-# The exports are made for one caller at a time; this lock makes them so for Python threads.
-lock = threading.Lock()
