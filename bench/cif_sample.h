@@ -1,31 +1,41 @@
-// A seeded .cif_od reflection file for the benchmarks: a few items, then a _refln loop of
-// h, k, l, intensity and sigma, one row per line (about 35 bytes a row).
+// The reflection file of the CIF benchmarks: one block of items and a 1,000,000-row loop of
+// 6 columns, laid out as diffractometer software writes .cif_od files (35 MB).
 #pragma once
 
 #include <cstdio>
-#include <random>
 #include <string>
 
 namespace zt7bench {
 
-// Writes the file; false when it cannot be written.
-inline bool WriteSampleCifOd(const std::string& path, size_t rows, unsigned seed = 20261206) {
-  std::FILE* out = std::fopen(path.c_str(), "wb");
-  if (!out) return false;
-  std::fputs(
-      "data_sample\n_cell_length_a 5.95\n_cell_length_b 9.03\n_cell_length_c 18.38\n"
-      "_diffrn_radiation_wavelength 0.71073\nloop_\n_refln_index_h\n_refln_index_k\n"
-      "_refln_index_l\n_refln_intensity_meas\n_refln_intensity_sigma\n",
-      out);
-  std::mt19937 random(seed);
-  std::uniform_int_distribution<int> hk(-25, 25), l(0, 40);
-  std::exponential_distribution<double> intensity(1.0 / 800.0);
-  for (size_t i = 0; i < rows; ++i) {
-    const double I = intensity(random) - 5.0;
-    std::fprintf(out, "%4d %4d %4d %10.2f %8.2f\n", hk(random), hk(random), l(random), I,
-                 0.8 + 0.005 * (I > 0 ? I : 0) + double(random() % 100) / 100.0);
+constexpr size_t kSampleCifRows = 1000000;
+
+// `quantity` names the two intensity columns: "_refln_" + quantity + "_meas" and "_sigma"
+// ("F_squared" or "intensity"; both give a file of the same size). False when the file
+// cannot be written.
+inline bool WriteSampleCif(const std::string& path, const char* quantity) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  std::fprintf(f,
+               "data_sample\n"
+               "_audit_creation_method 'generated for the benchmark'\n"
+               "_diffrn_ambient_temperature 100.0\n"
+               "_diffrn_radiation_type 'Mo K\\a'\n"
+               "_diffrn_radiation_wavelength 0.71073\n"
+               "_cell_length_a 10.5432\n_cell_length_b 12.0021\n_cell_length_c 15.8877\n"
+               "_cell_angle_alpha 90\n_cell_angle_beta 101.232\n_cell_angle_gamma 90\n"
+               "loop_\n"
+               "_refln_index_h\n_refln_index_k\n_refln_index_l\n"
+               "_refln_%s_meas\n_refln_%s_sigma\n_refln_scale_group_code\n",
+               quantity, quantity);
+  unsigned seed = 12345;
+  for (size_t r = 0; r < kSampleCifRows; ++r) {
+    seed = seed * 1103515245u + 12345u;
+    const int h = int(seed >> 8) % 41 - 20, k = int(seed >> 14) % 51 - 25,
+              l = int(seed >> 20) % 61 - 30;
+    const double intensity = double(seed % 1000000) / 37.0, sigma = intensity / 23.0 + 0.5;
+    std::fprintf(f, "%4d%4d%4d %9.2f %8.2f %2d\n", h, k, l, intensity, sigma, int(r % 7) + 1);
   }
-  return std::fclose(out) == 0;
+  return std::fclose(f) == 0;
 }
 
 }  // namespace zt7bench

@@ -1,8 +1,10 @@
-// What the zt7util subcommands share: argument text, output and usage errors.
+// What the zt7util subcommands share: argument text, digest parts, output and usage errors.
 #include "cli_support.h"
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace zt7cli {
 namespace {
@@ -60,30 +62,48 @@ std::u16string WideText(const std::string& utf8) {
   return wide;
 }
 
+void AddDigestParts(CLI::App& command, DigestParts& parts, size_t required) {
+  auto take = [&parts, required](const std::vector<std::string>& words) {
+    if (words.size() > 2) throw CLI::ValidationError("unexpected argument '" + words[2] + "'");
+    std::vector<std::string> split = words;
+    if (words.size() == 1 && words[0].find(',') != std::string::npos) {
+      const size_t comma = words[0].find(',');
+      split = {words[0].substr(0, comma), words[0].substr(comma + 1)};
+    }
+    for (const std::string& part : split)
+      if (part.find(',') != std::string::npos)
+        throw CLI::ValidationError("FIRST SECOND",
+                                   "a digest is two parts with one comma between "
+                                   "them, not '" +
+                                       part + "'");
+    if (split.size() < required)
+      throw CLI::ValidationError("FIRST SECOND", "the digest needs both parts");
+    parts.given = split.size();
+    parts.first = split[0];
+    if (split.size() > 1) parts.second = split[1];
+  };
+  CLI::Option* option = command.add_option_function<std::vector<std::string>>(
+      required > 1 ? "FIRST SECOND" : "FIRST [SECOND]", take);
+  // Up to any number, so that a surplus word is named as such.
+  option->expected(required > 0 ? 1 : 0, 1 << 20);
+  if (required > 0) option->required();
+}
+
 void PrintLine(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fputc('\n', stdout);
 }
 
-void PrintUsage(const Command& command) {
-  std::string usage = std::string("Usage: zt7util ") + command.name;
-  if (*command.synopsis) usage += std::string(" ") + command.synopsis;
-  PrintLine(usage);
-  PrintLine(std::string("  ") + command.summary);
-  if (*command.details) PrintLine(command.details);
-}
-
-int UsageError(const Command* command, const std::string& message) {
+int UsageError(const char* name, const std::string& message) {
   std::string line = "zt7util: ";
-  if (command) line += std::string(command->name) + ": ";
-  line += message + " (see 'zt7util " + (command ? std::string(command->name) + " " : "") +
-          "--help')\n";
+  if (name) line += std::string(name) + ": ";
+  line += message + " (see 'zt7util help" + (name ? std::string(" ") + name : "") + "')\n";
   std::fputs(line.c_str(), stderr);
   return kUsageError;
 }
 
-int Refused(const Command& command, const std::string& reason) {
-  std::fputs(("zt7util: " + std::string(command.name) + ": " + reason + "\n").c_str(), stderr);
+int Refused(const char* name, const std::string& reason) {
+  std::fputs(("zt7util: " + std::string(name) + ": " + reason + "\n").c_str(), stderr);
   return kRefused;
 }
 

@@ -1,10 +1,12 @@
-// What the zt7util subcommands share: the command record, exit statuses, argument text
-// and output.
+// What the zt7util subcommands share: exit statuses, argument text, digest parts and output.
 #pragma once
 
 #include <cstddef>
 #include <string>
-#include <vector>
+
+namespace CLI {
+class App;
+}
 
 namespace zt7cli {
 
@@ -14,36 +16,33 @@ enum ExitStatus : int {
   kUsageError = 2,
 };
 
-// A subcommand's arguments as given on the command line (UTF-8 bytes).
-using Arguments = std::vector<std::string>;
-
-// One subcommand. The tool checks the number of arguments and answers --help itself.
-struct Command {
-  const char* name;
-  const char* synopsis;  // the arguments as usage shows them, e.g. "FOLDER MASK"
-  const char* summary;   // one line for the list of subcommands
-  const char* details;   // further lines for `zt7util NAME --help`; may be empty
-  size_t minArguments;
-  size_t maxArguments;
-  int (*run)(const Arguments& arguments);
-};
-
 // UTF-16 for the wide exports. Bytes that are not UTF-8 become U+DC80..U+DCFF, which the
 // module turns back into the same bytes, so any file name given can be opened.
 std::u16string WideText(const std::string& utf8);
 
+// A stored digest's two parts, given as FIRST SECOND or as the tool prints it, FIRST,SECOND.
+struct DigestParts {
+  std::string first, second;
+  size_t given = 0;  // how many parts the command line held: 0, 1 or 2
+
+  const char* First() const { return given > 0 ? first.c_str() : nullptr; }
+  const char* Second() const { return given > 1 ? second.c_str() : nullptr; }
+};
+
+// Adds the positional arguments FIRST [SECOND] to `command`; at least `required` parts
+// (0, 1 or 2) must be given. A part holding a comma is a usage error unless it is the only
+// word, and then it is split there.
+void AddDigestParts(CLI::App& command, DigestParts& parts, size_t required);
+
 // `text` and a line end on standard output.
 void PrintLine(const std::string& text);
 
-// The usage of one subcommand on standard output.
-void PrintUsage(const Command& command);
+// One line on standard error for a usage error of subcommand `name` (null: of the tool
+// itself); returns kUsageError.
+int UsageError(const char* name, const std::string& message);
 
-// One line on standard error for a usage error of `command` (null: of the tool itself);
-// returns kUsageError.
-int UsageError(const Command* command, const std::string& message);
-
-// One line on standard error saying why `command` got no result; returns kRefused.
-int Refused(const Command& command, const std::string& reason);
+// One line on standard error saying why subcommand `name` got no result; returns kRefused.
+int Refused(const char* name, const std::string& reason);
 
 // Prints a check result (0, 1 or 3) with its word and gives the exit status: success
 // for 3, or for 1 when no second part was given to check.

@@ -6,20 +6,21 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "cli_support.h"
+#include "tool.h"
 #include "zt7util.h"
 
 namespace zt7cli {
-
-extern const Command kDemoCommand;
-
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr char kDemo[] = "demo";
 
 // The first test crystal: a, b, c in angstrom, all angles 90 degrees.
 constexpr double kCell[6] = {5.95, 9.03, 18.38, 90.0, 90.0, 90.0};
@@ -143,18 +144,18 @@ struct Parts {
   }
 };
 
-int RunDemo(const Arguments& arguments) {
+int RunDemo(const std::string& folder) {
   fs::path root;
-  if (arguments.empty()) {
+  if (folder.empty()) {
     std::string pattern = (fs::temp_directory_path() / "zt7util-demo.XXXXXX").string();
-    if (!mkdtemp(pattern.data())) return Refused(kDemoCommand, "cannot make a temporary folder");
+    if (!mkdtemp(pattern.data())) return Refused(kDemo, "cannot make a temporary folder");
     root = pattern;
   } else {
-    root = arguments[0];
+    root = folder;
     std::error_code error;
     fs::create_directories(root, error);
     if (!fs::is_directory(root))
-      return Refused(kDemoCommand, "cannot use '" + arguments[0] + "' as the demo folder");
+      return Refused(kDemo, "cannot use '" + folder + "' as the demo folder");
   }
   std::mt19937 random(2026);
   const fs::path frames = root / "frames";
@@ -284,17 +285,16 @@ int RunDemo(const Arguments& arguments) {
 
 }  // namespace
 
-extern const Command kDemoCommand{
-    "demo",
-    "[FOLDER]",
-    "build a sample collection and seal and check it end to end",
-    "  Writes 360 frames, an HKL file of the first test crystal, its structure file and\n"
-    "  a .cif_od reflection file into FOLDER (default: a new temporary folder, kept\n"
-    "  afterwards), then makes and checks every kind of digest, and shows that a\n"
-    "  changed intensity or frame is caught. Exit 0 when every step gives the expected\n"
-    "  result.",
-    0,
-    1,
-    RunDemo};
+void AddDemoCommands(Tool& tool) {
+  auto folder = std::make_shared<std::string>();
+  tool.Add({kDemo, "[FOLDER]", "build a sample collection and seal and check it end to end",
+            "  Writes 360 frames, an HKL file of the first test crystal, its structure file and\n"
+            "  a .cif_od reflection file into FOLDER (default: a new temporary folder, kept\n"
+            "  afterwards), then makes and checks every kind of digest, and shows that a\n"
+            "  changed intensity or frame is caught. Exit 0 when every step gives the expected\n"
+            "  result."},
+           [folder] { return RunDemo(*folder); })
+      .add_option("FOLDER", *folder);
+}
 
 }  // namespace zt7cli

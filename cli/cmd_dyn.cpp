@@ -6,46 +6,59 @@
 #include <iostream>
 #include <string>
 
+#include <memory>
+
 #include "cli_support.h"
 #include "sdl/efile.h"
 #include "sdl/utf8_path.h"
+#include "tool.h"
 #include "zt3util/dyn_loop.h"
 #include "zt7util.h"
 
 namespace zt7cli {
-
-extern const Command kDigestDynCommand;
-extern const Command kCheckDynCommand;
-extern const Command kDynLoopCommand;
-
 namespace {
+
+constexpr char kDigestDyn[] = "digest-dyn";
+constexpr char kCheckDyn[] = "check-dyn";
+constexpr char kDynLoop[] = "dyn-loop";
+
+struct DynArguments {
+  std::string folder, mask, first, second, file, digest, list;
+};
 
 bool IsRegularFile(const std::string& path) {
   std::error_code error;
   return std::filesystem::is_regular_file(path, error);
 }
 
-int RunDigestDyn(const Arguments& arguments) {
-  const std::u16string folder = WideText(arguments[0]), mask = WideText(arguments[1]),
-                       file = WideText(arguments[4]);
+int RunDigestDyn(const DynArguments& arguments) {
+  const std::u16string folder = WideText(arguments.folder), mask = WideText(arguments.mask),
+                       file = WideText(arguments.file);
   const std::string digest = pcDigestDYN(folder.c_str(), mask.c_str(), file.c_str(),
-                                         arguments[2].c_str(), arguments[3].c_str());
+                                         arguments.first.c_str(), arguments.second.c_str());
   if (!digest.empty()) {
     PrintLine(digest);
     return kSuccess;
   }
-  if (!IsRegularFile(arguments[4]))
-    return Refused(kDigestDynCommand, "no reflection file '" + arguments[4] + "'");
-  return Refused(kDigestDynCommand,
-                 "no digest for '" + arguments[4] +
+  if (!IsRegularFile(arguments.file))
+    return Refused(kDigestDyn, "no reflection file '" + arguments.file + "'");
+  return Refused(kDigestDyn,
+                 "no digest for '" + arguments.file +
                      "': the frames digest (both parts) does not check out, or the .cif_od "
                      "file has no _refln loop of at least 100 rows with h, k, l, intensity "
                      "and sigma in its first block");
 }
 
+// The library refuses a path under ten characters: a short relative name goes to it whole.
+std::u16string AbsoluteWide(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return WideText(error ? path : absolute.string());
+}
+
 // "FILE: OK" or "FILE: FAILED"; true for OK.
 bool CheckOne(const std::string& file, const std::string& digest) {
-  const std::u16string wide = WideText(file);
+  const std::u16string wide = AbsoluteWide(file);
   const bool valid = bValidateDYNDigest(wide.c_str(), digest.c_str());
   PrintLine(file + (valid ? ": OK" : ": FAILED"));
   return valid;
@@ -56,7 +69,7 @@ int CheckList(const std::string& list) {
   std::ifstream file;
   if (list != "-") {
     if (IsRegularFile(list)) file.open(list, std::ios::binary);
-    if (!file.is_open()) return Refused(kCheckDynCommand, "cannot read the list '" + list + "'");
+    if (!file.is_open()) return Refused(kCheckDyn, "cannot read the list '" + list + "'");
   }
   std::istream& in = list == "-" ? std::cin : file;
   size_t lines = 0, failed = 0;
@@ -81,34 +94,32 @@ int CheckList(const std::string& list) {
   return kRefused;
 }
 
-int RunCheckDyn(const Arguments& arguments) {
-  if (arguments[0] == "-c") {
-    if (arguments.size() != 2)
-      return UsageError(&kCheckDynCommand, "-c takes one LIST (a file, or - for standard input)");
-    return CheckList(arguments[1]);
-  }
-  if (arguments.size() != 2)
-    return UsageError(&kCheckDynCommand, std::string("expected ") + kCheckDynCommand.synopsis);
-  if (!IsRegularFile(arguments[0]))
-    return Refused(kCheckDynCommand, "no reflection file '" + arguments[0] + "'");
-  return CheckOne(arguments[0], arguments[1]) ? kSuccess : kRefused;
+int RunCheckDyn(const DynArguments& arguments) {
+  const bool hasFile = !arguments.file.empty();
+  if (!arguments.list.empty())
+    return hasFile ? UsageError(kCheckDyn, "give either FILE DIGEST or -c LIST")
+                   : CheckList(arguments.list);
+  if (!hasFile || arguments.digest.empty())
+    return UsageError(kCheckDyn, "expected FILE DIGEST, or -c LIST");
+  if (!IsRegularFile(arguments.file))
+    return Refused(kCheckDyn, "no reflection file '" + arguments.file + "'");
+  return CheckOne(arguments.file, arguments.digest) ? kSuccess : kRefused;
 }
 
-int RunDynLoop(const Arguments& arguments) {
-  if (!IsRegularFile(arguments[0]))
-    return Refused(kDynLoopCommand, "no reflection file '" + arguments[0] + "'");
+int RunDynLoop(const std::string& path) {
+  if (!IsRegularFile(path)) return Refused(kDynLoop, "no reflection file '" + path + "'");
   // The CIF reader logs through the application context that the runtime object sets up.
   GetZTRunnable();
   zodu::TStrList lines;
   try {
-    zodu::TEFile in(zodu::PathFromUtf8(arguments[0].data(), arguments[0].size()), u"rb");
+    zodu::TEFile in(zodu::PathFromUtf8(path.data(), path.size()), u"rb");
     if (!zt3util::WriteReflectionLoop(in, lines))
-      return Refused(kDynLoopCommand,
-                     "no reflection loop in '" + arguments[0] +
-                         "': the CIF text does not parse, or its first block has no _refln "
-                         "loop of at least 100 rows with h, k, l, intensity and sigma");
+      return Refused(kDynLoop, "no reflection loop in '" + path +
+                                   "': the CIF text does not parse, or its first block has no "
+                                   "_refln loop of at least 100 rows with h, k, l, intensity "
+                                   "and sigma");
   } catch (...) {
-    return Refused(kDynLoopCommand, "cannot read '" + arguments[0] + "'");
+    return Refused(kDynLoop, "cannot read '" + path + "'");
   }
   for (const zodu::vexstr& line : lines) {
     const zodu::vexcstr utf8 = zodu::PathToUtf8(line);
@@ -119,36 +130,39 @@ int RunDynLoop(const Arguments& arguments) {
 
 }  // namespace
 
-extern const Command kDigestDynCommand{
-    "digest-dyn",
-    "FRAMES_FOLDER MASK FIRST SECOND FILE",
-    "seal a reflection file whose frames digest (FIRST, SECOND) still checks out",
-    "  A FILE whose name ends in .cif_od is sealed by its _refln loop (the digest starts\n"
-    "  \"62\"): comments, other items and blocks and the spacing of the loop may change.\n"
-    "  Any other file is sealed whole (\"61\").",
-    5,
-    5,
-    RunDigestDyn};
+void AddDynCommands(Tool& tool) {
+  auto digest = std::make_shared<DynArguments>();
+  CLI::App& digestDyn = tool.Add(
+      {kDigestDyn, "FRAMES_FOLDER MASK FIRST SECOND FILE",
+       "seal a reflection file whose frames digest (FIRST, SECOND) still checks out",
+       "  A FILE whose name ends in .cif_od is sealed by its _refln loop (the digest starts\n"
+       "  \"62\"): comments, other items and blocks and the spacing of the loop may change.\n"
+       "  Any other file is sealed whole (\"61\")."},
+      [digest] { return RunDigestDyn(*digest); });
+  digestDyn.add_option("FRAMES_FOLDER", digest->folder)->required();
+  digestDyn.add_option("MASK", digest->mask)->required();
+  digestDyn.add_option("FIRST", digest->first)->required();
+  digestDyn.add_option("SECOND", digest->second)->required();
+  digestDyn.add_option("FILE", digest->file)->required();
 
-extern const Command kCheckDynCommand{
-    "check-dyn",
-    "FILE DIGEST | -c LIST",
-    "check reflection files against their DYN digests",
-    "  Prints 'FILE: OK' or 'FILE: FAILED'. With -c, LIST (a file, or - for standard\n"
-    "  input) holds one 'DIGEST  FILE' line per file, as sha256sum -c reads them.\n"
-    "  Exit 1 when any file failed.",
-    2,
-    2,
-    RunCheckDyn};
+  auto check = std::make_shared<DynArguments>();
+  CLI::App& checkDyn = tool.Add(
+      {kCheckDyn, "FILE DIGEST | -c LIST", "check reflection files against their DYN digests",
+       "  Prints 'FILE: OK' or 'FILE: FAILED'. With -c, LIST (a file, or - for standard\n"
+       "  input) holds one 'DIGEST  FILE' line per file, as sha256sum -c reads them.\n"
+       "  Exit 1 when any file failed."},
+      [check] { return RunCheckDyn(*check); });
+  checkDyn.add_option("-c,--check", check->list, "LIST");
+  checkDyn.add_option("FILE", check->file);
+  checkDyn.add_option("DIGEST", check->digest);
 
-extern const Command kDynLoopCommand{
-    "dyn-loop",
-    "FILE",
-    "print the loop text that the DYN digest of a .cif_od file covers",
-    "  One written line per output line: the _refln loop of the first block as the\n"
-    "  digest lays it out. Exit 1 when the file has no qualifying loop.",
-    1,
-    1,
-    RunDynLoop};
+  auto loop = std::make_shared<std::string>();
+  tool.Add({kDynLoop, "FILE", "print the loop text that the DYN digest of a .cif_od file covers",
+            "  One written line per output line: the _refln loop of the first block as the\n"
+            "  digest lays it out. Exit 1 when the file has no qualifying loop."},
+           [loop] { return RunDynLoop(*loop); })
+      .add_option("FILE", *loop)
+      ->required();
+}
 
 }  // namespace zt7cli

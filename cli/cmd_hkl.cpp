@@ -3,28 +3,29 @@
 #include <filesystem>
 #include <iostream>
 #include <iterator>
-#include <sstream>
+#include <memory>
 #include <string>
 
 #include "cli_support.h"
+#include "tool.h"
 #include "zt7util.h"
 
 namespace zt7cli {
-
-extern const Command kDigestHklCommand;
-extern const Command kUpdateHklCommand;
-extern const Command kCheckHklCommand;
-extern const Command kCheckRefsCommand;
-
 namespace {
 
-// The n-th argument, or null when it was not given.
-const char* Optional(const Arguments& arguments, size_t n) {
-  return n < arguments.size() ? arguments[n].c_str() : nullptr;
-}
+constexpr char kDigestHkl[] = "digest-hkl";
+constexpr char kUpdateHkl[] = "update-hkl";
+constexpr char kCheckHkl[] = "check-hkl";
+constexpr char kCheckRefs[] = "check-refs";
+
+struct HklArguments {
+  std::string folder, mask, hkl, newHkl;
+  DigestParts digest;
+  int keyVersion = 0;  // 0: the module's current one
+};
 
 // Names the reason when the library refused to digest `hkl`.
-int RefusedDigest(const Command& command, const std::string& hkl) {
+int RefusedDigest(const char* command, const std::string& hkl) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(hkl, error))
     return Refused(command, "no HKL file '" + hkl + "'");
@@ -33,121 +34,106 @@ int RefusedDigest(const Command& command, const std::string& hkl) {
                               "old file, or the file holds too few reflections");
 }
 
-int RunDigestHkl(const Arguments& given) {
-  Arguments arguments;
-  for (size_t i = 0; i < given.size(); ++i) {
-    if (given[i] != "--key-version") {
-      arguments.push_back(given[i]);
-      continue;
-    }
-    if (i + 1 == given.size()) return UsageError(&kDigestHklCommand, "--key-version needs N");
-    const std::string& text = given[++i];
-    size_t end = 0;
-    int version = 0;
-    try {
-      version = std::stoi(text, &end);
-    } catch (const std::exception&) {
-      end = 0;
-    }
-    if (end == 0 || end != text.size())
-      return UsageError(&kDigestHklCommand,
-                        "--key-version takes a whole number, not '" + text + "'");
-    SetKeyVersion(version);
-  }
-  if (arguments.size() != 5)
-    return UsageError(&kDigestHklCommand, std::string("expected ") + kDigestHklCommand.synopsis);
-  const std::u16string folder = WideText(arguments[0]), mask = WideText(arguments[1]),
-                       hkl = WideText(arguments[2]);
+int RunDigestHkl(const HklArguments& arguments) {
+  if (arguments.keyVersion != 0) SetKeyVersion(arguments.keyVersion);
+  const std::u16string folder = WideText(arguments.folder), mask = WideText(arguments.mask),
+                       hkl = WideText(arguments.hkl);
   const std::string digest = pcDigestHKL(folder.c_str(), mask.c_str(), hkl.c_str(),
-                                         arguments[3].c_str(), arguments[4].c_str());
-  if (digest.empty()) return RefusedDigest(kDigestHklCommand, arguments[2]);
+                                         arguments.digest.First(), arguments.digest.Second());
+  if (digest.empty()) return RefusedDigest(kDigestHkl, arguments.hkl);
   PrintLine(digest);
   return kSuccess;
 }
 
-int RunUpdateHkl(const Arguments& arguments) {
-  const std::u16string oldHkl = WideText(arguments[0]), newHkl = WideText(arguments[1]);
-  const std::string digest = pcUpdateHKLDigests(oldHkl.c_str(), newHkl.c_str(),
-                                                Optional(arguments, 2), Optional(arguments, 3));
+int RunUpdateHkl(const HklArguments& arguments) {
+  const std::u16string oldHkl = WideText(arguments.hkl), newHkl = WideText(arguments.newHkl);
+  const std::string digest = pcUpdateHKLDigests(
+      oldHkl.c_str(), newHkl.c_str(), arguments.digest.First(), arguments.digest.Second());
   if (digest.empty()) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(arguments[0], error))
-      return Refused(kUpdateHklCommand, "no HKL file '" + arguments[0] + "'");
-    return RefusedDigest(kUpdateHklCommand, arguments[1]);
+    if (!std::filesystem::is_regular_file(arguments.hkl, error))
+      return Refused(kUpdateHkl, "no HKL file '" + arguments.hkl + "'");
+    return RefusedDigest(kUpdateHkl, arguments.newHkl);
   }
   PrintLine(digest);
   return kSuccess;
 }
 
-int RunCheckHkl(const Arguments& arguments) {
-  const std::u16string hkl = WideText(arguments[0]);
+int RunCheckHkl(const HklArguments& arguments) {
+  const std::u16string hkl = WideText(arguments.hkl);
   std::error_code error;
-  if (!std::filesystem::is_regular_file(arguments[0], error))
-    return Refused(kCheckHklCommand, "no HKL file '" + arguments[0] + "'");
+  if (!std::filesystem::is_regular_file(arguments.hkl, error))
+    return Refused(kCheckHkl, "no HKL file '" + arguments.hkl + "'");
   return ReportCheck(
-      iValidateHKLDigests(hkl.c_str(), Optional(arguments, 1), Optional(arguments, 2)),
-      arguments.size() > 2);
+      iValidateHKLDigests(hkl.c_str(), arguments.digest.First(), arguments.digest.Second()),
+      arguments.digest.given > 1);
 }
 
-int RunCheckRefs(const Arguments& arguments) {
+int RunCheckRefs(const HklArguments& arguments) {
   std::string text;
-  if (arguments[0] == "-") {
+  if (arguments.hkl == "-") {
     text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
   } else {
-    std::FILE* file = std::fopen(arguments[0].c_str(), "rb");
-    if (!file) return Refused(kCheckRefsCommand, "cannot read '" + arguments[0] + "'");
+    std::FILE* file = std::fopen(arguments.hkl.c_str(), "rb");
+    if (!file) return Refused(kCheckRefs, "cannot read '" + arguments.hkl + "'");
     char buffer[65536];
     for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
     std::fclose(file);
   }
   return ReportCheck(
-      iValidateRefsDigests(text.c_str(), Optional(arguments, 1), Optional(arguments, 2)),
-      arguments.size() > 2);
+      iValidateRefsDigests(text.c_str(), arguments.digest.First(), arguments.digest.Second()),
+      arguments.digest.given > 1);
 }
 
 }  // namespace
 
-extern const Command kDigestHklCommand{
-    "digest-hkl",
-    "[--key-version N] FOLDER MASK HKL FIRST SECOND",
-    "seal an HKL file whose frames digest (FIRST, SECOND) still checks out",
-    "  Prints the HKL digest: part 1, and part 2 after a comma when both frames parts\n"
-    "  check out. --key-version selects the digest scheme (1, 2, or 3 the default).\n"
-    "  Example: zt7util digest-hkl frames '*.img' run1.hkl 01ab...,11cd... (as two words)",
-    5,
-    7,
-    RunDigestHkl};
+void AddHklCommands(Tool& tool) {
+  auto digest = std::make_shared<HklArguments>();
+  CLI::App& digestHkl = tool.Add(
+      {kDigestHkl, "[--key-version N] FOLDER MASK HKL FIRST SECOND",
+       "seal an HKL file whose frames digest (FIRST, SECOND) still checks out",
+       "  Prints the HKL digest: part 1, and part 2 after a comma when both frames parts\n"
+       "  check out. --key-version selects the digest scheme (1, 2, or 3 the default).\n"
+       "  FIRST SECOND may also be given as one word, FIRST,SECOND, as digest-frames prints it.\n"
+       "  Example: zt7util digest-hkl frames '*.img' run1.hkl 01ab...,11cd..."},
+      [digest] { return RunDigestHkl(*digest); });
+  digestHkl.add_option("--key-version", digest->keyVersion, "N")->check(CLI::Range(1, 3));
+  digestHkl.add_option("FOLDER", digest->folder)->required();
+  digestHkl.add_option("MASK", digest->mask)->required();
+  digestHkl.add_option("HKL", digest->hkl)->required();
+  AddDigestParts(digestHkl, digest->digest, 2);
 
-extern const Command kUpdateHklCommand{
-    "update-hkl",
-    "OLD NEW [FIRST [SECOND]]",
-    "carry the seal of OLD over to the re-processed file NEW",
-    "  FIRST and SECOND are the digest parts issued for OLD; they must still seal it.\n"
-    "  NEW must hold the same number of reflections with a matching intensity\n"
-    "  distribution. Prints the scheme-1 digest of NEW.",
-    2,
-    4,
-    RunUpdateHkl};
+  auto update = std::make_shared<HklArguments>();
+  CLI::App& updateHkl =
+      tool.Add({kUpdateHkl, "OLD NEW [FIRST [SECOND]]",
+                "carry the seal of OLD over to the re-processed file NEW",
+                "  FIRST and SECOND are the digest parts issued for OLD; they must still seal it.\n"
+                "  NEW must hold the same number of reflections with a matching intensity\n"
+                "  distribution. Prints the scheme-1 digest of NEW."},
+               [update] { return RunUpdateHkl(*update); });
+  updateHkl.add_option("OLD", update->hkl)->required();
+  updateHkl.add_option("NEW", update->newHkl)->required();
+  AddDigestParts(updateHkl, update->digest, 0);
 
-extern const Command kCheckHklCommand{
-    "check-hkl",
-    "HKL [FIRST [SECOND]]",
-    "check an HKL file against its digest parts",
-    "  Prints 0 invalid, 1 first part valid, or 3 both parts valid. A file without a\n"
-    "  valid digest passes with 1 when it is a test crystal whose CELL line agrees with\n"
-    "  its structure file (.ins or .res). Exit 0 for 3, or for 1 when SECOND is absent.",
-    1,
-    3,
-    RunCheckHkl};
+  auto check = std::make_shared<HklArguments>();
+  CLI::App& checkHkl = tool.Add(
+      {kCheckHkl, "HKL [FIRST [SECOND]]", "check an HKL file against its digest parts",
+       "  Prints 0 invalid, 1 first part valid, or 3 both parts valid. A file without a\n"
+       "  valid digest passes with 1 when it is a test crystal whose CELL line agrees with\n"
+       "  its structure file (.ins or .res). Exit 0 for 3, or for 1 when SECOND is absent."},
+      [check] { return RunCheckHkl(*check); });
+  checkHkl.add_option("HKL", check->hkl)->required();
+  AddDigestParts(checkHkl, check->digest, 0);
 
-extern const Command kCheckRefsCommand{
-    "check-refs",
-    "FILE|- [FIRST [SECOND]]",
-    "check a reflection list given as text (a file, or - for standard input)",
-    "  The text is passed unchanged: carriage returns stay part of the lines.\n"
-    "  Prints 0, 1 or 3 as check-hkl does.",
-    1,
-    3,
-    RunCheckRefs};
+  auto refs = std::make_shared<HklArguments>();
+  CLI::App& checkRefs =
+      tool.Add({kCheckRefs, "FILE|- [FIRST [SECOND]]",
+                "check a reflection list given as text (a file, or - for standard input)",
+                "  The text is passed unchanged: carriage returns stay part of the lines.\n"
+                "  Prints 0, 1 or 3 as check-hkl does."},
+               [refs] { return RunCheckRefs(*refs); });
+  checkRefs.add_option("FILE|-", refs->hkl)->required();
+  AddDigestParts(checkRefs, refs->digest, 0);
+}
 
 }  // namespace zt7cli

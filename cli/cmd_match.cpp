@@ -3,25 +3,27 @@
 #include <cstdio>
 #include <cstdlib>  // for strtod
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "cli_support.h"
+#include "tool.h"
 #include "zt7util.h"
 
 namespace zt7cli {
-
-extern const Command kMatchHklCommand;
-extern const Command kCheckCellCommand;
-
 namespace {
 
-int RunMatchHkl(const Arguments& arguments) {
-  for (const std::string& path : arguments) {
+constexpr char kMatchHkl[] = "match-hkl";
+constexpr char kCheckCell[] = "check-cell";
+
+int RunMatchHkl(const std::string& a, const std::string& b) {
+  for (const std::string& path : {a, b}) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
-      return Refused(kMatchHklCommand, "no HKL file '" + path + "'");
+      return Refused(kMatchHkl, "no HKL file '" + path + "'");
   }
-  const std::u16string first = WideText(arguments[0]), second = WideText(arguments[1]);
+  const std::u16string first = WideText(a), second = WideText(b);
   const double distance = dMatchHKL(first.c_str(), second.c_str());
   char text[32];
   std::snprintf(text, sizeof text, "%.17g", distance);  // enough digits to read it back exactly
@@ -29,15 +31,15 @@ int RunMatchHkl(const Arguments& arguments) {
   return kSuccess;
 }
 
-int RunCheckCell(const Arguments& arguments) {
+int RunCheckCell(const std::vector<std::string>& values) {
   double cell[6];
   for (size_t i = 0; i < 6; ++i) {
-    const char* text = arguments[i].c_str();
+    const char* text = values[i].c_str();
     char* end = nullptr;
     errno = 0;
     cell[i] = std::strtod(text, &end);
     if (end == text || *end != '\0' || errno == ERANGE)
-      return UsageError(&kCheckCellCommand, "not a number: '" + arguments[i] + "'");
+      return UsageError(kCheckCell, "not a number: '" + values[i] + "'");
   }
   const bool testCrystal = bCheckCell(cell);
   PrintLine(testCrystal ? "yes" : "no");
@@ -46,25 +48,26 @@ int RunCheckCell(const Arguments& arguments) {
 
 }  // namespace
 
-extern const Command kMatchHklCommand{
-    "match-hkl",
-    "A B",
-    "distance between the intensity distributions of two HKL files",
-    "  Prints 0 for files with the same intensities, in any order, and more the more\n"
-    "  they differ; 1 when they cannot be compared (different numbers of reflections,\n"
-    "  fewer than 20, or a file that is no HKL file).",
-    2,
-    2,
-    RunMatchHkl};
+void AddMatchCommands(Tool& tool) {
+  auto files = std::make_shared<std::vector<std::string>>();
+  tool.Add({kMatchHkl, "A B", "distance between the intensity distributions of two HKL files",
+            "  Prints 0 for files with the same intensities, in any order, and more the more\n"
+            "  they differ; 1 when they cannot be compared (different numbers of reflections,\n"
+            "  fewer than 20, or a file that is no HKL file)."},
+           [files] { return RunMatchHkl((*files)[0], (*files)[1]); })
+      .add_option("A B", *files)
+      ->expected(2)
+      ->required();
 
-extern const Command kCheckCellCommand{
-    "check-cell",
-    "A B C ALPHA BETA GAMMA",
-    "is the unit cell that of a standard test crystal?",
-    "  Prints yes (exit 0) when the edges agree within 0.2 and the angles (degrees)\n"
-    "  within 1.0 with one of the three test crystals, else no (exit 1).",
-    6,
-    6,
-    RunCheckCell};
+  auto cell = std::make_shared<std::vector<std::string>>();
+  tool.Add({kCheckCell, "A B C ALPHA BETA GAMMA",
+            "is the unit cell that of a standard test crystal?",
+            "  Prints yes (exit 0) when the edges agree within 0.2 and the angles (degrees)\n"
+            "  within 1.0 with one of the three test crystals, else no (exit 1)."},
+           [cell] { return RunCheckCell(*cell); })
+      .add_option("A B C ALPHA BETA GAMMA", *cell)
+      ->expected(6)
+      ->required();
+}
 
 }  // namespace zt7cli

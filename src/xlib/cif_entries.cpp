@@ -75,13 +75,61 @@ vexstr cetStringList::GetStringValue() const {
   return lines_.Text(vexstr(u"\r\n"));
 }
 
+namespace {
+
+// An empty list or map with the name and comment of `from`, or null for other kinds.
+ICifEntry* EmptyContainerLike(const ICifEntry& from) {
+  ICifEntry* shell = nullptr;
+  if (dynamic_cast<const cetList*>(&from))
+    shell = new cetList();
+  else if (dynamic_cast<const cetDict*>(&from))
+    shell = new cetDict();
+  else
+    return nullptr;
+  if (from.HasName()) shell->SetName(from.GetName());
+  if (from.HasComment()) shell->SetComment(from.GetCommentText());
+  return shell;
+}
+
+// Copies the items (or pairs) of `from` into the empty `to`, nested lists and maps level by
+// level rather than by recursion, so that deep nesting cannot exhaust the stack.
+void CopyNested(const ICifEntry& from, ICifEntry& to) {
+  struct Pending {
+    const ICifEntry* from;
+    ICifEntry* to;
+  };
+  std::vector<Pending> pending{{&from, &to}};
+  auto copy = [&pending](const ICifEntry& item) {
+    ICifEntry* shell = EmptyContainerLike(item);
+    if (!shell) return item.Replicate();
+    pending.push_back({&item, shell});
+    return shell;
+  };
+  while (!pending.empty()) {
+    const Pending next = pending.back();
+    pending.pop_back();
+    if (auto* list = dynamic_cast<const cetList*>(next.from)) {
+      for (size_t i = 0; i < list->Count(); ++i)
+        static_cast<cetList*>(next.to)->Add(copy((*list)[i]));
+    } else {
+      auto* map = static_cast<const cetDict*>(next.from);
+      for (size_t i = 0; i < map->Count(); ++i) {
+        auto* key = static_cast<IStringCifEntry*>(map->GetKey(i).Replicate());
+        static_cast<cetDict*>(next.to)->Add(key, copy(map->GetValue(i)));
+      }
+    }
+  }
+}
+
+}  // namespace
+
 cetList::cetList(const cetList& other) : ICifEntry(other) {
-  items_.reserve(other.items_.size());
-  for (const auto& item : other.items_) items_.emplace_back(item->Replicate());
+  CopyNested(other, *this);
 }
 
 ICifEntry& cetList::Add(ICifEntry* item) {
-  return *items_.emplace_back(item);
+  std::unique_ptr<ICifEntry> owned(item);
+  return *items_.emplace_back(std::move(owned));
 }
 
 vexstr cetList::GetStringValue() const {
@@ -89,9 +137,7 @@ vexstr cetList::GetStringValue() const {
 }
 
 cetDict::cetDict(const cetDict& other) : ICifEntry(other) {
-  pairs_.reserve(other.pairs_.size());
-  for (const auto& [key, value] : other.pairs_)
-    pairs_.emplace_back(static_cast<IStringCifEntry*>(key->Replicate()), value->Replicate());
+  CopyNested(other, *this);
 }
 
 void cetDict::Add(IStringCifEntry* key, ICifEntry* value) {

@@ -1,6 +1,7 @@
 // The CIF reader: text to tokens to blocks, items, loops, comments, lists and maps.
 #include <exception>
 #include <memory>
+#include <string>  // for char_traits
 #include <vector>
 
 #include "sdl/bapp.h"
@@ -209,6 +210,11 @@ class CifLoader {
   size_t LineOf(const TokenView& t) const { return text_.LineAt(0, t.ref); }
   vexstr TextOf(const TokenView& t) const { return text_.TokenText(t); }
   bool IsComment(const TokenView& t) const { return text_.FirstChar(t) == '#'; }
+  // Exactly "loop_", in this case.
+  bool IsLoopHeader(const TokenView& t) const {
+    return !t.wrap && t.end - t.begin == 5 &&
+           std::char_traits<char16_t>::compare(text_.Chars() + t.begin, u"loop_", 5) == 0;
+  }
 
   void Walk() {
     current_ = &doc_.AddBlock(vexstr(), nullptr);
@@ -217,7 +223,7 @@ class CifLoader {
       const char16_t first = text_.FirstChar(t);
       if (first == '#') {
         current_->Add(new cetComment(TextOf(t).SubStringFrom(1)));
-      } else if (!t.wrap && TextOf(t) == vexstr(u"loop_")) {
+      } else if (IsLoopHeader(t)) {
         ReadLoop();
       } else if (first == '_') {
         ReadItem(t);
@@ -331,9 +337,11 @@ class CifLoader {
       RaiseParsing("cif_dp::TCifDP::LoadFromString", __LINE__,
                    vexstr(u"invalid table ") << (table->HasName() ? table->GetName() : vexstr()),
                    firstValue);
-    for (const auto& [cell, token] : deferred)
-      table->objects_[table->cells_[cell].at].reset(
+    for (const auto& cell : deferred) {
+      const TokenView token = cell.second;
+      table->objects_[table->cells_[cell.first].at].reset(
           EntryFromView(text_, token, doc_.version_, [&] { return LineOf(token); }));
+    }
     table->FinishRows();
     if (table->RowCount() == 0) {
       if (zodu::TBasicApp::HasInstance())

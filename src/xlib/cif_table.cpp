@@ -93,28 +93,34 @@ void cetTable::AddCol(const vexstr& name) {
     cells_.swap(widened);
   }
   columns_.Add(name);
-  RenameFromColumns();
-}
-
-// The common part of all columns is folded column by column; the fold is kept so that a
-// loop of many columns is named in linear time.
-void cetTable::RenameFromColumns() {
-  const size_t n = columns_.Count();
-  if (n == 1) {
-    ICifEntry::SetName(columns_[0]);
+  FoldColumn(columns_.Count() - 1);
+  if (columns_.Count() == 1) {
+    ICifEntry::SetName(name);
     return;
   }
-  const vexstr& added = columns_[n - 1];
-  if (n == 2) {
-    commonPart_ = CommonPart(columns_[0], added);
-    shortest_ = std::min(columns_[0].Length(), added.Length());
-  } else {
-    vexstr common = CommonPart(added, commonPart_);
-    if (common.Length() > 1) {
-      commonPart_ = common;
-      shortest_ = std::min(shortest_, added.Length());
-    }
+  vexstr loopName = NameFromColumns();
+  if (loopName.IsEmpty()) zodu::RaiseFunctionFailed(CIF_SITE, "mismatching loop columns");
+  ICifEntry::SetName(loopName);
+}
+
+// Folds column `i` into the common part of the columns before it.
+void cetTable::FoldColumn(size_t i) {
+  const vexstr& column = columns_[i];
+  if (i == 0) return;
+  if (i == 1) {
+    commonPart_ = CommonPart(columns_[0], column);
+    shortest_ = std::min(columns_[0].Length(), column.Length());
+    return;
   }
+  vexstr common = CommonPart(column, commonPart_);
+  if (common.Length() > 1) {
+    commonPart_ = common;
+    shortest_ = std::min(shortest_, column.Length());
+  }
+}
+
+// The fold of all columns is kept, so that a loop of many columns is named in linear time.
+vexstr cetTable::NameFromColumns() const {
   vexstr p = commonPart_;
   if (p.Length() != shortest_) {
     if (size_t cut = LastAfterFirst(p, '_'))
@@ -122,8 +128,7 @@ void cetTable::RenameFromColumns() {
     else if (size_t stop = LastAfterFirst(p, '.'))
       p = p.SubStringTo(stop);
   }
-  if (p.IsEmpty()) zodu::RaiseFunctionFailed(CIF_SITE, "mismatching loop columns");
-  ICifEntry::SetName(p);
+  return p;
 }
 
 void cetTable::SetName(const vexstr& newName) {
@@ -133,6 +138,7 @@ void cetTable::SetName(const vexstr& newName) {
     vexstr& column = columns_[i];
     column = newName + column.SubStringFrom(std::min(oldLength, column.Length()));
     columnIndex_.emplace(FoldedKey(column), i);
+    FoldColumn(i);
   }
   ICifEntry::SetName(newName);
 }

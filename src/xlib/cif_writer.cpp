@@ -1,4 +1,6 @@
 // CIF output: every entry kind writes itself as lines; the loop layout is part of a digest.
+#include <vector>
+
 #include "xlib/cifdp.h"
 
 namespace cif_dp {
@@ -84,21 +86,38 @@ void cetStringList::WriteLines(TStrList& out) const {
   out.Add(vexstr(u";"));
 }
 
-void cetList::WriteLines(TStrList& out) const {
-  WriteCommentAndName(*this, out);
-  if (items_.empty()) {
-    if (!out.IsEmpty() && CurrentLine(out).Length() + 3 <= kLineWidth)
+namespace {
+
+// Opens a list or map: comment and name lines, then "[" or "{" (true), or the whole of an
+// empty one (false).
+bool OpenContainer(const ICifEntry& entry, bool isMap, size_t count, TStrList& out) {
+  WriteCommentAndName(entry, out);
+  if (count == 0) {
+    const bool fits = !out.IsEmpty() && CurrentLine(out).Length() + 3 <= kLineWidth;
+    if (isMap) {
+      if (!fits) out.Add(vexstr());
+      CurrentLine(out) << u" {}";
+    } else if (fits) {
       CurrentLine(out) << u" []";
-    else
+    } else {
       out.Add(vexstr(u"[]"));
-    return;
+    }
+    return false;
   }
   if (!out.IsEmpty() && CurrentLine(out).Length() + 2 <= kLineWidth)
     CurrentLine(out) << u' ';
   else
-    out.Add(vexstr());
-  CurrentLine(out) << u'[';
-  for (const auto& item : items_) item->WriteLines(out);
+    out.Add(isMap ? vexstr(u" ") : vexstr());
+  CurrentLine(out) << (isMap ? u'{' : u'[');
+  return true;
+}
+
+void CloseContainer(bool isMap, TStrList& out) {
+  if (isMap) {
+    if (CurrentLine(out).Length() + 1 > kLineWidth) out.Add(vexstr());
+    CurrentLine(out) << u'}';
+    return;
+  }
   if (CurrentLine(out).Length() + 2 <= kLineWidth)
     CurrentLine(out) << u' ';
   else
@@ -106,25 +125,54 @@ void cetList::WriteLines(TStrList& out) const {
   CurrentLine(out) << u']';
 }
 
+// Lists and maps inside lists and maps are written from a stack of open levels rather than
+// by recursion, so that deep nesting cannot exhaust the stack.
+void WriteNested(const ICifEntry& root, TStrList& out) {
+  struct Open {
+    const cetList* list;
+    const cetDict* map;
+    size_t next;
+  };
+  std::vector<Open> open;
+  auto enter = [&](const ICifEntry& entry) {
+    const auto* list = dynamic_cast<const cetList*>(&entry);
+    const auto* map = dynamic_cast<const cetDict*>(&entry);
+    if (!list && !map) {
+      entry.WriteLines(out);
+      return;
+    }
+    const size_t count = list ? list->Count() : map->Count();
+    if (OpenContainer(entry, map != nullptr, count, out)) open.push_back(Open{list, map, 0});
+  };
+  enter(root);
+  while (!open.empty()) {
+    Open& level = open.back();
+    const size_t count = level.list ? level.list->Count() : level.map->Count();
+    if (level.next == count) {
+      CloseContainer(level.map != nullptr, out);
+      open.pop_back();
+      continue;
+    }
+    const size_t i = level.next++;
+    if (level.list) {
+      enter((*level.list)[i]);  // may grow `open`: `level` is not used after this
+    } else {
+      const cetDict* map = level.map;
+      map->GetKey(i).WriteLines(out);
+      CurrentLine(out) << u':';
+      enter(map->GetValue(i));
+    }
+  }
+}
+
+}  // namespace
+
+void cetList::WriteLines(TStrList& out) const {
+  WriteNested(*this, out);
+}
+
 void cetDict::WriteLines(TStrList& out) const {
-  WriteCommentAndName(*this, out);
-  if (pairs_.empty()) {
-    if (out.IsEmpty() || CurrentLine(out).Length() + 3 > kLineWidth) out.Add(vexstr());
-    CurrentLine(out) << u" {}";
-    return;
-  }
-  if (!out.IsEmpty() && CurrentLine(out).Length() + 2 <= kLineWidth)
-    CurrentLine(out) << u' ';
-  else
-    out.Add(vexstr(u" "));
-  CurrentLine(out) << u'{';
-  for (const auto& [key, value] : pairs_) {
-    key->WriteLines(out);
-    CurrentLine(out) << u':';
-    value->WriteLines(out);
-  }
-  if (CurrentLine(out).Length() + 1 > kLineWidth) out.Add(vexstr());
-  CurrentLine(out) << u'}';
+  WriteNested(*this, out);
 }
 
 void cetTable::WriteCell(const Cell& cell, TStrList& out) const {

@@ -210,7 +210,9 @@ class cetTable : public ICifEntry {
   static CellKind KindOf(Cell c) { return CellKind(c.lengthAndKind >> kKindShift); }
   static uint32_t LengthOf(Cell c) { return c.lengthAndKind & kMaxViewLength; }
 
-  void RenameFromColumns();
+  void FoldColumn(size_t i);
+  // The loop name from the common part of two or more columns; empty when there is none.
+  vexstr NameFromColumns() const;
   // Appends a cell that views `text_` (the loader sets that to its document text).
   void AppendView(size_t at, size_t length, bool quoted);
   void AppendObject(ICifEntry* cell);

@@ -26,6 +26,8 @@ bool WriteReflectionLoop(zodu::IInputStream& stream, zodu::TStrList& lines) {
   if (loop == nullptr || loop->RowCount() < kMinimumRows) return false;
   for (const char16_t* column : kRequiredColumns)
     if (loop->ColIndex(zodu::vexstr(column)) < 0) return false;
+  // One line a row in the common case: growing the list as it fills would copy it twice.
+  lines.SetCapacity(lines.Count() + loop->ColCount() + loop->RowCount() + 2);
   loop->WriteLines(lines);
   return true;
 }

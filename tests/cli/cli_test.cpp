@@ -32,16 +32,23 @@ TEST(Tool, HelpListsEverySubcommand) {
 }
 
 TEST(Tool, SubcommandHelpPrintsItsUsage) {
-  Outcome r = RunTool("info --help");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out.rfind("Usage: zt7util info TEXT\n", 0), 0u) << r.out;
-  EXPECT_EQ(r.err, "");
+  for (const char* arguments : {"info --help", "info -h", "help info", "info x --help"}) {
+    Outcome r = RunTool(arguments);
+    EXPECT_EQ(r.status, 0) << arguments;
+    EXPECT_EQ(r.out.rfind("Usage: zt7util info TEXT\n  the module's check number", 0), 0u)
+        << arguments << ": " << r.out;
+    EXPECT_EQ(r.err, "") << arguments;
+  }
+  EXPECT_EQ(RunTool("help").out, RunTool("--help").out);
 }
 
 TEST(Tool, VersionGivesModuleAndKeyVersion) {
   Outcome r = RunTool("version");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "module version: 11\nkey version: 3\n");
+  Outcome all = RunTool("--version");
+  EXPECT_EQ(all.status, 0);
+  EXPECT_EQ(all.out, "zt7util tool version: 11.0.0\nmodule version: 11\nkey version: 3\n");
 }
 
 TEST(Tool, InfoPrintsTheCheckNumber) {
@@ -49,10 +56,9 @@ TEST(Tool, InfoPrintsTheCheckNumber) {
     const char* argument;  // as the shell gets it
     const char* out;
   } cases[] = {
-      {"az", "12\n"},
-      {"''", "0\n"},
-      {"abc", "-49\n"},
-      {"\"$(printf '\\377')\"", "0\n"},  // the single byte 0xFF counts as -1
+      {"az", "12\n"},    {"''", "0\n"},
+      {"abc", "-49\n"},  {"\"$(printf '\\377')\"", "0\n"},  // the single byte 0xFF counts as -1
+      {"-- -x", "37\n"},                                    // after --, a leading '-' is text
   };
   for (const Case& c : cases) {
     Outcome r = RunTool(std::string("info ") + c.argument);
@@ -68,8 +74,22 @@ TEST(Tool, UsageErrorsNameTheArgumentAtFault) {
     const char* arguments;
     const char* named;
   } cases[] = {
-      {"frobnicate", "'frobnicate'"},  {"", "missing subcommand"},   {"info", "TEXT"},
-      {"info a surplus", "'surplus'"}, {"version extra", "'extra'"},
+      {"frobnicate", "'frobnicate'"},
+      {"", "missing subcommand"},
+      {"info", "TEXT"},
+      {"info a surplus", "'surplus'"},
+      {"version extra", "'extra'"},
+      {"info -x", "'-x'"},
+      {"--foo info a", "'--foo'"},
+      {"check-hkl a.hkl --foo", "'--foo'"},
+      {"help nothing", "'nothing'"},
+      {"digest-hkl --key-version 4 f m h a b", "--key-version"},
+      {"digest-hkl --key-version 0 f m h a b", "--key-version"},
+      {"digest-hkl --key-version x f m h a b", "--key-version"},
+      {"digest-hkl f m h a", "FIRST SECOND"},
+      {"digest-hkl f m h a,b,c,d", "'b,c,d'"},
+      {"check-hkl h a,b c", "'a,b'"},
+      {"check-frames f m a b c", "'c'"},
   };
   for (const Case& c : cases) {
     Outcome r = RunTool(c.arguments);

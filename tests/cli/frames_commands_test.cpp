@@ -60,6 +60,7 @@ TEST_F(FramesCommands, CheckFramesPrintsTheCodeAndItsWord) {
     int status;
   } cases[] = {
       {first + " " + second, "3 both parts valid\n", 0},
+      {first + "," + second, "3 both parts valid\n", 0},  // as digest-frames prints it
       {first, "1 first part valid\n", 0},
       {first + " " + wrong, "1 first part valid\n", 1},
       {"0" + first.substr(1, 30), "0 invalid\n", 1},

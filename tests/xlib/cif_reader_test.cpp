@@ -1,6 +1,7 @@
 // Reading CIF text: tokens, blocks and frames, loops, lists and maps, failures and their lines.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "sdl/bapp.h"
@@ -205,15 +206,23 @@ TEST(CifReader, StreamsDecodeUtf8) {
 
 TEST(CifReader, HostileShapesStayLinear) {
   const size_t depth = 100000;
+  auto levels = [](const TCifDP& doc) {
+    const cif_dp::ICifEntry* e = doc[0].FindEntry(W("_a"));
+    size_t n = 0;
+    while (auto* list = dynamic_cast<const cif_dp::cetList*>(e)) {
+      ++n;
+      e = list->Count() ? &(*list)[0] : nullptr;
+    }
+    return n;
+  };
   TCifDP doc;
   doc.LoadFromString(W(kV2 + "data_x _a " + std::string(depth, '[') + std::string(depth, ']')));
-  const cif_dp::ICifEntry* e = doc[0].FindEntry(W("_a"));
-  size_t levels = 0;
-  while (auto* list = dynamic_cast<const cif_dp::cetList*>(e)) {
-    ++levels;
-    e = list->Count() ? &(*list)[0] : nullptr;
-  }
-  EXPECT_EQ(levels, depth);
+  EXPECT_EQ(levels(doc), depth);
+  // Copied and written back without recursion, and read again the same.
+  std::unique_ptr<cif_dp::ICifEntry> copy(doc[0].Replicate());
+  TCifDP again;
+  again.LoadFromString(W(kV2 + cif_test::Written(doc)));
+  EXPECT_EQ(levels(again), depth);
 
   std::string columns = "data_x loop_", row;
   for (int c = 0; c < 100000; ++c) columns += " _c_" + std::to_string(c), row += " 1";

@@ -66,10 +66,6 @@ inline std::vector<std::string> LoopLines(const std::vector<std::string>& column
   return lines;
 }
 
-inline std::string Hex256(const unsigned char* digest) {
-  return reference::Hex(digest, 32, 4);
-}
-
 // The 38 characters from the grouped SHA-256 text `x` of the data.
 inline std::string Digest(const std::string& x, char mode) {
   const std::string summary =
@@ -83,7 +79,7 @@ inline std::string Digest(const std::string& x, char mode) {
 inline std::string WholeFileDigest(const std::string& bytes) {
   unsigned char digest[32];
   SHA256(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), digest);
-  return Digest(Hex256(digest), '1');
+  return Digest(reference::Hex(digest, 32, 4), '1');
 }
 
 // Mode 2: the loop's lines joined, as UTF-16LE (ASCII here), with the in-memory padding.
