@@ -1,7 +1,7 @@
 // Recognising the unit cells of the three standard test crystals.
 #include "zt3util/cell_check.h"
 
-#include <cmath>  // for fabs
+#include <cmath>  // for fabs, isfinite
 
 namespace zt3util {
 namespace {
@@ -23,6 +23,9 @@ bool Matches(const double (&reference)[6], const double* cell) {
 }  // namespace
 
 bool IsTestCrystalCell(const double* cell) {
+  // A NaN would pass every tolerance, as its comparisons are all false.
+  for (int i = 0; i < 6; ++i)
+    if (!std::isfinite(cell[i])) return false;
   for (const auto& reference : kTestCells)
     if (Matches(reference, cell)) return true;
   return false;
