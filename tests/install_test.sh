@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the built project into a temporary prefix and builds examples/host.c against
-# it twice: through find_package(zt7util) and through pkg-config.
+# it twice: through find_package(zt7util) and through pkg-config; imports the Python package
+# installed beside the library, and the one `pip install` makes offline.
 set -euo pipefail
 build_dir=$1
 source_dir=$2
+python=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -30,4 +32,17 @@ LD_LIBRARY_PATH="$work/prefix/lib" "$work/host-pc" | grep -q "test-crystal cell:
 
 # The library carries its SONAME.
 readelf -d "$work/prefix/lib/libzt7util.so" | grep -q "SONAME.*libzt7util.so.11"
+# 3. The Python package finds the library it was installed with, and only that one.
+(
+  unset ZT7UTIL_LIBRARY LD_LIBRARY_PATH
+  PYTHONPATH="$work/prefix/lib/python3/site-packages" \
+    "$python" -c 'import zt7util; print(zt7util.version())' | grep -qx 11
+)
+
+# 4. pip builds and installs the package without a network; the library comes from the
+# environment variable.
+"$python" -m pip install --quiet --root-user-action=ignore --no-index --no-cache-dir --target "$work/pip" "$source_dir/python"
+ZT7UTIL_LIBRARY="$work/prefix/lib/libzt7util.so" PYTHONPATH="$work/pip" \
+  "$python" -c 'import zt7util; print(zt7util.check_cell(5.95, 9.03, 18.38, 90, 90, 90))' |
+  grep -qx True
 echo "install test passed"
