@@ -1,6 +1,5 @@
 // A second, independent computation of the frames digest for the tests' expected values:
-// OpenSSL's MD5, std::string texts, and the module's in-memory padding rule rebuilt from
-// its definition.
+// OpenSSL's MD5 on files, std::string texts, the in-memory padding rule rebuilt by hand.
 #pragma once
 
 #include <openssl/md5.h>
@@ -8,50 +7,17 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "zt3util/module_digests.h"
+
 namespace frames_reference {
 
 using Md5 = std::array<unsigned char, 16>;
-
-inline std::string Hex(const unsigned char* bytes, size_t n) {
-  static const char digits[] = "0123456789abcdef";
-  std::string text;
-  for (size_t i = 0; i < n; ++i) {
-    text += digits[bytes[i] >> 4];
-    text += digits[bytes[i] & 15];
-  }
-  return text;
-}
-
-// The module's MD5 text of an in-memory message: the standard digest, except when the
-// length leaves 56 bytes for the last block. Then no extra block is made, and the bit
-// count (32 bits, little-endian) is written over the 0x80 at offset 56.
-inline std::string ModuleMd5Text(const std::string& text) {
-  unsigned char digest[16];
-  if (text.size() % 64 != 56) {
-    MD5(reinterpret_cast<const unsigned char*>(text.data()), text.size(), digest);
-    return Hex(digest, 16);
-  }
-  MD5_CTX context;
-  MD5_Init(&context);
-  size_t whole = text.size() - 56;
-  MD5_Update(&context, text.data(), whole);  // whole blocks only: all compressed here
-  unsigned char last[64] = {};
-  std::memcpy(last, text.data() + whole, 56);
-  uint32_t bits = static_cast<uint32_t>(text.size() * 8);
-  for (int k = 0; k < 4; ++k) last[56 + k] = static_cast<unsigned char>(bits >> (8 * k));
-  MD5_Transform(&context, last);
-  const MD5_LONG words[4] = {context.A, context.B, context.C, context.D};
-  for (int w = 0; w < 4; ++w)
-    for (int k = 0; k < 4; ++k) digest[4 * w + k] = static_cast<unsigned char>(words[w] >> (8 * k));
-  return Hex(digest, 16);
-}
 
 // UTF-8 to UTF-16 as the platform maps names: a byte that does not start a valid
 // sequence becomes U+DC00 + byte.
@@ -120,24 +86,24 @@ inline std::string FramesDigest(const std::string& folder, const std::vector<std
   auto frame = [&](size_t i) { return FileMd5(folder + "/" + order[i].second); };
 
   Md5 d = frame(0);
-  std::string a = Hex(d.data(), 16), b, c;
+  std::string a = reference::Hex(d.data(), 16, 0), b, c;
   for (int j = 0; j < 4; ++j) {
     d = frame(NextFrame(d, n));
-    (j < 2 ? b : c) += Hex(d.data(), 16);
+    (j < 2 ? b : c) += reference::Hex(d.data(), 16, 0);
   }
   for (int pass = 0; pass < 10; ++pass) {
-    a = ModuleMd5Text(a + b);
-    b = ModuleMd5Text(a + b);
-    c = ModuleMd5Text(a + b + c);
+    a = reference::MD5Text(a + b);
+    b = reference::MD5Text(a + b);
+    c = reference::MD5Text(a + b + c);
   }
   std::string count = std::to_string(n);
   if (count.size() < 5) count.insert(0, 5 - count.size(), '0');
   auto sealed = [](std::string part) {
-    std::string check = ModuleMd5Text(part);
+    std::string check = reference::MD5Text(part);
     return part + check[0] + check[8] + check[16] + check[24];
   };
-  return sealed("01" + ModuleMd5Text(a + b) + count) + "," +
-         sealed("11" + ModuleMd5Text(a + b + c) + count);
+  return sealed("01" + reference::MD5Text(a + b) + count) + "," +
+         sealed("11" + reference::MD5Text(a + b + c) + count);
 }
 
 }  // namespace frames_reference

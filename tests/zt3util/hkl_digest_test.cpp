@@ -49,30 +49,26 @@ void Write(const fs::path& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
 }
 
-// The scheme-1 digest written out plainly: the lines of the model length that hold a
-// reflection, in signed-byte order; the first and last `ends` of them, joined.
-std::string SchemeOnePart(std::vector<std::string> lines, int part, bool legacy) {
-  const size_t model = lines[0].size();
-  std::sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-      return static_cast<signed char>(x) < static_cast<signed char>(y);
-    });
-  });
-  auto counts = [&](const std::string& line) {
-    if (line.size() != model || line.compare(0, 12, "   0   0   0") == 0) return false;
-    for (int field = 0; field < 3; ++field)
-      if (legacy && line.compare(4 * field, 4, "   0") == 0) return false;
-    return true;
+// Reflections already in sorting order: twelve with h written as a lone zero (which the
+// legacy line test rejects), then h = 1 with l = 1..110, then the end marker.
+std::vector<std::string> Ordered() {
+  std::vector<std::string> lines;
+  for (int l = 1; l <= 12; ++l) lines.push_back(HklLine(0, 1, l, 100.0 + l, 2.0));
+  for (int l = 1; l <= 110; ++l) lines.push_back(HklLine(1, 1, l, 50.0 + l, 1.0));
+  lines.push_back(HklLine(0, 0, 0, 0.0, 0.0));
+  return lines;
+}
+
+// Scheme 1 of sorted `lines` ending in the end marker, counting from line `from`: part 1
+// joins the first ten and the last ten backwards with blanks, part 2 fifteen and fifteen.
+std::string SchemeOne(const std::vector<std::string>& lines, size_t from) {
+  auto ends = [&](size_t count, const char* gap) {
+    std::string summary;
+    for (size_t i = 0; i < count; ++i) summary += (i ? gap : "") + lines[from + i];
+    for (size_t i = 0; i < count; ++i) summary += gap + lines[lines.size() - 2 - i];
+    return reference::MD5Text(summary);
   };
-  const size_t ends = part == 1 ? 10 : 15;
-  std::vector<std::string> chosen;
-  for (size_t i = 0; i < lines.size() && chosen.size() < ends; ++i)
-    if (counts(lines[i])) chosen.push_back(lines[i]);
-  for (size_t i = lines.size(); i-- > 0 && chosen.size() < 2 * ends;)
-    if (counts(lines[i])) chosen.push_back(lines[i]);
-  std::string summary;
-  for (size_t i = 0; i < chosen.size(); ++i) summary += (i && part == 1 ? " " : "") + chosen[i];
-  return reference::Part(part == 1 ? "41" : "51", reference::MD5Text(summary));
+  return reference::Part("41", ends(10, " ")) + "," + reference::Part("51", ends(15, ""));
 }
 
 // A collection on disk: a frames folder with its digest and an HKL file.
@@ -126,23 +122,26 @@ TEST_F(Collection, SealsUnderEachSchemeWithItsTags) {
   }
 }
 
-TEST_F(Collection, SchemeOneDigestIsTheSortedEndLinesDigest) {
-  const auto lines = Reflections(300);
+TEST_F(Collection, SchemeOneDigestAndTheLegacyRetry) {
+  const auto lines = Ordered();
   const auto hkl = Hkl("a.hkl", lines);
   EXPORT(module_, SetKeyVersion)(1);
-  EXPECT_EQ(Seal(hkl), SchemeOnePart(lines, 1, false) + "," + SchemeOnePart(lines, 2, false));
+  EXPECT_EQ(Seal(hkl), SchemeOne(lines, 0));
+  // A seal made with the legacy line test validates on the retry, under scheme 1 only.
+  const std::string legacy = SchemeOne(lines, 12);
+  EXPECT_EQ(Check(hkl, legacy.substr(0, 38).c_str(), legacy.substr(39).c_str()), 3);
+  std::string asSchemeTwo = legacy.substr(0, 38);
+  asSchemeTwo[1] = '2';
+  EXPECT_EQ(Check(hkl, asSchemeTwo.c_str(), nullptr), 0);
 }
 
-TEST_F(Collection, FirstFramesPartAloneGivesPartOneAlone) {
+TEST_F(Collection, TheFramesPartsDecideWhatIsSealed) {
   const auto hkl = Hkl("a.hkl", Reflections(300));
-  const std::string digest = Seal(hkl, false);
-  ASSERT_EQ(digest.size(), 38u);
-  EXPECT_EQ(digest.substr(0, 2), "43");
-  EXPECT_EQ(Check(hkl, digest.c_str(), nullptr), 1);
-}
-
-TEST_F(Collection, FramesThatNoLongerCheckOutGetNoHklDigest) {
-  const auto hkl = Hkl("a.hkl", Reflections(300));
+  const std::string partOne = Seal(hkl, false);
+  ASSERT_EQ(partOne.size(), 38u);
+  EXPECT_EQ(partOne.substr(0, 2), "43");
+  EXPECT_EQ(Check(hkl, partOne.c_str(), nullptr), 1);
+  // Frames that no longer check out get no HKL digest.
   Write(root_ / "frames" / "run1_9.img", "one more frame");
   EXPECT_EQ(Seal(hkl), "");
 }
@@ -189,21 +188,6 @@ TEST_F(Collection, HundredLinesAreNeeded) {
   ASSERT_EQ(a.size(), 77u);
   EXPECT_EQ(Check(short99, a.substr(0, 38).c_str(), a.substr(39).c_str()), 0);
   EXPECT_EQ(Check(full100, b.substr(0, 38).c_str(), b.substr(39).c_str()), 3);
-}
-
-TEST_F(Collection, LegacyLineTestDigestValidatesOnTheRetry) {
-  auto lines = Reflections(300);
-  // Lines that sort first, each with a lone right-justified 0 index.
-  for (int i = 0; i < 12; ++i) lines[i] = HklLine(0, 0, i + 1, 100.0 + i, 2.0);
-  const auto hkl = Hkl("a.hkl", lines);
-  const std::string legacyFirst = SchemeOnePart(lines, 1, true);
-  const std::string legacySecond = SchemeOnePart(lines, 2, true);
-  ASSERT_NE(legacyFirst, SchemeOnePart(lines, 1, false));
-  EXPECT_EQ(Check(hkl, legacyFirst.c_str(), legacySecond.c_str()), 3);
-  // Only scheme 1 is retried.
-  std::string asSchemeTwo = legacyFirst;
-  asSchemeTwo[1] = '2';
-  EXPECT_EQ(Check(hkl, asSchemeTwo.c_str(), nullptr), 0);
 }
 
 TEST_F(Collection, ReflectionTextValidatesLikeTheFile) {
@@ -291,20 +275,21 @@ class Update : public Collection {
 };
 
 TEST_F(Update, SameFileWithoutPartsGivesItsSchemeOnePartOne) {
-  const auto lines = Reflections(300);
+  const auto lines = Ordered();
   const auto hkl = Hkl("a.hkl", lines);
-  EXPECT_EQ(Carry(hkl, hkl, nullptr, nullptr), SchemeOnePart(lines, 1, false));
+  EXPECT_EQ(Carry(hkl, hkl, nullptr, nullptr), SchemeOne(lines, 0).substr(0, 38));
   const auto few = Hkl("few.hkl", Reflections(19));
   EXPECT_EQ(Carry(few, few, nullptr, nullptr), "");
 }
 
 TEST_F(Update, OldPartsMustStillSealTheOldFile) {
-  const auto lines = Reflections(300);
+  const auto lines = Ordered();
   const auto oldHkl = Hkl("old.hkl", lines);
   auto reordered = lines;
   std::reverse(reordered.begin(), reordered.end() - 1);
   const auto newHkl = Hkl("new.hkl", reordered);
-  const std::string first = SchemeOnePart(lines, 1, false), second = SchemeOnePart(lines, 2, false);
+  const std::string sealed = SchemeOne(lines, 0);
+  const std::string first = sealed.substr(0, 38), second = sealed.substr(39);
 
   EXPECT_EQ(Carry(oldHkl, newHkl, first.c_str(), nullptr), first);
   EXPECT_EQ(Carry(oldHkl, newHkl, first.c_str(), second.c_str()), first + "," + second);
@@ -324,7 +309,7 @@ TEST_F(Update, OldPartsMustStillSealTheOldFile) {
 }
 
 TEST_F(Update, NewReflectionsMustMatchTheOldOnes) {
-  const auto lines = Reflections(300);
+  const auto lines = Ordered();
   const auto oldHkl = Hkl("old.hkl", lines);
   auto more = lines;
   more.insert(more.begin(), HklLine(1, 2, 3, 50.0, 1.0));
@@ -332,8 +317,8 @@ TEST_F(Update, NewReflectionsMustMatchTheOldOnes) {
   // Another common line length (a batch column) still matches.
   std::vector<std::string> wider;
   for (const auto& line : lines) wider.push_back(line + "   1");
-  const std::string digest = Carry(oldHkl, Hkl("wider.hkl", wider), nullptr, nullptr);
-  EXPECT_EQ(digest, SchemeOnePart(wider, 1, false));
+  EXPECT_EQ(Carry(oldHkl, Hkl("wider.hkl", wider), nullptr, nullptr),
+            SchemeOne(wider, 0).substr(0, 38));
 }
 
 TEST_F(Collection, BadInputIsRefused) {

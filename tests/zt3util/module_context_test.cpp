@@ -1,14 +1,8 @@
-// What the exports leave in the application context: failures in its log, returned texts
-// in its collector until the context idles.
+// Returned texts stay in the application context's collector until the context idles.
 #include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
 
 #include "sdl/bapp.h"
 #include "sdl/egc.h"
-#include "sdl/log_capture.h"
-#include "zt3util/boundary.h"
 #include "zt3util/returned_text.h"
 #include "zt3util/runnable.h"
 
@@ -16,31 +10,9 @@ namespace {
 
 using zodu::TBasicApp;
 using zodu::TEGC;
-using zodu::testing::CaptureStream;
 
-class ModuleContext : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_NE(RODediRunnable::GetInstance(), nullptr);
-    TBasicApp::GetInstance().GetLog().AddStream(&log, false);
-  }
-  void TearDown() override { TBasicApp::GetInstance().GetLog().RemoveStream(&log); }
-  CaptureStream log;
-};
-
-TEST_F(ModuleContext, TheGuardReportsIntoTheLog) {
-  testing::internal::CaptureStderr();
-  int result = zt3util::GuardExport(0, [] {
-    throw zodu::TFunctionFailedException(ZT_LOCATION, u"frames went missing");
-    return 1;
-  });
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-  EXPECT_EQ(log.bytes.rfind("Failed frames went missing at [", 0), 0u) << log.bytes;
-  EXPECT_EQ(log.bytes.substr(log.bytes.size() - 3), "]\r\n");
-}
-
-TEST_F(ModuleContext, ReturnedTextsLiveUntilTheContextIdles) {
+TEST(ModuleContext, ReturnedTextsLiveUntilTheContextIdles) {
+  ASSERT_NE(RODediRunnable::GetInstance(), nullptr);
   TBasicApp& app = TBasicApp::GetInstance();
   ASSERT_TRUE(TEGC::Get().IsAttached());
   app.GetIdleQueue().Execute(&app, nullptr);

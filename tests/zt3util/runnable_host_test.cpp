@@ -191,17 +191,6 @@ TEST_F(AttachHost, TheProbeLeavesNothingBesideTheModule) {
   EXPECT_EQ(names, std::vector<std::string>({"libzt7util.so"}));
 }
 
-// The data folder has no export: seen from inside.
-TEST(RODediRunnableHost, KeepsTheDataFolder) {
-  ledger = Ledger();
-  RODediRunnable* runnable = RODediRunnable::GetInstance();
-  ASSERT_NE(runnable, nullptr);
-  TestHost host;
-  ASSERT_TRUE(runnable->AttachHost(&host));
-  EXPECT_EQ(std::u16string(runnable->GetDataDir().raw(), runnable->GetDataDir().Length()),
-            u"/data/host/frames");
-}
-
 // The scenarios below end the runtime object, which is made once per process: each runs
 // in a process of its own. They return the number of the first check that failed.
 int OwnedContext() {
