@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cif_compare.h"
+#include "cif_context.h"
 #include "cif_json.h"
 #include "cli_support.h"
 #include "file_replace.h"
@@ -23,7 +24,6 @@
 #include "sdl/utf8_path.h"
 #include "tool.h"
 #include "xlib/cifdp.h"
-#include "zt7util.h"
 
 namespace zt7cli {
 namespace {
@@ -75,12 +75,11 @@ class LogCapture : public zodu::IOutputStream {
   std::string text_;
 };
 
-// The reader logs through the application context, which the runtime object sets up.
+// The reader's log lines, caught for the file being read.
 LogCapture& ReaderLog() {
   static LogCapture* const capture = [] {
     auto* made = new LogCapture;
-    if (GetZTRunnable() != nullptr && zodu::TBasicApp::HasInstance())
-      zodu::TBasicApp::GetInstance().GetLog().AddStream(made, true);
+    CifReaderContext().GetLog().AddStream(made, true);
     return made;
   }();
   return *capture;

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "cif_context.h"
 #include "cli_support.h"
 #include "sdl/efile.h"
 #include "sdl/utf8_path.h"
@@ -107,8 +108,7 @@ int RunCheckDyn(const DynArguments& arguments) {
 
 int RunDynLoop(const std::string& path) {
   if (!IsRegularFile(path)) return Refused(kDynLoop, path, "no reflection file");
-  // The CIF reader logs through the application context that the runtime object sets up.
-  GetZTRunnable();
+  CifReaderContext();  // the CIF reader logs through it
   zodu::TStrList lines;
   try {
     zodu::TEFile in(zodu::PathFromUtf8(path.data(), path.size()), u"rb");
