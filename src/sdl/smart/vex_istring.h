@@ -226,7 +226,22 @@ class TTSString : public Base {
            std::memcmp(s.raw(), this->raw(), this->length_ * sizeof(T)) == 0;
   }
   bool Equalsi(const TTSString& s) const { return Comparei(s) == 0; }
+  bool StartsFrom(const TTSString& s) const {
+    return s.Length() <= this->length_ &&
+           std::memcmp(s.raw(), this->raw(), s.Length() * sizeof(T)) == 0;
+  }
+  bool EndsWith(const TTSString& s) const {
+    return s.Length() <= this->length_ &&
+           std::memcmp(s.raw(), this->raw() + this->length_ - s.Length(), s.Length() * sizeof(T)) ==
+               0;
+  }
   friend bool operator==(const TTSString& a, const TTSString& b) { return a.Equals(b); }
+  // Index of the first `c` at or after `from`, or -1.
+  long IndexOf(T c, size_t from = 0) const {
+    for (size_t i = from; i < this->length_; ++i)
+      if (this->raw()[i] == c) return static_cast<long>(i);
+    return -1;
+  }
   long LastIndexOf(T c) const {
     for (size_t i = this->length_; i-- > 0;)
       if (this->raw()[i] == c) return static_cast<long>(i);
