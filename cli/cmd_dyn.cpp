@@ -4,9 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <string>
-
 #include <memory>
+#include <string>
 
 #include "cif_context.h"
 #include "cli_support.h"
@@ -27,12 +26,8 @@ struct DynArguments {
   std::string folder, mask, first, second, file, digest, list;
 };
 
-bool IsRegularFile(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
-}
-
 int RunDigestDyn(const DynArguments& arguments) {
+  if (!AreRegularFiles(kDigestDyn, {arguments.file})) return kRefused;
   const std::u16string folder = WideText(arguments.folder), mask = WideText(arguments.mask),
                        file = WideText(arguments.file);
   const std::string digest = pcDigestDYN(folder.c_str(), mask.c_str(), file.c_str(),
@@ -41,12 +36,8 @@ int RunDigestDyn(const DynArguments& arguments) {
     PrintLine(digest);
     return kSuccess;
   }
-  if (!IsRegularFile(arguments.file))
-    return Refused(kDigestDyn, arguments.file, "no reflection file");
   return Refused(kDigestDyn, arguments.file,
-                 "no digest: the frames digest (both parts) does not check out, or the .cif_od "
-                 "file has no _refln loop of at least 100 rows with h, k, l, intensity "
-                 "and sigma in its first block");
+                 ModuleReason("the frames digest does not check out in both parts"));
 }
 
 // The library refuses a path under ten characters: a short relative name goes to it whole.
@@ -56,10 +47,11 @@ std::u16string AbsoluteWide(const std::string& path) {
   return WideText(error ? path : absolute.string());
 }
 
-// "FILE: OK" or "FILE: FAILED"; true for OK.
+// "FILE: OK" or "FILE: FAILED"; true for OK. Nothing but a regular file is read.
 bool CheckOne(const std::string& file, const std::string& digest) {
   const std::u16string wide = AbsoluteWide(file);
-  const bool valid = bValidateDYNDigest(wide.c_str(), digest.c_str());
+  const bool valid =
+      WhyNotRegularFile(file).empty() && bValidateDYNDigest(wide.c_str(), digest.c_str());
   PrintLine(file + (valid ? ": OK" : ": FAILED"));
   return valid;
 }
@@ -68,8 +60,9 @@ bool CheckOne(const std::string& file, const std::string& digest) {
 int CheckList(const std::string& list) {
   std::ifstream file;
   if (list != "-") {
-    if (IsRegularFile(list)) file.open(list, std::ios::binary);
-    if (!file.is_open()) return Refused(kCheckDyn, list, "cannot read the list");
+    const std::string why = WhyNotRegularFile(list);
+    if (why.empty()) file.open(list, std::ios::binary);
+    if (!file.is_open()) return Refused(kCheckDyn, list, why.empty() ? "cannot be read" : why);
   }
   std::istream& in = list == "-" ? std::cin : file;
   size_t lines = 0, failed = 0;
@@ -101,22 +94,19 @@ int RunCheckDyn(const DynArguments& arguments) {
                    : CheckList(arguments.list);
   if (!hasFile || arguments.digest.empty())
     return UsageError(kCheckDyn, "expected FILE DIGEST, or -c LIST");
-  if (!IsRegularFile(arguments.file))
-    return Refused(kCheckDyn, arguments.file, "no reflection file");
-  return CheckOne(arguments.file, arguments.digest) ? kSuccess : kRefused;
+  if (!AreRegularFiles(kCheckDyn, {arguments.file})) return kRefused;
+  if (CheckOne(arguments.file, arguments.digest)) return kSuccess;
+  return Refused(kCheckDyn, arguments.file, ModuleReason("the digest does not match"));
 }
 
 int RunDynLoop(const std::string& path) {
-  if (!IsRegularFile(path)) return Refused(kDynLoop, path, "no reflection file");
+  if (!AreRegularFiles(kDynLoop, {path})) return kRefused;
   CifReaderContext();  // the CIF reader logs through it
   zodu::TStrList lines;
   try {
     zodu::TEFile in(zodu::PathFromUtf8(path.data(), path.size()), u"rb");
     if (!zt3util::WriteReflectionLoop(in, lines))
-      return Refused(kDynLoop, path,
-                     "no reflection loop: the CIF text does not parse, or its first block has no "
-                     "_refln loop of at least 100 rows with h, k, l, intensity "
-                     "and sigma");
+      return Refused(kDynLoop, path, ModuleReason("no reflection loop"));
   } catch (...) {
     return Refused(kDynLoop, path, "cannot be read");
   }

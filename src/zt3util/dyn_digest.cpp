@@ -13,6 +13,7 @@
 #include "sdl/sha2.h"
 #include "zt3util/dyn_loop.h"
 #include "zt3util/frames_digest.h"
+#include "zt3util/reason_log.h"
 #include "zt3util/stored_digest.h"
 
 namespace zt3util {
@@ -68,19 +69,32 @@ vexcstr ComputeDynDigest(const vexstr& file, DynMode mode) {
 
 vexcstr DigestDynFile(const vexstr& folder, const vexstr& mask, const vexstr& file,
                       const char* first, const char* second) {
-  if (file.IsEmpty() || !zodu::TEFile::PathExists(file)) return vexcstr();
+  if (file.IsEmpty() || !zodu::TEFile::PathExists(file)) {
+    LogReason(vexstr(u"no reflection file ") << Quoted(file));
+    return vexcstr();
+  }
   // Reflection files are sealed only while both parts of their frames digest check out.
   if ((ValidateFramesDigests(folder, mask, first, second) & 2) == 0) return vexcstr();
   return ComputeDynDigest(file, EndsInCifOd(file) ? DynMode::kReflectionLoop : DynMode::kWholeFile);
 }
 
 bool ValidateDynDigest(const vexstr& file, const char* digest) {
-  if (digest == nullptr || file.Length() < kMinimumPathLength || std::strlen(digest) < 2 ||
-      !zodu::TEFile::PathExists(file))
+  if (digest == nullptr || std::strlen(digest) < 2) {
+    LogReason(u"no DYN digest, or one shorter than 2 characters");
     return false;
+  }
+  if (file.Length() < kMinimumPathLength || !zodu::TEFile::PathExists(file)) {
+    LogReason(vexstr(u"no reflection file, or a path under 10 characters: ") << Quoted(file));
+    return false;
+  }
   // The mode comes from the stored digest, never from the file's name.
   const DynMode mode = digest[1] == '1' ? DynMode::kWholeFile : DynMode::kReflectionLoop;
-  return SameAfterFirst(digest, ComputeDynDigest(file, mode));
+  const vexcstr computed = ComputeDynDigest(file, mode);
+  if (computed.IsEmpty()) return false;  // the reason is logged already
+  if (SameAfterFirst(digest, computed)) return true;
+  LogReason(vexstr(u"the DYN digest (mode ")
+            << static_cast<int>(mode) << u") does not match " << Quoted(file));
+  return false;
 }
 
 }  // namespace zt3util

@@ -2,6 +2,7 @@
 #include "zt3util/dyn_loop.h"
 
 #include "xlib/cifdp.h"
+#include "zt3util/reason_log.h"
 
 namespace zt3util {
 namespace {
@@ -17,15 +18,24 @@ bool WriteReflectionLoop(zodu::IInputStream& stream, zodu::TStrList& lines) {
   cif_dp::TCifDP document;
   try {
     document.LoadFromStream(stream);
-  } catch (const zodu::TExceptionBase&) {
+  } catch (const zodu::TBasicException& e) {
     // A text the reader rejects has no loop to seal.
+    LogReason(e.GetMessage());
+    return false;
+  } catch (const zodu::TExceptionBase&) {
     return false;
   }
-  if (document.Count() == 0) return false;
-  const cif_dp::cetTable* loop = document[0].FindTable(zodu::vexstr(u"_refln"));
-  if (loop == nullptr || loop->RowCount() < kMinimumRows) return false;
+  const cif_dp::cetTable* loop =
+      document.Count() == 0 ? nullptr : document[0].FindTable(zodu::vexstr(u"_refln"));
+  bool qualifies = loop != nullptr && loop->RowCount() >= kMinimumRows;
   for (const char16_t* column : kRequiredColumns)
-    if (loop->ColIndex(zodu::vexstr(column)) < 0) return false;
+    qualifies = qualifies && loop->ColIndex(zodu::vexstr(column)) >= 0;
+  if (!qualifies) {
+    LogReason(
+        u"the first block has no _refln loop of at least 100 rows with the columns "
+        u"_refln_index_h, _k, _l, _refln_intensity_meas and _sigma");
+    return false;
+  }
   // One line a row in the common case: growing the list as it fills would copy it twice.
   lines.SetCapacity(lines.Count() + loop->ColCount() + loop->RowCount() + 2);
   loop->WriteLines(lines);
