@@ -25,7 +25,7 @@ using zt7test::RunTool;
 std::string Sha256(const std::string& bytes) {
   unsigned char digest[32];
   EVP_Digest(bytes.data(), bytes.size(), digest, nullptr, EVP_sha256(), nullptr);
-  return frames_reference::Hex(digest, 32);
+  return reference::Hex(digest, 32, 0);
 }
 
 // 120 reflections. The lowest intensity is 0 and the highest 62400, so the fingerprint
