@@ -1,19 +1,11 @@
 // The exports about the module itself: the runtime object, versions and pcGetInfo.
-#include <atomic>
 #include <cstdint>
 
 #include "zt3util/boundary.h"
+#include "zt3util/key_version.h"
 #include "zt3util/returned_text.h"
 #include "zt3util/runnable.h"
 #include "zt7util.h"
-
-namespace {
-
-// The digest scheme version for new HKL digests; set by the host, never checked. Atomic,
-// as hosts call from several threads.
-std::atomic<int32_t> keyVersion{3};
-
-}  // namespace
 
 ZT7Runnable* GetZTRunnable() {
   return zt3util::GuardExport<ZT7Runnable*>(nullptr, [] {
@@ -32,11 +24,11 @@ void Initialise(intptr_t hostCallback, intptr_t hostContext) {
 }
 
 void SetKeyVersion(int32_t version) {
-  keyVersion.store(version, std::memory_order_relaxed);
+  zt3util::SetKeyVersion(version);
 }
 
 int32_t iGetKeyVersion() {
-  return keyVersion.load(std::memory_order_relaxed);
+  return zt3util::KeyVersion();
 }
 
 int32_t iwGetVersion() {

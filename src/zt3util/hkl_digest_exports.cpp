@@ -1,9 +1,12 @@
 // The HKL digest exports: making, carrying over and validating HKL digests.
 #include "zt3util/boundary.h"
+#include "zt3util/frames_digest.h"
 #include "zt3util/hkl_digest.h"
 #include "zt3util/hkl_validation.h"
+#include "zt3util/key_version.h"
 #include "zt3util/reason_log.h"
 #include "zt3util/returned_text.h"
+#include "zt3util/runnable.h"
 #include "zt7util.h"
 
 using zodu::vexstr;
@@ -19,10 +22,13 @@ const char* pcDigestHKL(const char16_t* folder, const char16_t* mask, const char
       return kRefusedText;
     }
     // HKL digests are issued only for data whose frames still check out.
-    const int parts = iValidateFramesDigests(folder, mask, firstFramesDigest, secondFramesDigest);
+    if (folder == nullptr) return kRefusedText;
+    RODediRunnable::GetInstance();  // the frames check logs through its context
+    const int parts = zt3util::ValidateFramesDigests(vexstr(folder), vexstr(mask),
+                                                     firstFramesDigest, secondFramesDigest);
     if (parts == 0) return kRefusedText;
     return zt3util::MakeReturnedText(
-        vexstr(zt3util::DigestHklFile(path, iGetKeyVersion(), static_cast<unsigned>(parts))));
+        vexstr(zt3util::DigestHklFile(path, zt3util::KeyVersion(), static_cast<unsigned>(parts))));
   });
 }
 

@@ -1,0 +1,22 @@
+// The digest scheme version under which new HKL digests are made.
+#include "zt3util/key_version.h"
+
+#include <atomic>
+
+namespace zt3util {
+namespace {
+
+// Atomic, as hosts call from several threads.
+std::atomic<int32_t> keyVersion{3};
+
+}  // namespace
+
+int32_t KeyVersion() {
+  return keyVersion.load(std::memory_order_relaxed);
+}
+
+void SetKeyVersion(int32_t version) {
+  keyVersion.store(version, std::memory_order_relaxed);
+}
+
+}  // namespace zt3util

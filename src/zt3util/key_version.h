@@ -1,0 +1,12 @@
+// The digest scheme version under which new HKL digests are made.
+#pragma once
+
+#include <cstdint>
+
+namespace zt3util {
+
+// Set by the host, never checked; 3 until then. Safe from several threads.
+int32_t KeyVersion();
+void SetKeyVersion(int32_t version);
+
+}  // namespace zt3util
