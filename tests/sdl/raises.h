@@ -22,7 +22,9 @@ inline std::string Ascii(const vexcstr& s) {
 }
 
 // Success when `action` raises exactly E with `message` and, when `source` is given, a
-// location naming that source file.
+// location naming that source file ("sdl/efile"), or starting with `source` when that is
+// a location's beginning ("[xlib/cifdp(cif_dp::CifBlock::Add):", where the text is
+// specified).
 template <class E>
 ::testing::AssertionResult Raises(const std::function<void()>& action, const std::string& message,
                                   const std::string& source = "") {
@@ -33,7 +35,8 @@ template <class E>
       return ::testing::AssertionFailure() << "raised " << Ascii(e.ToString()) << " instead";
     if (Ascii(e.GetMessage()) != message)
       return ::testing::AssertionFailure() << "message \"" << Ascii(e.GetMessage()) << "\"";
-    if (!source.empty() && Ascii(e.GetLocation()).rfind("[" + source + "(", 0) != 0)
+    const std::string prefix = source.rfind("[", 0) == 0 ? source : "[" + source + "(";
+    if (!source.empty() && Ascii(e.GetLocation()).rfind(prefix, 0) != 0)
       return ::testing::AssertionFailure() << "location " << Ascii(e.GetLocation());
     return ::testing::AssertionSuccess();
   }
