@@ -7,6 +7,13 @@
 #include "zt3util/runnable.h"
 #include "zt7util.h"
 
+namespace {
+
+// The module's version, as iwGetVersion reports it to the host.
+constexpr int32_t kModuleVersion = 11;
+
+}  // namespace
+
 ZT7Runnable* GetZTRunnable() {
   return zt3util::GuardExport<ZT7Runnable*>(nullptr, [] {
     IRODedi* object = RODediRunnable::GetInstance();
@@ -32,7 +39,7 @@ int32_t iGetKeyVersion() {
 }
 
 int32_t iwGetVersion() {
-  return 11;
+  return kModuleVersion;
 }
 
 const char* pcGetInfo(const char* text) {

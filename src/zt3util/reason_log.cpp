@@ -8,7 +8,7 @@ namespace zt3util {
 
 void LogReason(const zodu::vexstr& reason) {
   RODediRunnable::GetInstance();
-  if (zodu::TBasicApp::HasInstance()) zodu::TBasicApp::NewLogEntry(1) << reason;
+  if (zodu::TBasicApp::HasInstance()) zodu::TBasicApp::NewLogEntry(zodu::kLogPlain) << reason;
 }
 
 zodu::vexstr Quoted(const zodu::vexstr& path) {
