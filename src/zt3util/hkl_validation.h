@@ -2,13 +2,9 @@
 #pragma once
 
 #include "zt3util/hkl_scan.h"
+#include "zt3util/stored_digest.h"
 
 namespace zt3util {
-
-// Result codes: 0 not valid (or nothing to check), 1 part 1 valid, 3 both parts valid.
-constexpr int kNotValid = 0;
-constexpr int kFirstValid = 1;
-constexpr int kBothValid = 3;
 
 // Recomputes the digest of the scanned lines under the scheme that `first` names and
 // compares it part by part, never comparing a part's first character. A scheme-1 part 1

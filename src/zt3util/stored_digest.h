@@ -5,6 +5,12 @@
 
 namespace zt3util {
 
+// What checking a two-part stored digest gives: nothing valid (or nothing to check), part
+// 1 valid, both parts valid.
+constexpr int kNotValid = 0;
+constexpr int kFirstValid = 1;
+constexpr int kBothValid = 3;
+
 // Whether `stored` and `computed`, both without their first character, are the same
 // bytes. The first character is never compared; an empty `computed` matches nothing.
 bool SameAfterFirst(const char* stored, const zodu::vexcstr& computed);
