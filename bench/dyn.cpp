@@ -21,12 +21,12 @@
 namespace {
 
 namespace fs = std::filesystem;
-using zt3util::DynMode;
+using zt7::DynMode;
 
 volatile size_t sink;  // keeps the results observable
 
 void OurDigest(const std::string& path, DynMode mode) {
-  sink = sink + zt3util::ComputeDynDigest(zodu::vexstr(path.c_str()), mode).Length();
+  sink = sink + zt7::ComputeDynDigest(zodu::vexstr(path.c_str()), mode).Length();
 }
 
 void GemmiRead(const std::string& path) {
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   const fs::path folder = pattern;
   const std::string cif = (folder / "sample.cif_od").string();
   if (!zt7bench::WriteSampleCif(cif, "intensity")) return 1;
-  if (zt3util::ComputeDynDigest(zodu::vexstr(cif.c_str()), DynMode::kReflectionLoop).IsEmpty()) {
+  if (zt7::ComputeDynDigest(zodu::vexstr(cif.c_str()), DynMode::kReflectionLoop).IsEmpty()) {
     std::fprintf(stderr, "bench dyn: the sample's loop does not qualify\n");
     return 1;
   }

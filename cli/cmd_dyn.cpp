@@ -105,7 +105,7 @@ int RunDynLoop(const std::string& path) {
   zodu::TStrList lines;
   try {
     zodu::TEFile in(zodu::PathFromUtf8(path.data(), path.size()), u"rb");
-    if (!zt3util::WriteReflectionLoop(in, lines))
+    if (!zt7::WriteReflectionLoop(in, lines))
       return Refused(kDynLoop, path, ModuleReason("no reflection loop"));
   } catch (...) {
     return Refused(kDynLoop, path, "cannot be read");

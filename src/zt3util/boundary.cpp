@@ -7,7 +7,7 @@
 #include "sdl/bapp.h"
 #include "sdl/ebase.h"
 
-namespace zt3util {
+namespace zt7 {
 
 void ReportBoundaryError(const zodu::vexstr& message) noexcept {
   // Into the module's log, as an exception entry, once the application context exists.
@@ -42,4 +42,4 @@ void ReportCaughtException() noexcept {
   }
 }
 
-}  // namespace zt3util
+}  // namespace zt7

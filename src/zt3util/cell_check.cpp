@@ -3,7 +3,7 @@
 
 #include <cmath>  // for fabs
 
-namespace zt3util {
+namespace zt7 {
 namespace {
 
 // Constant, so complete before any caller can read it, also on concurrent first calls.
@@ -30,4 +30,4 @@ bool IsTestCrystalCell(const double* cell) {
   return false;
 }
 
-}  // namespace zt3util
+}  // namespace zt7

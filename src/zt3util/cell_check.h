@@ -1,7 +1,7 @@
 // Recognising the unit cells of the three standard test crystals.
 #pragma once
 
-namespace zt3util {
+namespace zt7 {
 
 // True when the six values at `a` and `b` (a, b, c, alpha, beta, gamma in degrees) agree:
 // edges within 0.2, angles within 1.0 each. A value that is not finite never agrees.
@@ -11,4 +11,4 @@ bool CellsAgree(const double* a, const double* b);
 // given.
 bool IsTestCrystalCell(const double* cell);
 
-}  // namespace zt3util
+}  // namespace zt7

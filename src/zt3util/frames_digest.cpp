@@ -12,7 +12,7 @@
 #include "zt3util/reason_log.h"
 #include "zt3util/stored_digest.h"
 
-namespace zt3util {
+namespace zt7 {
 namespace {
 
 using zodu::TBasicApp;
@@ -130,4 +130,4 @@ int ValidateFramesDigests(const vexstr& folder, const vexstr& mask, const char* 
   return kFirstValid;
 }
 
-}  // namespace zt3util
+}  // namespace zt7

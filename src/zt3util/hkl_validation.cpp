@@ -14,7 +14,7 @@
 
 using namespace zodu;
 
-namespace zt3util {
+namespace zt7 {
 namespace {
 
 constexpr size_t kMinValidatedLines = 100;
@@ -152,4 +152,4 @@ int ValidateRefsDigests(const char* text, const char* first, const char* second)
   return ValidateDigests(HklScan::OfLines(lines, NeedsToValidate(first)), first, second);
 }
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -4,7 +4,7 @@
 #include "zt3util/hkl_scan.h"
 #include "zt3util/stored_digest.h"
 
-namespace zt3util {
+namespace zt7 {
 
 // Recomputes the digest of the scanned lines under the scheme that `first` names and
 // compares it part by part, never comparing a part's first character. A scheme-1 part 1
@@ -19,4 +19,4 @@ int ValidateHklDigests(const zodu::vexstr& path, const char* first, const char* 
 // ValidateDigests of a text split at line feeds (empty pieces skipped, carriage returns kept).
 int ValidateRefsDigests(const char* text, const char* first, const char* second);
 
-}  // namespace zt3util
+}  // namespace zt7

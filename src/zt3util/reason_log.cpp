@@ -4,7 +4,7 @@
 #include "sdl/bapp.h"
 #include "zt3util/runnable.h"
 
-namespace zt3util {
+namespace zt7 {
 
 void LogReason(const zodu::vexstr& reason) {
   RODediRunnable::GetInstance();
@@ -15,4 +15,4 @@ zodu::vexstr Quoted(const zodu::vexstr& path) {
   return zodu::vexstr(u"'") << path << u"'";
 }
 
-}  // namespace zt3util
+}  // namespace zt7

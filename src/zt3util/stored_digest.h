@@ -3,7 +3,7 @@
 
 #include "sdl/smart/vex_istring.h"
 
-namespace zt3util {
+namespace zt7 {
 
 // What checking a two-part stored digest gives: nothing valid (or nothing to check), part
 // 1 valid, both parts valid.
@@ -15,4 +15,4 @@ constexpr int kBothValid = 3;
 // bytes. The first character is never compared; an empty `computed` matches nothing.
 bool SameAfterFirst(const char* stored, const zodu::vexcstr& computed);
 
-}  // namespace zt3util
+}  // namespace zt7

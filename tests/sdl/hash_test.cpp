@@ -164,14 +164,14 @@ enum class Compression { kPortable, kAvx2, kShaExtensions };
 
 bool Runs(Compression c) {
   return c == Compression::kPortable ||
-         (c == Compression::kAvx2 ? sha256_blocks::CpuHasAvx2AndBmi2()
-                                  : sha256_blocks::CpuHasShaExtensions());
+         (c == Compression::kAvx2 ? zt7::sha256_blocks::CpuHasAvx2AndBmi2()
+                                  : zt7::sha256_blocks::CpuHasShaExtensions());
 }
 
-hash_blocks::BlockFunction FunctionOf(Compression c) {
-  return c == Compression::kPortable ? sha256_blocks::CompressPortable
-         : c == Compression::kAvx2   ? sha256_blocks::CompressAvx2
-                                     : sha256_blocks::CompressShaExtensions;
+zt7::hash_blocks::BlockFunction FunctionOf(Compression c) {
+  return c == Compression::kPortable ? zt7::sha256_blocks::CompressPortable
+         : c == Compression::kAvx2   ? zt7::sha256_blocks::CompressAvx2
+                                     : zt7::sha256_blocks::CompressShaExtensions;
 }
 
 // Every SHA test runs on each compression that the processor has.
@@ -179,9 +179,9 @@ class ShaPath : public ::testing::TestWithParam<Compression> {
  protected:
   void SetUp() override {
     if (!Runs(GetParam())) GTEST_SKIP() << "not on this processor";
-    sha256_blocks::Force(FunctionOf(GetParam()));
+    zt7::sha256_blocks::Force(FunctionOf(GetParam()));
   }
-  void TearDown() override { sha256_blocks::Force(nullptr); }
+  void TearDown() override { zt7::sha256_blocks::Force(nullptr); }
 };
 
 INSTANTIATE_TEST_SUITE_P(Hash, ShaPath,
@@ -329,9 +329,9 @@ TEST(Hash, FileStreamsAreStandard) {
 TEST(Sha256, EveryCompressionAgreesWithThePortableCode) {
   const std::string data = Pattern(1 << 20, 4);
   auto on = [&](Compression c, auto digest) {
-    sha256_blocks::Force(FunctionOf(c));
+    zt7::sha256_blocks::Force(FunctionOf(c));
     const std::string text = digest();
-    sha256_blocks::Force(nullptr);
+    zt7::sha256_blocks::Force(nullptr);
     return text;
   };
   for (Compression c : {Compression::kAvx2, Compression::kShaExtensions}) {
