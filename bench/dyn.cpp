@@ -70,9 +70,10 @@ int main(int argc, char** argv) {
   std::printf("ratio dyn-mode2-memory/gemmi-read %.3f\n",
               double(zt7bench::PeakKiBOf(argv[0], "--ours", cif)) /
                   double(zt7bench::PeakKiBOf(argv[0], "--gemmi", cif)));
-  std::printf("ratio dyn-mode2/gemmi-read %.3f\n",
-              zt7bench::Ratio(
-                  3, [&] { OurDigest(cif, DynMode::kReflectionLoop); }, [&] { GemmiRead(cif); }));
+  zt7bench::PrintRatio(
+      "dyn-mode2/gemmi-read",
+      zt7bench::TimePairs(
+          3, [&] { OurDigest(cif, DynMode::kReflectionLoop); }, [&] { GemmiRead(cif); }));
 
   const std::string whole = (folder / "large.hkl").string();
   {
@@ -86,9 +87,9 @@ int main(int argc, char** argv) {
     if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) return 1;
     std::fclose(out);
   }
-  std::printf(
-      "ratio dyn-mode1/openssl-sha256-stream %.3f\n",
-      zt7bench::Ratio(
+  zt7bench::PrintRatio(
+      "dyn-mode1/openssl-sha256-stream",
+      zt7bench::TimePairs(
           5, [&] { OurDigest(whole, DynMode::kWholeFile); }, [&] { OpenSslFileSha256(whole); }));
   fs::remove_all(folder);
   return 0;
