@@ -1,5 +1,4 @@
-"""The zt7util package against the built library: seal and check, refusals, bad input,
-paths, threads, and finding the library."""
+"""The zt7util package against the built library: results, refusals, bad input, paths."""
 
 from __future__ import annotations
 
@@ -78,11 +77,9 @@ class SealedCollection(unittest.TestCase):
 
     def test_refused_digests_name_the_call_and_the_file(self) -> None:
         frames, hkl, (first, second) = self.files["frames"], self.files["hkl"], self.frames
-        short = dataset.write_lines(self.root / "short.hkl", dataset.reflection_lines(19))
         for call, arguments in (
             (zt7util.frames_digest, (self.root / "missing", MASK)),
             (zt7util.hkl_digest, (hkl, frames, MASK, dataset.altered(first), second)),
-            (zt7util.hkl_digest, (short, frames, MASK, first, second)),
             (zt7util.update_hkl_digest, (hkl, hkl, self.seal.first)),
             (zt7util.dyn_digest, (self.root / "missing.cif_od", frames, MASK, first, second)),
         ):
@@ -127,9 +124,8 @@ class SealedCollection(unittest.TestCase):
                                  env=dict(os.environ, ZT7UTIL_LIBRARY=library), text=True,
                                  timeout=60)
             last = run.stderr.strip().splitlines()[-1]
-            self.assertTrue(last.startswith("ImportError: zt7util: "), last)
-            self.assertIn(message, last)
-            self.assertIn(library, last)
+            self.assertTrue(last.startswith("ImportError: zt7util: ") and message in last
+                            and library in last, last)
 
     def test_pathlike_and_non_ascii_paths(self) -> None:
         place = self.root / "Messung é 日本 🧪"
