@@ -38,15 +38,13 @@ inline std::string Quote(const std::string& text) {
 // Runs the tool with `arguments` (already quoted for the shell). A run that takes longer
 // than `seconds` is ended and gives status 124.
 inline Outcome RunTool(const std::string& arguments, int seconds = 5) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "zt7cli.XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  std::filesystem::path folder = pattern;
-  std::string command = "timeout " + std::to_string(seconds) + " '" + ZT7_TOOL_PATH + "' " +
-                        arguments + " >'" + (folder / "out").string() + "' 2>'" +
-                        (folder / "err").string() + "'";
-  int raw = std::system(command.c_str());
-  Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(folder / "out"),
-                  ReadFile(folder / "err")};
+  std::string folder = (std::filesystem::temp_directory_path() / "zt7cli.XXXXXX").string();
+  if (!mkdtemp(folder.data())) throw std::runtime_error("mkdtemp failed");
+  const std::string command = "timeout " + std::to_string(seconds) + " '" + ZT7_TOOL_PATH + "' " +
+                              arguments + " >'" + folder + "/out' 2>'" + folder + "/err'";
+  const int raw = std::system(command.c_str());
+  Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(folder + "/out"),
+                  ReadFile(folder + "/err")};
   std::filesystem::remove_all(folder);
   return outcome;
 }

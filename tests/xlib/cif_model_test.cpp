@@ -1,7 +1,6 @@
-// The CIF document model: loop naming, values from tokens, blocks' rules, copies and failures.
+// The CIF document model: loop naming, values from tokens, blocks' lookups, copies and refusals.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,26 +70,6 @@ TEST(CifModel, BlocksLookUpCopyAndRefuse) {
   auto* unnamed = new cetString(W("v"));
   EXPECT_TRUE(Raises<zodu::TInvalidArgumentException>([&] { block.Add(unnamed); }, "name",
                                                       "[xlib/cifdp(cif_dp::CifBlock::Add):"));
-}
-
-TEST(CifModel, QueriesThatAKindDoesNotAnswer) {
-  cif_dp::CifBlock block(W("b"), nullptr);
-  cetTable table;
-  cif_dp::cetList list;
-  cif_dp::cetDict map;
-  cif_dp::cetComment comment(W("c"));
-  cetString plain(W("p"));
-  const std::pair<std::function<void()>, std::string> cases[] = {
-      {[&] { block.GetStringValue(); }, "CifBlock::GetStringValue"},
-      {[&] { table.GetStringValue(); }, "cetTable::GetStringValue"},
-      {[&] { list.GetStringValue(); }, "cetList::GetStringValue"},
-      {[&] { map.GetStringValue(); }, "cetDict::GetStringValue"},
-      {[&] { comment[0]; }, "IStringCifEntry::operator []"},
-      {[&] { plain.GetComment(); }, "IStringCifEntry::GetComment"},
-  };
-  for (const auto& [query, site] : cases)
-    EXPECT_TRUE(Raises<zodu::TNotImplementedException>(query, "", "[xlib/cifdp(cif_dp::" + site))
-        << site;
 }
 
 }  // namespace
