@@ -1,4 +1,4 @@
-// The zt7util tool run as a user runs it: help, version, info, usage errors and argument text.
+// The zt7util tool as a user meets it: help, version, info, usage, demo, README session.
 #include <gtest/gtest.h>
 
 #include <filesystem>
