@@ -1,37 +1,37 @@
-// Returned texts: one new module-owned copy per call that stays readable.
+// Returned texts: one new copy per call, kept by the context's collector until it idles.
 #include "zt3util/returned_text.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "sdl/bapp.h"
 #include "sdl/ebase.h"
+#include "sdl/egc.h"
+#include "zt3util/runnable.h"
 
 namespace {
 
-// Empty texts too: a host may keep one while asking for the next.
-TEST(MakeReturnedText, EveryCallMakesItsOwnCopy) {
-  for (const char16_t* text : {u"4162a5", u""}) {
-    const char* first = zt3util::MakeReturnedText(zodu::vexstr(text));
-    const char* second = zt3util::MakeReturnedText(zodu::vexstr(text));
-    EXPECT_NE(first, second);
-    EXPECT_EQ(std::u16string(first, first + std::strlen(first)), text);
-    EXPECT_STREQ(first, second);
-  }
-}
+using zodu::TBasicApp;
+using zodu::TEGC;
 
-TEST(MakeReturnedText, CopiesOnlyTheViewAndEndsIt) {
+TEST(MakeReturnedText, CopiesLiveUntilTheContextIdles) {
+  ASSERT_NE(RODediRunnable::GetInstance(), nullptr);
+  TBasicApp& app = TBasicApp::GetInstance();
+  app.GetIdleQueue().Execute(&app, nullptr);
   // A view inside a longer buffer: the copy must stop at the view's end.
-  zodu::vexstr whole(u"abcdef");
-  EXPECT_STREQ(zt3util::MakeReturnedText(whole.SubString(1, 3)), "bcd");
-}
-
-// Characters up to 255 become single bytes; above, see the export guard's test.
-TEST(MakeReturnedText, CharactersUpTo255BecomeSingleBytes) {
-  const char* text = zt3util::MakeReturnedText(zodu::vexstr(u"\u00E9\u00FF"));
-  EXPECT_EQ(std::strlen(text), 2u);
-  EXPECT_EQ(static_cast<unsigned char>(text[0]), 0xE9);
-  EXPECT_EQ(static_cast<unsigned char>(text[1]), 0xFF);
+  const char* view = zt3util::MakeReturnedText(zodu::vexstr(u"abcdef").SubString(1, 3));
+  // Characters up to 255 become single bytes (above, see the export guard's test).
+  const char* high = zt3util::MakeReturnedText(zodu::vexstr(u"\u00E9\u00FF"));
+  // Empty texts too get their own copy: a host may keep one while asking for the next.
+  const char* empty = zt3util::MakeReturnedText(u"");
+  EXPECT_NE(empty, zt3util::MakeReturnedText(u""));
+  EXPECT_EQ(TEGC::Get().Count(), 4u);
+  EXPECT_STREQ(view, "bcd");
+  EXPECT_STREQ(high, "\xE9\xFF");
+  EXPECT_STREQ(empty, "");
+  app.GetIdleQueue().Execute(&app, nullptr);
+  EXPECT_EQ(TEGC::Get().Count(), 0u);
 }
 
 }  // namespace
