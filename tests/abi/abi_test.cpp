@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <list>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -147,7 +148,7 @@ void* HostAllocate(size_t size) {
 }
 
 // A host that answers from a table; each answer is a holder it allocates itself. With
-// `keepReference` it holds a second reference to every holder, dropped by DropAll.
+// `keepReference` it holds a second reference to every answer in a holder of its own.
 class TestHost : public zt7::IHostObject {
  public:
   void EvaluateFunction(zt7::vex_dll_ptr<char16_t>& result, const char16_t* expression) override {
@@ -163,16 +164,8 @@ class TestHost : public zt7::IHostObject {
     std::memcpy(record->chars, text.c_str(), (text.size() + 1) * sizeof(char16_t));
     record->refs = keepReference ? 2 : 1;
     record->release = HostRelease;
-    if (keepReference) kept.push_back(record);
+    if (keepReference) kept.emplace_back().reset(record);
     result.reset(record);
-  }
-  void DropAll() {
-    for (auto* record : kept)
-      if (--record->refs == 0) {
-        record->release(record->chars);
-        record->release(record);
-      }
-    kept.clear();
   }
 
   std::map<std::u16string, std::u16string> values = {
@@ -182,7 +175,7 @@ class TestHost : public zt7::IHostObject {
   };
   std::u16string throwOn;
   bool keepReference = false;
-  std::vector<zt7::vex_dll_record<char16_t>*> kept;
+  std::list<zt7::vex_dll_ptr<char16_t>> kept;  // the host's own holders
 };
 
 const std::vector<std::u16string> kEvaluationOrder = {u"BaseDir()", u"DataDir()",
@@ -260,7 +253,7 @@ TEST_F(AttachHost, AHostThatKeepsAReferenceFreesTheTextItself) {
   host.keepReference = true;
   EXPECT_TRUE(Attach(&host));
   EXPECT_EQ(ledger.releases, 0);
-  host.DropAll();
+  host.kept.clear();
   EXPECT_EQ(ledger.releases, 6);
   // The module's copies do not depend on the host's memory.
   EXPECT_EQ(BaseDir(), u"/data/host/");

@@ -20,9 +20,7 @@ using dyn_reference::LoopDigest;
 using dyn_reference::Rows;
 using dyn_reference::WholeFileDigest;
 
-std::u16string Wide(const std::string& ascii) {
-  return std::u16string(ascii.begin(), ascii.end());
-}
+using zt7test::Wide;
 
 // Frames with their digest, and reflection files beside them.
 class DynDigests : public ::testing::Test {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "abi/frames_fixture.h"
+#include "support/loaded_module.h"
 #include "zt3util/frames_reference.h"
 #include "zt7util.h"
 
@@ -24,9 +25,7 @@ using frames_testing::kProceeding;
 
 const std::string kTooFew = std::string(kProceeding) + "Too few frames\r\n";
 
-std::u16string Wide(const std::string& utf8) {
-  return fs::path(utf8).u16string();
-}
+using zt7test::Wide;
 
 std::string Digest(const std::string& folder, const std::string& mask = "*.img") {
   return pcDigestFrames(Wide(folder).c_str(), Wide(mask).c_str());

@@ -19,9 +19,7 @@ using hkl_test::HklLine;
 using hkl_test::JoinLines;
 using hkl_test::SteppedReflections;
 
-std::u16string Wide(const std::string& ascii) {
-  return std::u16string(ascii.begin(), ascii.end());
-}
+using zt7test::Wide;
 
 // Reflections already in sorting order: twelve with h written as a lone zero (which the
 // legacy line test rejects), then h = 1 with l = 1..110, then the end marker.
@@ -119,7 +117,7 @@ TEST_F(Collection, TheFramesPartsDecideWhatIsSealed) {
   EXPECT_EQ(partOne.substr(0, 2), "43");
   EXPECT_EQ(Check(hkl, partOne.c_str(), nullptr), 1);
   // Frames that no longer check out get no HKL digest.
-  Write("frames/f9.img", "one more frame");
+  Write("frames/9.img", "one more frame");
   EXPECT_EQ(Seal(hkl), "");
 }
 

@@ -48,13 +48,18 @@ class FreshModule {
   void* handle_ = nullptr;
 };
 
+// A path as the exports take it.
+inline std::u16string Wide(const std::string& utf8) {
+  return std::filesystem::path(utf8).u16string();
+}
+
 // Frames beside the module's copy and their digest's two parts, as a host holds them
 // before it seals reflection files.
 struct SealedFrames {
   explicit SealedFrames(const FreshModule& module) : folder(module.folder() / "frames") {
     std::filesystem::create_directory(folder);
     for (int i = 1; i <= 4; ++i) {
-      names.push_back("f" + std::to_string(i) + ".img");
+      names.push_back(std::to_string(i) + ".img");
       std::ofstream(folder / names.back()) << std::string(300 * i, char('a' + i));
     }
     const std::string digest =

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "repository/hkl_text.h"
-#include "sdl/ebase.h"
 #include "zt3util/module_digests.h"
 
 using namespace zodu;
@@ -125,6 +124,9 @@ TEST(ComposeDigest, GoldenDigests) {
       {"scheme 3", kLines, 3, 3, false, One("43", fingerprint) + "," + Two("53", fingerprint)},
       {"scheme 3, part 1", kLines, 3, 1, false, One("43", fingerprint)},
       {"scheme 2", kLines, 2, 3, false, One("42", raw) + "," + Two("52", raw)},
+      {"scheme 2, part 2 alone", kLines, 2, 2, false, "," + Two("52", raw)},
+      {"no part", kLines, 2, 0, false, ""},
+      {"any other version is scheme 3", kLines, 7, 1, false, One("43", fingerprint)},
       {"scheme 1", kLines, 1, 3, false, schemeOne},
       {"scheme 1 sorts", Shuffled(kLines), 1, 3, false, schemeOne},
       {"scheme 1, legacy", kLines, 1, 3, true, legacy},
@@ -156,19 +158,6 @@ TEST(ComposeDigest, GoldenDigests) {
     EXPECT_EQ(Digest(c.lines, c.version, c.mask, c.legacy), c.expected) << c.what;
 }
 
-TEST(ComposeDigest, VersionsAndMasks) {
-  // Every version but 1 and 2 is scheme 3.
-  for (int version : {0, 7, -1, 4, 1000})
-    EXPECT_EQ(Digest(kLines, version, 3), Digest(kLines, 3, 3));
-  for (int version : {1, 2, 3}) {
-    const std::string both = Digest(kLines, version, 3);
-    ASSERT_EQ(both.size(), 77u);
-    EXPECT_EQ(Digest(kLines, version, 1) + Digest(kLines, version, 2), both);  // ",5..."
-    EXPECT_EQ(Digest(kLines, version, 0), "");
-    EXPECT_EQ(Digest(kLines, version, 7), both);
-  }
-}
-
 TEST(ComposeDigest, WhichLinesCount) {
   Lines shortFirst = kLines, extra = kLines, after = kLines, longFirst = kLines;
   shortFirst[0].pop_back();  // 27 characters
@@ -191,19 +180,6 @@ TEST(ComposeDigest, WhichLinesCount) {
     EXPECT_NE(Digest(longFirst, version, 3), digest);
     EXPECT_NE(Digest(after, version, 3), digest);
   }
-}
-
-TEST(ComposeDigest, HexadecimalFieldsRaiseOutOfEveryScheme) {
-  Lines hexIndex = kLines, hexIntensity = kLines;
-  hexIndex[4] = "0x1F" + hexIndex[4].substr(4);
-  hexIntensity[4] = hexIntensity[4].substr(0, 12) + "    0x1A" + hexIntensity[4].substr(20);
-  for (int version : {1, 2, 3}) {
-    EXPECT_THROW(Digest(hexIndex, version, 1), TInvalidIntegerNumberException) << version;
-    EXPECT_THROW(Digest(hexIntensity, version, 2), TInvalidFloatNumberException) << version;
-  }
-  // The legacy test reads no reals.
-  EXPECT_NO_THROW(Digest(hexIntensity, 1, 3, true));
-  EXPECT_EQ(Digest(hexIndex, 3, 0), "");
 }
 
 }  // namespace
