@@ -1,5 +1,4 @@
-// DYN digests through the loaded library, as a host calls them, against the second
-// computation of dyn_reference.h.
+// DYN digests through the loaded library against the second computation of dyn_reference.h.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,5 +1,4 @@
-// HKL digests and matching end to end through the loaded library: sealing, carrying over,
-// validating, comparing.
+// HKL digests and matching through the loaded library: seal, carry over, validate, compare.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,5 +1,4 @@
-// Digest texts of HKL line lists under schemes 1, 2 and 3, against summaries assembled by
-// hand and hashed with OpenSSL.
+// HKL digest schemes 1, 2 and 3 against summaries written by hand and hashed with OpenSSL.
 #include "zt3util/digest_schemes.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// The runtime object and the application context: made once, ended by Detach.
+// The runtime object and the application context it makes or finds; Detach ends them.
 #include "zt3util/runnable.h"
 
 #include <gtest/gtest.h>
