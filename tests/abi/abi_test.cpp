@@ -4,7 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <list>
+#include <map>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +18,7 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using zt7test::FreshModule;
 
 const char* const kExportNames[] = {
@@ -27,12 +32,9 @@ const char* const kExportNames[] = {
     "dMatchHKL",           "bCheckCell",
 };
 
-TEST(Exports, AllSixteenAreFoundByName) {
+TEST(Exports, AllSixteenAndNothingElse) {
   FreshModule module;
   for (const char* name : kExportNames) EXPECT_NO_THROW(module.Find<void>(name)) << name;
-}
-
-TEST(Exports, DynamicSymbolTableHoldsExactlyTheExports) {
   if (std::system("command -v nm >/dev/null 2>&1") != 0) GTEST_SKIP() << "nm is not installed";
   std::string command = std::string("nm -D --defined-only '") + ZT7_LIBRARY_PATH + "'";
   FILE* pipe = popen(command.c_str(), "r");
@@ -48,33 +50,25 @@ TEST(Exports, DynamicSymbolTableHoldsExactlyTheExports) {
   EXPECT_EQ(names, std::set<std::string>(std::begin(kExportNames), std::end(kExportNames)));
 }
 
-TEST(Exports, ModuleVersionIsEleven) {
+TEST(Exports, ModuleVersionAndKeyVersion) {
   FreshModule module;
   EXPECT_EQ(EXPORT(module, iwGetVersion)(), 11);
-}
-
-TEST(Exports, KeyVersionStartsAtThreeAndIsStoredUnchanged) {
-  FreshModule module;
-  auto set = EXPORT(module, SetKeyVersion);
-  auto get = EXPORT(module, iGetKeyVersion);
-  EXPECT_EQ(get(), 3);
-  set(7);
-  EXPECT_EQ(get(), 7);
-  set(-1);
-  EXPECT_EQ(get(), -1);
+  EXPECT_EQ(EXPORT(module, iGetKeyVersion)(), 3);
+  for (int version : {7, -1}) {
+    EXPORT(module, SetKeyVersion)(version);
+    EXPECT_EQ(EXPORT(module, iGetKeyVersion)(), version);
+  }
 }
 
 // Half of (sum at odd positions - sum at even positions), bytes signed, worked by hand.
 TEST(Exports, GetInfoTable) {
-  struct Case {
+  const struct {
     const char* text;
     const char* expected;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {nullptr, ""},        // refused
       {"", "0"},            //
       {"a", "-48"},         // -97 / 2, toward zero
-      {"ab", "0"},          // (98 - 97) / 2
       {"az", "12"},         // (122 - 97) / 2
       {"za", "-12"},        // (97 - 122) / 2
       {"abc", "-49"},       // (98 - 97 - 99) / 2
@@ -83,24 +77,13 @@ TEST(Exports, GetInfoTable) {
   };
   FreshModule module;
   auto info = EXPORT(module, pcGetInfo);
-  for (const Case& c : cases) {
-    const char* result = info(c.text);
-    ASSERT_NE(result, nullptr);
-    EXPECT_STREQ(result, c.expected) << (c.text ? c.text : "(null)");
-  }
-}
-
-// Sums past 2^31 wrap as 32-bit two's complement (the sanitizer build catches any
-// signed overflow on the way).
-TEST(Exports, GetInfoSumsWrapOnVeryLongText) {
-  const size_t pairs = 20'000'000;
+  for (const auto& c : cases) EXPECT_STREQ(info(c.text), c.expected) << (c.text ? c.text : "null");
+  // Sums past 2^31 wrap as 32-bit two's complement (the sanitizer build catches any signed
+  // overflow on the way): odd - even = 126 * 20,000,000 = 2,520,000,000, which wraps to
+  // -1,774,967,296; halved: -887,483,648.
   std::string text;
-  text.reserve(2 * pairs);
-  for (size_t i = 0; i < pairs; ++i) text += "\x01\x7F";
-  // odd - even = 126 * 20,000,000 = 2,520,000,000, which wraps to
-  // 2,520,000,000 - 4,294,967,296 = -1,774,967,296; halved: -887,483,648.
-  FreshModule module;
-  EXPECT_STREQ(EXPORT(module, pcGetInfo)(text.c_str()), "-887483648");
+  for (int i = 0; i < 20'000'000; ++i) text += "\x01\x7F";
+  EXPECT_STREQ(info(text.c_str()), "-887483648");
 }
 
 TEST(Exports, ReturnedTextsAreNewCopiesThatStayValid) {
@@ -109,18 +92,9 @@ TEST(Exports, ReturnedTextsAreNewCopiesThatStayValid) {
   const char* first = info("az");
   const char* second = info("az");
   EXPECT_NE(first, second);
-  EXPECT_STREQ(first, "12");
-  EXPECT_STREQ(second, "12");
   info("za");
   EXPECT_STREQ(first, "12");
-}
-
-TEST(Exports, RuntimeObjectIsMadeOnce) {
-  FreshModule module;
-  auto get = EXPORT(module, GetZTRunnable);
-  ZT7Runnable* first = get();
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(get(), first);
+  EXPECT_STREQ(second, "12");
 }
 
 TEST(Exports, ConcurrentFirstCallsShareOneRuntimeObject) {
@@ -132,17 +106,13 @@ TEST(Exports, ConcurrentFirstCallsShareOneRuntimeObject) {
   for (auto& t : threads) t.join();
   ASSERT_NE(seen[0], nullptr);
   for (ZT7Runnable* object : seen) EXPECT_EQ(object, seen[0]);
-}
-
-TEST(Exports, InitialiseFirstCreatesTheRuntimeObject) {
-  FreshModule module;
-  EXPORT(module, Initialise)(0x1234, -5);
-  EXPECT_NE(EXPORT(module, GetZTRunnable)(), nullptr);
+  EXPECT_EQ(get(), seen[0]);
 }
 
 TEST(Exports, NullPointersAreRefused) {
   FreshModule module;
-  EXPECT_STREQ(EXPORT(module, pcGetInfo)(nullptr), "");
+  EXPORT(module, Initialise)(0x1234, -5);
+  EXPECT_NE(EXPORT(module, GetZTRunnable)(), nullptr);
   EXPECT_STREQ(EXPORT(module, pcDigestFrames)(nullptr, nullptr), "");
   EXPECT_EQ(EXPORT(module, iValidateFramesDigests)(nullptr, nullptr, nullptr, nullptr), 0);
   EXPECT_STREQ(EXPORT(module, pcDigestDYN)(nullptr, nullptr, nullptr, nullptr, nullptr), "");
@@ -155,114 +125,149 @@ TEST(Exports, NullPointersAreRefused) {
   EXPECT_FALSE(EXPORT(module, bCheckCell)(nullptr));
 }
 
-// ---- the runtime object through the host's C++ view ----
+// ---- the runtime object and its host, through the header's view ----
 
-// Host memory that the test can account for: every allocation must come back through
-// the host's own release routine.
-int liveHostBlocks = 0;
+// What the test host handed out and what came back through its release routine.
+struct Ledger {
+  int allocations = 0;
+  int releases = 0;
+  std::vector<std::u16string> expressions;
+  // Host memory not yet released when each evaluation began.
+  std::vector<int> outstandingAtCall;
+};
+Ledger ledger;
 
-void ReleaseHostMemory(void* memory) {
-  --liveHostBlocks;
+void HostRelease(void* memory) {
+  ++ledger.releases;
   std::free(memory);
 }
 
-template <class T>
-T* AllocateHostMemory(size_t count) {
-  ++liveHostBlocks;
-  return static_cast<T*>(std::malloc(count * sizeof(T)));
+void* HostAllocate(size_t size) {
+  ++ledger.allocations;
+  return std::malloc(size);
 }
 
-// A host that answers every expression with a fixed text per expression.
+// A host that answers from a table; each answer is a holder it allocates itself. With
+// `keepReference` it holds a second reference to every answer in a holder of its own.
 class TestHost : public zt7::IHostObject {
  public:
   void EvaluateFunction(zt7::vex_dll_ptr<char16_t>& result, const char16_t* expression) override {
-    std::u16string value = std::u16string(u"value of ") + expression;
-    auto* chars = AllocateHostMemory<char16_t>(value.size() + 1);
-    std::memcpy(chars, value.c_str(), (value.size() + 1) * sizeof(char16_t));
-    auto* record = AllocateHostMemory<zt7::vex_dll_record<char16_t>>(1);
-    *record = {chars, 1, ReleaseHostMemory};
+    ledger.outstandingAtCall.push_back(ledger.allocations - ledger.releases);
+    ledger.expressions.push_back(expression);
+    if (throwOn == expression) throw std::runtime_error("host failure");
+    auto answer = values.find(expression);
+    if (answer == values.end()) return;
+    const std::u16string& text = answer->second;
+    using Record = zt7::vex_dll_record<char16_t>;
+    auto* record = static_cast<Record*>(HostAllocate(sizeof(Record)));
+    record->chars = static_cast<char16_t*>(HostAllocate((text.size() + 1) * sizeof(char16_t)));
+    std::memcpy(record->chars, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+    record->refs = keepReference ? 2 : 1;
+    record->release = HostRelease;
+    if (keepReference) kept.emplace_back().reset(record);
     result.reset(record);
   }
+
+  std::map<std::u16string, std::u16string> values = {
+      {u"BaseDir()", u"/data/host/"},
+      {u"DataDir()", u"/data/host/frames"},
+      {u"app.ModuleHash()", u"9f3c\u00E9"},
+  };
+  std::u16string throwOn;
+  bool keepReference = false;
+  std::list<zt7::vex_dll_ptr<char16_t>> kept;  // the host's own holders
 };
 
-// The host's calls on the runtime object through the header's view of its slots. The
-// object's own classes are internal to the module, so UBSan's vptr check, which looks for
-// the view's class among the object's bases, cannot apply to these calls.
-class HostCalls {
- public:
-  explicit HostCalls(ZT7Runnable* object) : object_(object) {}
+const std::vector<std::u16string> kEvaluationOrder = {u"BaseDir()", u"DataDir()",
+                                                      u"app.ModuleHash()"};
+
+// Calls on the runtime object as a host makes them, through the header's view. The
+// module's own classes only share that view's slots, so UBSan's vptr check cannot apply.
 #define HOST_CALL __attribute__((no_sanitize("vptr")))
-  HOST_CALL bool AttachHost(zt7::IHostObject* host) {
-    return object_->AttachHost(host);
-  }
-  HOST_CALL bool Detach() {
-    return object_->Detach();
-  }
-  HOST_CALL zt7::IHostObject* GetHost() {
-    return object_->GetHost();
-  }
-  HOST_CALL const char16_t* GetBaseDir() {
-    return object_->GetBaseDir();
-  }
-  HOST_CALL const char* GetModuleHash() {
-    return object_->GetModuleHash();
-  }
+
+class AttachHost : public ::testing::Test {
+ protected:
+  void SetUp() override { ledger = Ledger(); }
+  zt7::IRODedi* Runnable() { return EXPORT(module, GetZTRunnable)(); }
+  HOST_CALL bool Attach(zt7::IHostObject* host) { return Runnable()->AttachHost(host); }
+  HOST_CALL bool Detach() { return Runnable()->Detach(); }
+  HOST_CALL zt7::IHostObject* Host() { return Runnable()->GetHost(); }
+  HOST_CALL std::u16string BaseDir() { return Runnable()->GetBaseDir(); }
+  HOST_CALL std::string ModuleHash() { return Runnable()->GetModuleHash(); }
+
+  FreshModule module;
+};
+
 #undef HOST_CALL
 
- private:
-  ZT7Runnable* object_;
-};
+TEST_F(AttachHost, EvaluatesInOrderReleasingEachHolderAtOnceAndKeepsTextsOnFailure) {
+  ASSERT_NE(Runnable(), nullptr);
+  // Before: the module file's folder, and the writability probe left nothing beside it.
+  const std::u16string moduleFolder = fs::path(module.folder().string() + "/").u16string();
+  EXPECT_EQ(BaseDir(), moduleFolder);
+  EXPECT_EQ(ModuleHash(), "");
+  EXPECT_EQ(Host(), nullptr);
+  EXPECT_EQ(std::distance(fs::directory_iterator(module.folder()), fs::directory_iterator()), 1);
 
-TEST(HostView, HolderReleasesCharactersThenItselfThroughTheHost) {
-  liveHostBlocks = 0;
-  TestHost host;
-  {
-    zt7::vex_dll_ptr<char16_t> holder;
-    host.EvaluateFunction(holder, u"BaseDir()");
-    EXPECT_EQ(std::u16string(holder.get()), u"value of BaseDir()");
-    EXPECT_EQ(liveHostBlocks, 2);
+  // Failures first: they keep the texts that were there.
+  const struct {
+    const char* what;
+    void (*prepare)(TestHost&);
+    bool attached;
+    size_t evaluations;
+    std::u16string baseDir;
+    std::string moduleHash;
+  } cases[] = {
+      {"module hash without narrow form",
+       [](TestHost& h) { h.values[u"app.ModuleHash()"] = u"ab\u0100"; }, false, 3, moduleFolder,
+       ""},
+      {"host raises", [](TestHost& h) { h.throwOn = u"DataDir()"; }, false, 2, moduleFolder, ""},
+      {"empty answers", [](TestHost& h) { h.values.clear(); }, true, 3, u"", ""},
+      {"answers", [](TestHost&) {}, true, 3, u"/data/host/", "9f3c\xE9"},
+  };
+  for (const auto& c : cases) {
+    ledger = Ledger();
+    TestHost host;
+    c.prepare(host);
+    EXPECT_EQ(Attach(&host), c.attached) << c.what;
+    EXPECT_EQ(ledger.expressions,
+              std::vector<std::u16string>(kEvaluationOrder.begin(),
+                                          kEvaluationOrder.begin() + c.evaluations))
+        << c.what;
+    EXPECT_EQ(ledger.outstandingAtCall, std::vector<int>(c.evaluations, 0)) << c.what;
+    EXPECT_EQ(ledger.releases, ledger.allocations) << c.what;
+    EXPECT_EQ(Host(), &host) << c.what;  // the last host given, even when it failed
+    EXPECT_EQ(BaseDir(), c.baseDir) << c.what;
+    EXPECT_EQ(ModuleHash(), c.moduleHash) << c.what;
   }
-  EXPECT_EQ(liveHostBlocks, 0);
+  // A null host is forgotten without evaluations; the texts stay.
+  ledger = Ledger();
+  EXPECT_TRUE(Attach(nullptr));
+  EXPECT_EQ(Host(), nullptr);
+  EXPECT_TRUE(ledger.expressions.empty());
+  EXPECT_EQ(BaseDir(), u"/data/host/");
 }
 
-TEST(HostView, SlotsReachTheRuntimeObject) {
-  FreshModule module;
-  ZT7Runnable* runnable = EXPORT(module, GetZTRunnable)();
-  ASSERT_NE(runnable, nullptr);
-  HostCalls object(runnable);
-  EXPECT_EQ(object.GetHost(), nullptr);
-  ASSERT_NE(object.GetBaseDir(), nullptr);
-  ASSERT_NE(object.GetModuleHash(), nullptr);
-  EXPECT_STREQ(object.GetModuleHash(), "");
-
-  liveHostBlocks = 0;
+TEST_F(AttachHost, AHostThatKeepsAReferenceFreesTheTextItself) {
   TestHost host;
-  EXPECT_TRUE(object.AttachHost(&host));
-  EXPECT_EQ(object.GetHost(), &host);
-  EXPECT_EQ(liveHostBlocks, 0) << "a host text was kept instead of copied";
-  ASSERT_NE(object.GetBaseDir(), nullptr);
-  ASSERT_NE(object.GetModuleHash(), nullptr);
+  host.keepReference = true;
+  EXPECT_TRUE(Attach(&host));
+  EXPECT_EQ(ledger.releases, 0);
+  host.kept.clear();
+  EXPECT_EQ(ledger.releases, 6);
+  // The module's copies do not depend on the host's memory.
+  EXPECT_EQ(BaseDir(), u"/data/host/");
 }
 
-TEST(HostView, AttachingNoHostDoesNotCrash) {
-  FreshModule module;
-  ZT7Runnable* runnable = EXPORT(module, GetZTRunnable)();
-  ASSERT_NE(runnable, nullptr);
-  HostCalls object(runnable);
-  object.AttachHost(nullptr);
-  EXPECT_EQ(object.GetHost(), nullptr);
-}
-
-TEST(HostView, DetachEndsTheRuntimeObjectForGood) {
-  FreshModule module;
-  auto get = EXPORT(module, GetZTRunnable);
-  ZT7Runnable* runnable = get();
-  ASSERT_NE(runnable, nullptr);
-  EXPECT_FALSE(HostCalls(runnable).Detach());
-  EXPECT_EQ(get(), nullptr);
+TEST_F(AttachHost, DetachEndsTheObjectForGood) {
+  ASSERT_NE(Runnable(), nullptr);
+  EXPECT_FALSE(Detach());
+  EXPECT_EQ(Runnable(), nullptr);
+  EXPECT_EQ(Runnable(), nullptr);
   // A host that breaks the rule and calls on gets refusals, not a crash.
   EXPORT(module, Initialise)(1, 2);
-  EXPECT_EQ(get(), nullptr);
+  EXPECT_EQ(Runnable(), nullptr);
+  EXPECT_EQ(EXPORT(module, iwGetVersion)(), 11);
   EXPECT_STREQ(EXPORT(module, pcGetInfo)("az"), "12");
 }
 

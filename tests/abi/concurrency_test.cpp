@@ -2,14 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "repository/hkl_text.h"
 #include "support/loaded_module.h"
+#include "zt3util/frames_reference.h"
 #include "zt7util.h"
 
 namespace {
@@ -18,26 +19,16 @@ using zt7test::FreshModule;
 
 TEST(Concurrency, EightThreadsOfMixedCallsMatchASerialRun) {
   FreshModule module;
-  const auto folder = module.folder() / "frames";
-  std::filesystem::create_directory(folder);
-  for (int i = 1; i <= 4; ++i)
-    std::ofstream(folder / ("f" + std::to_string(i) + ".img")) << std::string(300 * i, 'a' + i);
-  const auto hklPath = module.folder() / "a.hkl";
-  {
-    std::ofstream hkl(hklPath);
-    char line[64];
-    for (int i = 1; i <= 150; ++i) {
-      std::snprintf(line, sizeof line, "%4d%4d%4d%8.2f%8.2f\n", i % 7, i % 5 - 2, i, 4.5 * i, 1.5);
-      hkl << line;
-    }
-  }
-  const std::u16string folderText = folder.u16string(), hklText = hklPath.u16string();
+  const zt7test::SealedFrames frames(module);
+  const std::u16string folderText = frames.path(),
+                       hklText = (module.folder() / "a.hkl").u16string();
+  std::ofstream(module.folder() / "a.hkl")
+      << hkl_test::JoinLines(hkl_test::SteppedReflections(150));
   const char16_t* mask = u"*.img";
-  const std::string frames = EXPORT(module, pcDigestFrames)(folderText.c_str(), mask);
-  ASSERT_EQ(frames.size(), 87u);
-  const std::string first = frames.substr(0, 43), second = frames.substr(44);
+  const std::string digest = frames.first + "," + frames.second;
+  ASSERT_EQ(digest, frames_reference::FramesDigest(frames.folder.string(), frames.names));
   const std::string hkl = EXPORT(module, pcDigestHKL)(folderText.c_str(), mask, hklText.c_str(),
-                                                      first.c_str(), second.c_str());
+                                                      frames.first.c_str(), frames.second.c_str());
   ASSERT_EQ(hkl.size(), 77u);
   const std::string hklFirst = hkl.substr(0, 38), hklSecond = hkl.substr(39);
   const double testCell[6] = {5.95, 9.03, 18.38, 90, 90, 90};
@@ -64,7 +55,7 @@ TEST(Concurrency, EightThreadsOfMixedCallsMatchASerialRun) {
   EXPECT_EQ(serial[0], "12");
   EXPECT_EQ(serial[1], "1");
   EXPECT_EQ(serial[2], "0");
-  EXPECT_EQ(serial[3], frames);
+  EXPECT_EQ(serial[3], digest);
   EXPECT_EQ(serial[4], "3");
   EXPECT_EQ(serial[5], std::to_string(0.0));
   EXPECT_EQ(serial[6], "3");

@@ -5,8 +5,10 @@
 #include <stdlib.h>  // for mkdtemp
 
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "zt7util.h"
 
@@ -44,6 +46,33 @@ class FreshModule {
  private:
   std::filesystem::path folder_;
   void* handle_ = nullptr;
+};
+
+// A path as the exports take it.
+inline std::u16string Wide(const std::string& utf8) {
+  return std::filesystem::path(utf8).u16string();
+}
+
+// Frames beside the module's copy and their digest's two parts, as a host holds them
+// before it seals reflection files.
+struct SealedFrames {
+  explicit SealedFrames(const FreshModule& module) : folder(module.folder() / "frames") {
+    std::filesystem::create_directory(folder);
+    for (int i = 1; i <= 4; ++i) {
+      names.push_back(std::to_string(i) + ".img");
+      std::ofstream(folder / names.back()) << std::string(300 * i, char('a' + i));
+    }
+    const std::string digest =
+        module.Find<decltype(pcDigestFrames)>("pcDigestFrames")(path().c_str(), u"*.img");
+    if (digest.size() != 87) throw std::runtime_error("no frames digest: " + digest);
+    first = digest.substr(0, 43);
+    second = digest.substr(44);
+  }
+  std::u16string path() const { return folder.u16string(); }
+
+  std::filesystem::path folder;
+  std::vector<std::string> names;
+  std::string first, second;
 };
 
 }  // namespace zt7test

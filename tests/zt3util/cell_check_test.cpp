@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -39,8 +40,7 @@ const CellCase kCases[] = {
 TEST(IsTestCrystalCell, Examples) {
   for (const CellCase& c : kCases)
     EXPECT_EQ(zt7::IsTestCrystalCell(c.cell), c.expected)
-        << c.cell[0] << " " << c.cell[1] << " " << c.cell[2] << " " << c.cell[3] << " " << c.cell[4]
-        << " " << c.cell[5];
+        << testing::PrintToString(std::vector<double>(c.cell, c.cell + 6));
 }
 
 }  // namespace

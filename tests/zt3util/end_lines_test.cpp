@@ -55,46 +55,6 @@ std::vector<std::string> SortAndPass(std::vector<std::string> lines, size_t line
   return out;
 }
 
-TEST(EndLineSelection, TwelveQualifyingLinesGiveTheMiddleOnesTwice) {
-  std::vector<std::string> q, lines;
-  for (int i = 1; i <= 12; ++i) q.push_back(HklLine(i, 1, 1, i, 1));
-  lines.push_back("TITLE");
-  for (const std::string& line : q) lines.push_back(line);
-  lines.push_back(hkl_test::EndMarker());
-  std::reverse(lines.begin(), lines.end());
-  // Sorted, "   9" comes before "  10": a blank sorts before a digit.
-  EXPECT_EQ(
-      Select(lines, 28, 10, 10),
-      (std::vector<std::string>{q[0],  q[1],  q[2], q[3], q[4], q[5], q[6], q[7], q[8], q[9],
-                                q[11], q[10], q[9], q[8], q[7], q[6], q[5], q[4], q[3], q[2]}));
-}
-
-TEST(EndLineSelection, OnlyReflectionLines) {
-  const std::vector<std::string> lines = {HklLine(1, 1, 1, 1, 1),
-                                          HklLine(3, 1, 1, 1, 1),
-                                          "  08" + HklLine(4, 1, 1, 1, 1).substr(4),
-                                          HklLine(5, 1, 1, 1, 1).substr(0, 27) + "x",
-                                          HklLine(6, 0, 1, 1, 1),
-                                          hkl_test::EndMarker(),
-                                          HklLine(7, 1, 1, 1, 1)};
-  EXPECT_EQ(Select(lines, 28, 2, 2),
-            (std::vector<std::string>{lines[0], lines[1], lines[6], lines[4]}));
-  // The legacy test rejects k written as a lone zero.
-  EXPECT_EQ(Select(lines, 28, 2, 2, true),
-            (std::vector<std::string>{lines[0], lines[1], lines[6], lines[1]}));
-}
-
-TEST(EndLineSelection, RaisesOnlyWhereThePassesWouldTest) {
-  std::vector<std::string> lines;
-  for (int i = 1; i <= 6; ++i) lines.push_back(HklLine(i, 1, 1, 1, 1));
-  // A hexadecimal intensity of h = 3 sorts right before the line of h = 3: passes that
-  // stop at h = 2 from the start and at h = 4 from the end never test it.
-  lines.insert(lines.begin(), "   3   1   1    0x1A    1.00");
-  EXPECT_EQ(Select(lines, 28, 2, 3).size(), 5u);
-  EXPECT_THROW(Select(lines, 28, 3, 4), TInvalidFloatNumberException);
-  EXPECT_THROW(Select(lines, 28, 2, 5), TInvalidFloatNumberException);
-}
-
 TEST(EndLineSelection, AgreesWithSortingAndPassingOnRandomLists) {
   // Reflection lines, lines failing a test, lines raising on their index or intensity,
   // all of one length and in random order, many equal; sorted or reversed lists too.

@@ -13,51 +13,12 @@
 #include <utility>
 #include <vector>
 
+#include "sdl/temp_folder.h"
 #include "zt3util/module_digests.h"
 
 namespace frames_reference {
 
 using Md5 = std::array<unsigned char, 16>;
-
-// UTF-8 to UTF-16 as the platform maps names: a byte that does not start a valid
-// sequence becomes U+DC00 + byte.
-inline std::u16string NameUnits(const std::string& name) {
-  std::u16string units;
-  for (size_t i = 0; i < name.size();) {
-    unsigned char lead = name[i];
-    if (lead < 0x80) {
-      units += static_cast<char16_t>(lead);
-      ++i;
-      continue;
-    }
-    size_t extra = lead >= 0xC2 && lead <= 0xDF   ? 1
-                   : lead >= 0xE0 && lead <= 0xEF ? 2
-                   : lead >= 0xF0 && lead <= 0xF4 ? 3
-                                                  : 0;
-    char32_t value = lead & (extra == 1 ? 0x1F : extra == 2 ? 0x0F : 0x07);
-    bool valid = extra > 0 && i + extra < name.size();
-    for (size_t k = 1; valid && k <= extra; ++k) {
-      unsigned char next = name[i + k];
-      valid = (next & 0xC0) == 0x80;
-      value = (value << 6) | (next & 0x3F);
-    }
-    char32_t least = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
-    valid = valid && value >= least && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
-    if (!valid) {
-      units += static_cast<char16_t>(0xDC00 + lead);
-      ++i;
-      continue;
-    }
-    if (value >= 0x10000) {
-      units += static_cast<char16_t>(0xD800 + ((value - 0x10000) >> 10));
-      units += static_cast<char16_t>(0xDC00 + ((value - 0x10000) & 0x3FF));
-    } else {
-      units += static_cast<char16_t>(value);
-    }
-    i += extra + 1;
-  }
-  return units;
-}
 
 inline Md5 FileMd5(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -80,7 +41,8 @@ inline size_t NextFrame(const Md5& d, size_t n) {
 // The digest of the files `names` (UTF-8, exactly those the mask selects) in `folder`.
 inline std::string FramesDigest(const std::string& folder, const std::vector<std::string>& names) {
   std::vector<std::pair<std::u16string, std::string>> order;
-  for (const std::string& name : names) order.emplace_back(NameUnits(name), name);
+  // Names sort by their UTF-16 code units, decoded as the platform decodes file names.
+  for (const std::string& name : names) order.emplace_back(zodu::testing::W(name).c_str(), name);
   std::sort(order.begin(), order.end());
   const size_t n = order.size();
   auto frame = [&](size_t i) { return FileMd5(folder + "/" + order[i].second); };

@@ -3,13 +3,11 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -52,19 +50,6 @@ class FrameFolder : public zodu::testing::TempFolder {
     }
     close(folder);
     return frames_;
-  }
-
-  // Every entry with its size and modification time, to show that nothing was written.
-  std::map<std::string, std::pair<long long, long long>> Snapshot() const {
-    std::map<std::string, std::pair<long long, long long>> entries;
-    for (const auto& entry : std::filesystem::directory_iterator(path())) {
-      struct stat st;
-      lstat(entry.path().c_str(), &st);
-      entries[entry.path().filename().string()] = {
-          static_cast<long long>(st.st_size),
-          st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
-    }
-    return entries;
   }
 
  private:

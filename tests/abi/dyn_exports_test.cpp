@@ -1,5 +1,4 @@
-// DYN digests through the loaded library, as a host calls them, against the second
-// computation of dyn_reference.h.
+// DYN digests through the loaded library against the second computation of dyn_reference.h.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,39 +19,29 @@ using dyn_reference::LoopDigest;
 using dyn_reference::Rows;
 using dyn_reference::WholeFileDigest;
 
-std::u16string Wide(const std::string& ascii) {
-  return std::u16string(ascii.begin(), ascii.end());
-}
+using zt7test::Wide;
 
-// A frames folder with its digest, and reflection files beside it.
+// Frames with their digest, and reflection files beside them.
 class DynDigests : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::create_directory(module_.folder() / "frames");
-    for (int i = 1; i <= 4; ++i)
-      std::ofstream(module_.folder() / "frames" / ("f" + std::to_string(i) + ".img"))
-          << std::string(200 * i, 'q');
-    const std::string frames = EXPORT(module_, pcDigestFrames)(Frames().c_str(), u"*.img");
-    ASSERT_EQ(frames.size(), 87u);
-    first_ = frames.substr(0, 43);
-    second_ = frames.substr(44);
-  }
-  std::u16string Frames() const { return Wide((module_.folder() / "frames").string()); }
   std::string Write(const std::string& name, const std::string& content) const {
     const fs::path path = module_.folder() / name;
     std::ofstream(path, std::ios::binary) << content;
     return path.string();
   }
-  std::string Seal(const std::string& path, const char* second = nullptr) {
+  std::u16string Frames() const { return frames_.path(); }
+  std::string Seal(const std::string& path) {
     return EXPORT(module_, pcDigestDYN)(Frames().c_str(), u"*.img", Wide(path).c_str(),
-                                        first_.c_str(), second ? second : second_.c_str());
+                                        first_.c_str(), second_.c_str());
   }
   bool Check(const std::string& path, const char* digest) {
     return EXPORT(module_, bValidateDYNDigest)(Wide(path).c_str(), digest);
   }
 
   zt7test::FreshModule module_;
-  std::string first_, second_;
+  const zt7test::SealedFrames frames_{module_};
+  const std::string& first_ = frames_.first;
+  const std::string& second_ = frames_.second;
 };
 
 TEST_F(DynDigests, WhatIsSealedAndHow) {
@@ -107,9 +96,7 @@ TEST_F(DynDigests, WhatIsSealedAndHow) {
   for (const auto& c : cases) {
     const std::string path = Write(c.name, c.content);
     EXPECT_EQ(Seal(path), c.expected) << c.what;
-    if (!c.expected.empty()) {
-      EXPECT_TRUE(Check(path, c.expected.c_str())) << c.what;
-    }
+    EXPECT_TRUE(c.expected.empty() || Check(path, c.expected.c_str())) << c.what;
   }
   EXPECT_NE(LoopDigest(kColumns, changed), LoopDigest(kColumns, rows));
   EXPECT_NE(LoopDigest(wider, widerRows), LoopDigest(kColumns, rows));
@@ -152,24 +139,21 @@ TEST_F(DynDigests, Validation) {
 TEST_F(DynDigests, RefusedInputs) {
   const std::string cif = Write("ok.cif_od", "data_x\n" + LoopCif(kColumns, Rows(100)));
   const std::string digest = LoopDigest(kColumns, Rows(100));
+  auto seal = [&](const char16_t* frames, const char16_t* path, const char* second) {
+    return std::string(
+        EXPORT(module_, pcDigestDYN)(frames, u"*.img", path, first_.c_str(), second));
+  };
   const std::string wrongSecond = "11" + std::string(41, '0');
-  EXPECT_EQ(Seal(cif, wrongSecond.c_str()), "") << "second frames part wrong";
-  EXPECT_STREQ(EXPORT(module_, pcDigestDYN)(Frames().c_str(), u"*.img", Wide(cif).c_str(),
-                                            first_.c_str(), nullptr),
-               "")
-      << "second frames part missing";
-  EXPECT_STREQ(EXPORT(module_, pcDigestDYN)(nullptr, nullptr, Wide(cif).c_str(), first_.c_str(),
-                                            second_.c_str()),
-               "");
-  EXPECT_STREQ(EXPORT(module_, pcDigestDYN)(Frames().c_str(), u"*.img", nullptr, first_.c_str(),
-                                            second_.c_str()),
-               "");
-  EXPECT_EQ(Seal((module_.folder() / "absent.hkl").string()), "");
+  EXPECT_EQ(seal(Frames().c_str(), Wide(cif).c_str(), wrongSecond.c_str()), "");
+  EXPECT_EQ(seal(Frames().c_str(), Wide(cif).c_str(), nullptr), "");
+  EXPECT_EQ(seal(nullptr, Wide(cif).c_str(), second_.c_str()), "");
+  EXPECT_EQ(seal(Frames().c_str(), nullptr, second_.c_str()), "");
   // Nothing but a regular file is read: none of these may hang or be taken.
   const fs::path fifo = module_.folder() / "pipe.cif_od";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   fs::create_directory(module_.folder() / "folder.cif_od");
   for (const std::string& path : {fifo.string(), (module_.folder() / "folder.cif_od").string(),
+                                  (module_.folder() / "absent.hkl").string(),
                                   std::string("/dev/zero"), std::string("/dev//zero")}) {
     EXPECT_EQ(Seal(path), "") << path;
     EXPECT_FALSE(Check(path, digest.c_str())) << path;

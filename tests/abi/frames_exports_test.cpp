@@ -1,0 +1,261 @@
+// The frames exports against a second computation, with their validation codes and log lines.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "abi/frames_fixture.h"
+#include "support/loaded_module.h"
+#include "zt3util/frames_reference.h"
+#include "zt7util.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using frames_reference::FramesDigest;
+using frames_testing::FrameFolder;
+using frames_testing::kProceeding;
+
+const std::string kTooFew = std::string(kProceeding) + "Too few frames\r\n";
+
+using zt7test::Wide;
+
+std::string Digest(const std::string& folder, const std::string& mask = "*.img") {
+  return pcDigestFrames(Wide(folder).c_str(), Wide(mask).c_str());
+}
+
+int Validate(const std::string& folder, const char* first, const char* second) {
+  return iValidateFramesDigests(Wide(folder).c_str(), u"*.img", first, second);
+}
+
+class FramesExports : public frames_testing::LoggedTest {};
+
+// Around the counts where the next frame's index takes one more digest byte; the count
+// is padded to five digits, and 100000 takes a sixth.
+TEST_F(FramesExports, MatchesTheSecondComputationAcrossFrameCounts) {
+  for (size_t count : {2, 123, 254, 255, 509, 510, 764, 765, 100000}) {
+    FrameFolder folder;
+    EXPECT_EQ(Digest(folder.path()), FramesDigest(folder.path(), folder.AddFrames(count))) << count;
+    EXPECT_EQ(Digest(folder.path()).size(), count < 100000 ? 87u : 89u);
+  }
+}
+
+TEST_F(FramesExports, FrameSizesAroundTheBlockBoundaries) {
+  // Frames are hashed as streams, with the standard padding even at 56 bytes mod 64.
+  FrameFolder folder;
+  std::vector<std::string> names;
+  for (size_t size : {0, 1, 55, 56, 57, 63, 64, 65, 120, 184, 4096 + 56}) {
+    std::string content(size, '\0');
+    for (size_t i = 0; i < size; ++i) content[i] = static_cast<char>(i * 7 + size);
+    names.push_back("size" + std::to_string(size) + ".img");
+    folder.MakeFile(names.back(), content);
+  }
+  EXPECT_EQ(Digest(folder.path()), FramesDigest(folder.path(), names));
+}
+
+TEST_F(FramesExports, MasksWithSeveralPiecesSelectTheFrames) {
+  FrameFolder folder;
+  const std::vector<std::string> all = {"a.img",        "B.IMG",     "c.Img", "frame_1.cbf",
+                                        "frame_10.cbf", "notes.txt", "noext", "d.img.bak"};
+  for (const std::string& name : all) folder.MakeFile(name, "content of " + name);
+  fs::create_directory(folder / "sub.img");                   // a folder is never a frame
+  ASSERT_EQ(mkfifo((folder / "pipe.img").c_str(), 0644), 0);  // never listed, never opened
+  const struct {
+    const char* mask;
+    std::vector<std::string> frames;
+  } cases[] = {
+      {"*.img", {"a.img", "B.IMG", "c.Img"}},
+      {"*.img;*.IMG;;frame_?.cbf", {"a.img", "B.IMG", "c.Img", "frame_1.cbf"}},
+      {"frame_*.cbf;noext", {"frame_1.cbf", "frame_10.cbf", "noext"}},
+      {"*", all},
+      {"?.*", {"a.img", "B.IMG", "c.Img"}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Digest(folder.path(), c.mask), FramesDigest(folder.path(), c.frames)) << c.mask;
+}
+
+TEST_F(FramesExports, NamesAreOrderedByTheirUtf16CodeUnits) {
+  // U+1F600 comes before U+FF21 in UTF-16 (a surrogate, D83D) but after it in UTF-8: byte
+  // order would pick the other first frame. Names that are not UTF-8 are listed and read too.
+  const std::vector<std::string> lists[] = {
+      {"\xF0\x9F\x98\x80.img", "\xEF\xBC\xA1.img"},
+      {"B.img", "\xFF.img", "a\xC3.img", "a.img", "ab.img", "a\xC3\xA9.img", "b.img",
+       "\xF0\x9F\x98\x80.img", "\xEF\xBC\xA1.img", "A.img"},
+  };
+  for (const auto& names : lists) {
+    FrameFolder folder;
+    for (const std::string& name : names) folder.MakeFile(name, "frame " + name);
+    EXPECT_EQ(Digest(folder.path()), FramesDigest(folder.path(), names));
+  }
+}
+
+TEST_F(FramesExports, OutcomesAndTheirLogLines) {
+  FrameFolder three, one, none;
+  const std::string digest = FramesDigest(three.path(), three.AddFrames(3));
+  one.AddFrames(1);
+  one.MakeFile("other.txt", "not a frame");
+  const struct {
+    std::string folder, mask, digest, logged;
+  } cases[] = {
+      {three.path(), "*.img", digest, kProceeding},
+      {three.path() + "/", "*.img", digest, kProceeding},  // the folder may end in separators
+      {three.path() + "//", "*.img", digest, kProceeding},
+      {one.path(), "*.img", "", kTooFew},
+      {none.path(), "*.img", "", kTooFew},
+      {one.path(), "", "", kTooFew},
+      {one / "other.txt", "*", "", "Not a directory\r\n"},
+      {one / "missing", "*", "", "Not a directory\r\n"},
+      {"", "*", "", "Empty frames folder name\r\n"},
+  };
+  for (const auto& c : cases) {
+    log.bytes.clear();
+    EXPECT_EQ(Digest(c.folder, c.mask), c.digest) << c.folder;
+    EXPECT_EQ(log.bytes, c.logged) << c.folder;
+  }
+  // A null folder is an empty one; a null mask selects nothing.
+  log.bytes.clear();
+  EXPECT_STREQ(pcDigestFrames(nullptr, u"*.img"), "");
+  EXPECT_STREQ(pcDigestFrames(Wide(three.path()).c_str(), nullptr), "");
+  EXPECT_EQ(log.bytes, "Empty frames folder name\r\n" + kTooFew);
+}
+
+// Runs `change` once when the digest announces itself in the log, between the folder
+// check and the listing.
+class OnProceeding : public zodu::AActionHandler {
+ public:
+  explicit OnProceeding(std::function<void()> change) : change_(std::move(change)) {}
+  bool Execute(const zodu::IVexObject*, const zodu::IVexObject* data) override {
+    const zodu::vexcstr text(data->ToString());
+    if (std::string(text.raw(), text.Length()) == kProceeding && change_)
+      std::exchange(change_, {})();
+    return false;
+  }
+
+ private:
+  std::function<void()> change_;
+};
+
+TEST_F(FramesExports, AFolderThatVanishesOrEmptiesOnTheWay) {
+  const struct {
+    void (*change)(const std::string&);
+    std::string logged;
+  } rows[] = {
+      {[](const std::string& path) { fs::remove_all(path); }, kProceeding},
+      {[](const std::string& path) {
+         for (const auto& entry : fs::directory_iterator(path)) fs::remove(entry.path());
+       },
+       kTooFew},
+  };
+  zodu::TActionQueue& post = zodu::TBasicApp::GetInstance().GetLog().OnPost();
+  for (const auto& row : rows) {
+    log.bytes.clear();
+    FrameFolder folder;
+    folder.AddFrames(5);
+    const std::string path = folder.path();
+    zodu::AActionHandler& handler =
+        post.Add(new OnProceeding([path, change = row.change] { change(path); }));
+    EXPECT_EQ(Digest(path), "");
+    EXPECT_EQ(log.bytes, row.logged);
+    handler.SetEnabled(false);
+  }
+}
+
+TEST_F(FramesExports, ValidationCodes) {
+  FrameFolder folder;
+  const std::string digest = FramesDigest(folder.path(), folder.AddFrames(9));
+  const std::string p = digest.substr(0, 43), q = digest.substr(44);
+  auto changedAt = [](std::string text, size_t i) {
+    text[i] = text[i] == 'f' ? 'e' : 'f';
+    return text;
+  };
+  const std::string kNull = "<null>";
+  const struct {
+    const char* what;
+    std::string first, second;
+    int code;
+    bool listed;
+  } cases[] = {
+      {"both parts", p, q, 3, true},
+      {"first part, null second", p, kNull, 1, true},
+      {"first part, 10-character second", p, q.substr(0, 10), 1, true},
+      {"first part, 11-character second", p, q.substr(0, 11), 1, true},
+      {"first part, wrong second", p, "11" + std::string(41, 'x'), 1, true},
+      {"second part differing at its end", p, changedAt(q, 42), 1, true},
+      {"first characters are never compared", "X" + p.substr(1), "?" + q.substr(1), 3, true},
+      {"first part differing in its third character", changedAt(p, 2), q, 0, true},
+      {"first part one character short", p.substr(0, 42), q, 0, true},
+      {"first part one character long", p + "0", q, 0, true},
+      {"scheme character ':' is read but does not match", "0:" + p.substr(2), q, 0, true},
+      {"scheme character '0'", "00" + p.substr(2), q, 0, false},
+      {"scheme character 'A'", "0A" + p.substr(2), q, 0, false},
+      {"scheme character '<'", "0<" + p.substr(2), q, 0, false},
+      {"nine characters", p.substr(0, 9), q, 0, false},
+      {"the whole digest as first part", digest, q, 0, true},
+      {"null first part", kNull, q, 0, false},
+  };
+  auto text = [&](const std::string& part) { return part == kNull ? nullptr : part.c_str(); };
+  for (const auto& c : cases) {
+    log.bytes.clear();
+    EXPECT_EQ(Validate(folder.path(), text(c.first), text(c.second)), c.code) << c.what;
+    // A refusal's reason may follow; the folder is listed only for a comparable first part.
+    EXPECT_EQ(log.bytes.rfind(kProceeding, 0) == 0, c.listed) << c.what << ": " << log.bytes;
+  }
+  log.bytes.clear();
+  EXPECT_EQ(iValidateFramesDigests(nullptr, u"*.img", p.c_str(), q.c_str()), 0);
+  EXPECT_EQ(log.bytes, "");
+  // One byte of the first frame, which every part reads; then one more matching file,
+  // which changes the count.
+  folder.MakeFile("frame000000.img", "frame 1");  // was "frame 0"
+  EXPECT_EQ(Validate(folder.path(), p.c_str(), q.c_str()), 0);
+  folder.MakeFile("frame000000.img", "frame 0");
+  ASSERT_EQ(Validate(folder.path(), p.c_str(), q.c_str()), 3);
+  folder.AddFrames(1);
+  EXPECT_EQ(Validate(folder.path(), p.c_str(), q.c_str()), 0);
+}
+
+// Folders and frames that the process may not read. Root reads anything, so the check
+// runs in a child process that has given root up.
+int UnreadableScenario(const std::string& folderPath, const std::string& framePath,
+                       const std::string& expectedLog) {
+  if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 10;
+  zodu::testing::CaptureStream log;
+  zodu::TBasicApp::GetInstance().GetLog().AddStream(&log, false);
+  if (Digest(folderPath) != "") return 1;
+  if (Validate(folderPath, "01abcdefghijk", "11abcdefghijk") != 0) return 2;
+  // The reason reaches the log.
+  if (log.bytes.find(expectedLog) == std::string::npos) return 3;
+  if (!framePath.empty() && log.bytes.find(framePath) == std::string::npos) return 4;
+  zodu::TBasicApp::GetInstance().GetLog().RemoveStream(&log);
+  return 0;
+}
+
+TEST_F(FramesExports, UnreadableFoldersAndFramesAreRefusedWithTheirReason) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  using fs::perms;
+  FrameFolder folder;
+  fs::permissions(folder.path(), perms::owner_all | perms::group_read | perms::group_exec |
+                                     perms::others_read | perms::others_exec);
+  folder.AddFrames(3);
+  // The unreadable frame is read first or picked: make it the first.
+  fs::permissions(folder / "frame000001.img", perms::none);
+  fs::permissions(folder / "frame000000.img", perms::none);
+  EXPECT_EXIT(
+      std::exit(UnreadableScenario(folder.path(), folder / "frame000000.img", "NULL handle for")),
+      ::testing::ExitedWithCode(0), "");
+
+  FrameFolder closed;
+  fs::permissions(closed.path(), perms::owner_all | perms::others_exec);
+  closed.AddFrames(3);
+  fs::permissions(closed.path(), perms::owner_write | perms::owner_exec | perms::others_exec);
+  EXPECT_EXIT(std::exit(UnreadableScenario(closed.path(), "", "Too few frames\r\n")),
+              ::testing::ExitedWithCode(0), "");
+  fs::permissions(closed.path(), perms::owner_all);
+}
+
+}  // namespace
