@@ -52,13 +52,8 @@ TEST(Concurrency, EightThreadsOfMixedCallsMatchASerialRun) {
   };
   std::vector<std::string> serial;
   for (const auto& call : calls) serial.push_back(call());
-  EXPECT_EQ(serial[0], "12");
-  EXPECT_EQ(serial[1], "1");
-  EXPECT_EQ(serial[2], "0");
-  EXPECT_EQ(serial[3], digest);
-  EXPECT_EQ(serial[4], "3");
-  EXPECT_EQ(serial[5], std::to_string(0.0));
-  EXPECT_EQ(serial[6], "3");
+  EXPECT_EQ(serial,
+            std::vector<std::string>({"12", "1", "0", digest, "3", std::to_string(0.0), "3"}));
 
   constexpr int kThreads = 8, kCalls = 2000;
   std::vector<int> mismatches(kThreads, 0);

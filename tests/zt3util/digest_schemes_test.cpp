@@ -102,16 +102,6 @@ TEST(ComposeDigest, GoldenDigests) {
   ASSERT_EQ(x56.size() % 64, 56u);
   Lines high = WithIntensities({}, 3000);
   std::fill(high.begin(), high.begin() + 10, HklLine(1, 1, 1, 2000, 1));
-  // Lines of 100000 characters: only the first 28 are read ("7777" is a valid index).
-  const std::string sevens(100000, '7');
-  std::string sevensText;
-  for (int i = 0; i < 20; ++i) sevensText += (i ? " " : "") + sevens;
-  Lines binary;
-  for (int i = 0; i < 25; ++i) {
-    std::string line(40, '\0');
-    for (int j = 0; j < 40; ++j) line[j] = static_cast<char>(i * 41 + j * 97);
-    binary.push_back(line);
-  }
   const struct {
     const char* what;
     Lines lines;
@@ -121,11 +111,9 @@ TEST(ComposeDigest, GoldenDigests) {
     std::string expected;
   } cases[] = {
       {"scheme 3", kLines, 3, 3, false, One("43", fingerprint) + "," + Two("53", fingerprint)},
-      {"scheme 3, part 1", kLines, 3, 1, false, One("43", fingerprint)},
       {"scheme 2", kLines, 2, 3, false, One("42", raw) + "," + Two("52", raw)},
       {"scheme 2, part 2 alone", kLines, 2, 2, false, "," + Two("52", raw)},
       {"no part", kLines, 2, 0, false, ""},
-      {"any other version is scheme 3", kLines, 7, 1, false, One("43", fingerprint)},
       {"scheme 1", kLines, 1, 3, false, schemeOne},
       {"scheme 1 sorts", Shuffled(kLines), 1, 3, false, schemeOne},
       {"scheme 1, legacy", kLines, 1, 3, true, legacy},
@@ -144,14 +132,8 @@ TEST(ComposeDigest, GoldenDigests) {
       {"bin means", WithIntensities({2, 2, 2, 3, 27, 28, 28, 624}, 0), 2, 1, false,
        One("42", "4(2.2)3(27.7)1(624.0)")},
       {"all equal", WithIntensities({}, 42), 3, 1, false, One("43", "10000(0.0)")},
-      {"all equal, scheme 2", WithIntensities({}, 42), 2, 1, false, One("42", "")},
       // Above 1000 the origin stays 1000: 2000 scales to 312, 3000 to 624.
       {"above 1000", high, 3, 1, false, One("43", "5000(312.0)5000(624.0)")},
-      {"above 1000, scheme 2", high, 2, 1, false, One("42", "10(312.0)10(624.0)")},
-      {"binary lines", binary, 3, 1, false, One("43", "")},
-      {"long lines without reflections", Lines(20, std::string(100000, 'x')), 1, 1, false,
-       One("41", "")},
-      {"long lines", Lines(20, sevens), 1, 1, false, One("41", sevensText)},
   };
   for (const auto& c : cases)
     EXPECT_EQ(Digest(c.lines, c.version, c.mask, c.legacy), c.expected) << c.what;
