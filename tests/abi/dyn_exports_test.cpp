@@ -46,8 +46,6 @@ class DynDigests : public ::testing::Test {
 
 TEST_F(DynDigests, WhatIsSealedAndHow) {
   const auto rows = Rows(100);
-  auto changed = rows;
-  changed[57][3] = "123.45";
   // An extra column, and an intensity lengthened until the loop text's UTF-16 bytes leave
   // exactly 56 bytes for the last block, where the in-memory padding differs.
   auto wider = kColumns;
@@ -79,8 +77,6 @@ TEST_F(DynDigests, WhatIsSealedAndHow) {
       {"extra column, 56 bytes left", "d.cif_od", head + LoopCif(wider, widerRows),
        LoopDigest(wider, widerRows)},
       {"reformatted outside, respaced inside", "e.cif_od", reformatted, LoopDigest(kColumns, rows)},
-      {"one intensity changed", "f.cif_od", head + LoopCif(kColumns, changed),
-       LoopDigest(kColumns, changed)},
       {"sigma column under a longer name", "g.cif_od", head + LoopCif(longerSigma, rows), ""},
       {"loop in the second block", "h.cif_od", head + "data_second\n" + LoopCif(kColumns, rows),
        ""},
@@ -93,7 +89,6 @@ TEST_F(DynDigests, WhatIsSealedAndHow) {
     EXPECT_EQ(Seal(path), c.expected) << c.what;
     EXPECT_TRUE(c.expected.empty() || Check(path, c.expected.c_str())) << c.what;
   }
-  EXPECT_NE(LoopDigest(kColumns, changed), LoopDigest(kColumns, rows));
   EXPECT_NE(LoopDigest(wider, widerRows), LoopDigest(kColumns, rows));
 }
 
