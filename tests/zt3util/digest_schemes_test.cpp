@@ -95,8 +95,7 @@ TEST(ComposeDigest, GoldenDigests) {
       One("51",
           Join({1, 2, 4, 7, 8, 11, 13, 14, 16, 17, 19, 19, 17, 16, 14, 13, 11, 8, 7, 4, 2, 1}, ""));
   // Fifteen zeros (7500 per 10000) and one in each of bins 1, 2, 3, 4 and 24: a summary
-  // of 56 bytes, where the module's padding differs. Under scheme 2 all but 624 sit on a
-  // multiple of 25 and are left out.
+  // of 56 bytes, where the module's padding differs.
   const Lines fiftySix = WithIntensities({25, 50, 75, 100, 624}, 0);
   const std::string x56 = "7500(0.0)500(25.0)500(50.0)500(75.0)500(100.0)500(624.0)";
   ASSERT_EQ(x56.size() % 64, 56u);
@@ -113,12 +112,10 @@ TEST(ComposeDigest, GoldenDigests) {
       {"scheme 3", kLines, 3, 3, false, One("43", fingerprint) + "," + Two("53", fingerprint)},
       {"scheme 2", kLines, 2, 3, false, One("42", raw) + "," + Two("52", raw)},
       {"scheme 2, part 2 alone", kLines, 2, 2, false, "," + Two("52", raw)},
-      {"no part", kLines, 2, 0, false, ""},
       {"scheme 1", kLines, 1, 3, false, schemeOne},
       {"scheme 1 sorts", Shuffled(kLines), 1, 3, false, schemeOne},
       {"scheme 1, legacy", kLines, 1, 3, true, legacy},
       {"56 bytes", fiftySix, 3, 3, false, One("43", x56) + "," + Two("53", x56)},
-      {"56 bytes, scheme 2", fiftySix, 2, 1, false, One("42", "1(624.0)")},
       // Left out under scheme 2: 0, 1, 25, 26, 600, 601 and 0.6 -> 1; kept: 2, 24, 1.5 -> 2
       // (halves up) in bin 0, 27 in bin 1, 599.49 -> 599 in bin 23.
       {"scheme 2 rounding",
