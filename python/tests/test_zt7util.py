@@ -46,13 +46,6 @@ class SealedCollection(unittest.TestCase):
         self.assertEqual(dyn, dataset.whole_file_dyn_digest(self.files["hkl"]))
         self.assertTrue(zt7util.check_dyn(self.files["hkl"], "x" + dyn[1:]))
 
-    def test_check_frames_tells_which_parts_check_out(self) -> None:
-        first, second = self.frames
-        for given, code in ((("x" + first[1:], "y" + second[1:]), 3),  # part digit ignored
-                            ((first, second[:-1] + "?"), 1), ((first[:-1] + "?", second), 0)):
-            result = zt7util.check_frames(self.files["frames"], MASK, *given)
-            self.assertEqual((result.code, bool(result)), (code, code == 3), given)
-
     def test_hkl_seal_follows_the_key_version_and_checks(self) -> None:
         hkl, text = self.files["hkl"], self.files["hkl"].read_text()
         for version, tags in ((3, ("43", "53")), (1, ("41", "51"))):
