@@ -13,6 +13,7 @@
 #include "sdl/efile.h"
 #include "sdl/hex.h"
 #include "sdl/md5.h"
+#include "sdl/memstream.h"
 #include "sdl/sha2.h"
 #include "sdl/sha256_blocks.h"
 
@@ -29,23 +30,17 @@ std::string Pattern(size_t length, unsigned seed = 1) {
 struct ReadFailure {};
 
 // Bytes in memory as a stream; raises on the read with the ordinal `failing` (from 1).
-class TestStream : public IInputStream {
- public:
-  explicit TestStream(std::string bytes, int failing = 0)
-      : bytes_(std::move(bytes)), failing_(failing) {}
-  uint64_t Length() override { return bytes_.size(); }
-  uint64_t GetPosition() override { return position_; }
-  void SetPosition(uint64_t position) override { position_ = position; }
-  void Read(void* buffer, size_t count) override {
-    if (++reads_ == failing_ || count > bytes_.size() - position_) throw ReadFailure();
-    memcpy(buffer, bytes_.data() + position_, count);
-    position_ += count;
+struct TestStream : TEMemoryStream {
+  explicit TestStream(const std::string& bytes, int failing = 0)
+      : TEMemoryStream(1 << 16), failing(failing) {
+    Write(bytes.data(), bytes.size());
+    SetPosition(0);
   }
-
- private:
-  std::string bytes_;
-  uint64_t position_ = 0;
-  int failing_, reads_ = 0;
+  void Read(void* buffer, size_t count) override {
+    if (++reads == failing) throw ReadFailure();
+    TEMemoryStream::Read(buffer, count);
+  }
+  int failing, reads = 0;
 };
 
 std::string Str(const vexcstr& text) {
@@ -105,17 +100,12 @@ std::string InMemoryRuleHex(Algo algo, const void* message, size_t length) {
   return Hex(out, algo == Algo::Sha224 ? 28 : 32);
 }
 
-template <class Hasher>
-std::string MemoryHexOf(const void* data, uint32_t length) {
-  Hasher h;
-  h.Digest(data, length);
-  return Hex(h.GetDigest(), Hasher::kDigestSize);
-}
-
 std::string MemoryHex(Algo algo, const void* data, uint32_t length) {
-  return algo == Algo::Md5      ? MemoryHexOf<MD5>(data, length)
-         : algo == Algo::Sha224 ? MemoryHexOf<SHA224>(data, length)
-                                : MemoryHexOf<SHA256>(data, length);
+  auto hex = [&](auto h) {
+    h.Digest(data, length);
+    return Hex(h.GetDigest(), decltype(h)::kDigestSize);
+  };
+  return algo == Algo::Md5 ? hex(MD5()) : algo == Algo::Sha224 ? hex(SHA224()) : hex(SHA256());
 }
 
 // MD5 goes through MD5Bytes, the form the frames digest uses.
@@ -278,13 +268,11 @@ TEST(Hash, BytesToHexGroups) {
     char separator;
     const char* text;
   } table[] = {
-      {0, 0, ' ', ""},
       {0, 2, ' ', ""},
       {5, 0, '-', "001fa0ff7e"},
       {5, 1, ':', "00:1f:a0:ff:7e"},
       {5, 2, '-', "001f-a0ff-7e"},
       {4, 2, ' ', "001f a0ff"},
-      {5, 5, ' ', "001fa0ff7e"},
       {5, 9, ' ', "001fa0ff7e"},
   };
   for (const auto& row : table) {
