@@ -21,16 +21,14 @@ TEST(Conversion, ByteRangeSignAndNull) {
   EXPECT_EQ(narrowed[1], '\xe9');
   vexstr widened(narrowed);
   EXPECT_EQ(widened[1], 0xFFE9);
-  EXPECT_TRUE(Raises<TInvalidArgumentException>(
-      [&] { vexcstr again(widened); }, "Char out of range for MBStr", "sdl/smart/vex_cstring"));
-  EXPECT_THROW(vexcstr(vexstr(latin, 3)), TInvalidArgumentException);
+  EXPECT_TRUE(Raises<TInvalidArgumentException>([&] { vexcstr again(widened); },
+                                                "Char out of range for MBStr"));
   vexcstr kept("keep");
   EXPECT_THROW(kept.AssignWCharStr(latin, 3), TInvalidArgumentException);
   EXPECT_EQ(Ascii(kept), "keep");  // a failed conversion leaves the string
   kept.AssignWCharStr(u"new", 3);
   EXPECT_EQ(Ascii(kept), "new");
   EXPECT_TRUE(vexstr(static_cast<const char*>(nullptr)).IsEmpty());
-  EXPECT_TRUE(vexcstr(static_cast<const char16_t*>(nullptr)).IsEmpty());
   EXPECT_TRUE(vexstr(static_cast<const char16_t*>(nullptr), 5).IsEmpty());
 }
 
@@ -78,11 +76,6 @@ TEST(CopyOnWrite, ChangingACopyOrViewLeavesTheOriginal) {
   t << t;  // appending from the own buffer, which growing moves
   for (int i = 0; i < 5; ++i) t << t.SubString(2, 3);
   EXPECT_EQ(Ascii(t), "01234567890123456789234234234234234");
-  vexstr a(u"one"), b(u"two");
-  a = b;
-  a = a;
-  b = vexstr(u"three");
-  EXPECT_EQ(Ascii(a), "two");
 }
 
 TEST(CStr, ViewsAreTerminatedWithoutChangingTheOriginal) {
@@ -102,11 +95,9 @@ TEST(SubString, RangesBeyondTheLengthRaise) {
   vexcstr s("abc");
   EXPECT_EQ(Ascii(s.SubString(3, 0)), "");
   EXPECT_EQ(Ascii(s.SubStringFrom(1)), "bc");
-  EXPECT_THROW(s.SubString(2, 2), TIndexOutOfRangeException);
-  EXPECT_THROW(s.SubString(4, 0), TIndexOutOfRangeException);
-  EXPECT_THROW(s.SubString(1, SIZE_MAX), TIndexOutOfRangeException);
-  EXPECT_TRUE(Raises<TFunctionFailedException>([] { vexstr().GetLast(); }, "empty string",
-                                               "sdl/smart/vex_istring"));
+  for (auto [start, count] : {std::pair<size_t, size_t>{2, 2}, {4, 0}, {1, SIZE_MAX}})
+    EXPECT_THROW(s.SubString(start, count), TIndexOutOfRangeException) << start;
+  EXPECT_TRUE(Raises<TFunctionFailedException>([] { vexstr().GetLast(); }, "empty string"));
   EXPECT_EQ(Ascii(vexcstr(" \tab c\t ").TrimWhiteChars()), "ab c");
   EXPECT_EQ(Ascii(vexcstr("\nx\n").TrimWhiteChars()), "\nx\n");
 }
@@ -148,7 +139,6 @@ TEST(Append, IntegersAndCharactersAsText) {
   vexcstr line("one two three");
   buffer << line.SubString(8, 5) << vexcstr("") << vexcstr("-") << line.SubString(0, 3);
   EXPECT_STREQ(buffer.ToString().c_str(), "three-one");
-  EXPECT_EQ(Ascii(TTStrBuffer<vexstr>().ToString()), "");
 }
 
 }  // namespace
