@@ -1,16 +1,12 @@
-// Action queues: the order and answers of handlers and dispatchers, and queues by name.
+// Action queues: the order and answers of handlers and dispatchers.
 #include "sdl/actions.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "sdl/raises.h"
-
 namespace zodu {
 namespace {
-
-using testing_support::Raises;
 
 // Appends its mark and "e" to a shared trace, or as a dispatcher "d" + id + ":" + event flag;
 // answers as told.
@@ -61,38 +57,6 @@ TEST(TActionQueue, RunsHandlersThenDispatchersAndCombinesTheirAnswers) {
     EXPECT_EQ(queue.Execute(nullptr, nullptr), row.result) << row.trace;
     EXPECT_EQ(trace, row.trace);
   }
-}
-
-// A handler may attach others while the queue runs (enough that the list moves its
-// storage); names are case-sensitive and unique.
-TEST(TActionQList, HandlersAddedWhileRunningAndQueuesByName) {
-  TActionQList list;
-  std::string trace;
-  struct Grower : AActionHandler {
-    Grower(TActionQueue& q, std::string& t) : queue(q), trace(t) {}
-    bool Execute(const IVexObject*, const IVexObject*) override {
-      for (int i = 0; i < 20 && !grown; ++i) queue.Add(new Recorder(trace, 'n', false));
-      grown = true;
-      return false;
-    }
-    TActionQueue& queue;
-    std::string& trace;
-    bool grown = false;
-  };
-  TActionQueue& growing = list.New(u"G");
-  growing.Add(new Grower(growing, trace));
-  growing.Execute(nullptr, nullptr);
-  trace.clear();
-  growing.Execute(nullptr, nullptr);
-  EXPECT_EQ(trace.size(), 40u);
-  TActionQueue& upper = list.New(u"ONINF");
-  TActionQueue& lower = list.New(u"onInf", true);
-  EXPECT_EQ(list.Find(u"ONINF"), &upper);
-  EXPECT_EQ(list.Find(u"onInf"), &lower);
-  EXPECT_EQ(list.Find(u"OnInf"), nullptr);
-  EXPECT_TRUE(
-      Raises<TFunctionFailedException>([&] { list.New(u"ONINF"); }, "the queue already exists"));
-  EXPECT_EQ(list.Count(), 3u);
 }
 
 }  // namespace

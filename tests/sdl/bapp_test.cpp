@@ -37,7 +37,6 @@ TEST(TBasicApp, BaseFolderAndModuleName) {
   TempFolder folder;
   const std::string rows[][3] = {
       {folder / "tool.exe", folder.path() + "/", "tool.exe"},
-      {folder.path() + "/", folder.path() + "/", ""},
       {folder.path(), fs::path(folder.path()).parent_path().string() + "/", ""},
       {folder / "missing/tool", ProgramFolder(), "tool"},
       {"relative/tool", ProgramFolder(), "tool"},

