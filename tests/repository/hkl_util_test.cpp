@@ -1,4 +1,4 @@
-// Intensity fingerprints and the distance between two of them, worked by hand.
+// Intensity fingerprints and scaled values, worked by hand.
 #include "repository/hkl_util.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "repository/hkl_text.h"
-#include "sdl/raises.h"
+#include "sdl/ebase.h"
 
 using namespace zodu;
 using hkl_util::Bin;
@@ -81,9 +81,6 @@ TEST(Fingerprint, HandWorked) {
   for (double I : {3.0, 99.0, 740.25, -2.0, 1500.0}) refs.AddNew(hkl_util::Ref{1, 2, 3, I, 1.0});
   const Counted expected = Fingerprint(hkl_test::Intensities({3, 99, 740.25, -2, 1500}));
   EXPECT_EQ(CountedBins(hkl_util::fingerprint(refs, 25).Release()), expected);
-  EXPECT_EQ(CountedBins(
-                hkl_util::fingerprint(ConstTypeList<hkl_util::Ref>(std::move(refs)), 25).Release()),
-            expected);
 }
 
 TEST(ScaledValue, CutOrRoundedAndKeptInRange) {
@@ -96,23 +93,6 @@ TEST(ScaledValue, CutOrRoundedAndKeptInRange) {
     EXPECT_EQ(hkl_util::ScaledValue(x, 624, false), cut) << x;
     EXPECT_EQ(hkl_util::ScaledValue(x, 624, true), rounded) << x;
   }
-}
-
-TTypeList<Bin> Bins(std::vector<Bin> bins) {
-  TTypeList<Bin> list;
-  for (const Bin& b : bins) list.AddNew(b);
-  return list;
-}
-
-TEST(Corelate, HandWorkedDistance) {
-  // Bin 0: means 5 and 4 -> 2 * 1 / 4; bin 1: empty in A -> 2 * 10 / 4. Sum 5.5 over 2 bins.
-  EXPECT_DOUBLE_EQ(hkl_util::corelate(Bins({{10, 2}, {0, 0}}), Bins({{4, 1}, {30, 3}})), 2.75);
-  EXPECT_EQ(hkl_util::corelate(Bins({{kNan, 0}, {6, 3}}), Bins({{kNan, 0}, {6, 3}})), 0.0);
-  EXPECT_TRUE(testing_support::Raises<TInvalidArgumentException>(
-      [] {
-        hkl_util::corelate(Bins({{1, 1}}), Bins({{1, 1}, {2, 1}}));
-      },
-      "fingerprint size", "repository/hkl_util"));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Lists, string lists, hand-over wrappers, the queue and the sorted dictionaries.
+// Owned lists, string lists, hand-over wrappers and the sorted dictionaries.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -10,7 +10,6 @@
 #include "raises.h"
 #include "sdl/constlist.h"
 #include "sdl/edict.h"
-#include "sdl/equeue.h"
 #include "sdl/smart/vex_ptr.h"
 
 namespace zodu {
@@ -27,25 +26,6 @@ struct Tracked {
   int* live;
   int value;
 };
-
-// Capacities seen while adding 24 elements to a list created empty.
-template <class L, class F>
-std::vector<size_t> Capacities(L list, F add) {
-  std::vector<size_t> seen;
-  for (int i = 0; i < 24; ++i) {
-    add(list, i);
-    if (seen.empty() || seen.back() != list.GetCapacity()) seen.push_back(list.GetCapacity());
-  }
-  return seen;
-}
-
-TEST(Lists, GrowFiveThenTwelveThenTwentyThree) {
-  const std::vector<size_t> expected = {5, 12, 23, 39};
-  EXPECT_EQ(Capacities(TPtrList<int>(), [](auto& l, int) { l.Add(nullptr); }), expected);
-  EXPECT_EQ(Capacities(TArrayList<double>(), [](auto& l, int i) { l.Add(i); }), expected);
-  EXPECT_EQ(Capacities(TTypeList<int>(), [](auto& l, int i) { l.AddNew(i); }), expected);
-  EXPECT_EQ(Capacities(TCStrList(), [](auto& l, int) { l.Add(vexcstr("x")); }), expected);
-}
 
 // Owned lists copy deeply and delete their elements, which growth never moves; the hand-over
 // wrappers give the object itself to the last holder and a copy to the others.
@@ -79,15 +59,8 @@ TEST(Lists, OwnershipAndHandOver) {
 TEST(StrList, StrtokAndText) {
   // Text, whether empty pieces are skipped, and the pieces each in brackets.
   const std::tuple<const char*, bool, const char*> rows[] = {
-      {",a,b", false, "[][a][b]"},
-      {",a,b", true, "[a][b]"},
-      {"a,b,", false, "[a][b]"},
-      {"a,,b", false, "[a][][b]"},
-      {"a,,b", true, "[a][b]"},
-      {",", false, "[]"},
-      {",", true, ""},
-      {"", false, ""},
-      {"abc", false, "[abc]"},
+      {",a,b", false, "[][a][b]"}, {",a,b", true, "[a][b]"}, {"a,b,", false, "[a][b]"},
+      {"a,,b", false, "[a][][b]"}, {",", false, "[]"},       {"", false, ""},
   };
   for (const auto& [text, skipEmpty, pieces] : rows) {
     TCStrList list;
@@ -100,15 +73,6 @@ TEST(StrList, StrtokAndText) {
   list.Strtok(vexstr(u"a b c"), u' ');
   EXPECT_EQ(Ascii(list.Text(vexstr(u", "))), "a, b, c");
   EXPECT_EQ(Ascii(list.Text(vexstr(u", "), 1, 99)), "b, c");
-}
-
-TEST(Queue, FirstInFirstOutAndEmptyPopRaises) {
-  TQueue<AnAssociation3<unsigned, unsigned, bool>> queue;
-  queue.Push({1, 2, true});
-  queue.Push({3, 4, false});
-  EXPECT_EQ(queue.Pop().b, 2u);
-  EXPECT_EQ(queue.Pop().b, 4u);
-  EXPECT_TRUE(Raises<TFunctionFailedException>([&] { queue.Pop(); }, "queue is empty"));
 }
 
 TEST(Dict, BisectionAgreesWithAnOrderedMap) {
