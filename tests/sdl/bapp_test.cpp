@@ -1,4 +1,4 @@
-// The application context: instance rules, base folder, writability probe and idle work.
+// The application context: instance rules, base folder and writability probe.
 #include "sdl/bapp.h"
 
 #include <gtest/gtest.h>
@@ -6,9 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <thread>
 
-#include "sdl/efile.h"
 #include "sdl/raises.h"
 #include "sdl/temp_folder.h"
 
@@ -78,34 +76,14 @@ TEST(TBasicApp, TheProbeLeavesNothingAndTouchesNothing) {
   EXPECT_FALSE(app.IsBaseDirWritable());
 }
 
-// One instance at a time; idle runs each pending action once, while another thread finds
-// the listing lock taken.
-TEST(TBasicApp, OneInstanceWhoseIdleRunsPendingActionsUnderTheListingLock) {
+TEST(TBasicApp, OneInstanceAtATime) {
   EXPECT_TRUE(Raises<TFunctionFailedException>([] { TBasicApp::GetInstance(); },
                                                "Uninitialised application layer..."));
   TBasicApp app(u"RODEDI", false);
   EXPECT_TRUE(Raises<TFunctionFailedException>([] { TBasicApp second(u"RODEDI", false); },
                                                "an application instance already exists"));
+  EXPECT_EQ(&TBasicApp::GetInstance(), &app);
   EXPECT_EQ(U8(app.GetPlatformString()), "WIN32_SSE2");
-  std::string trace;
-  struct Action : AActionHandler {
-    explicit Action(std::string& t) : trace(t) {}
-    ~Action() override { trace += '~'; }
-    bool Execute(const IVexObject* sender, const IVexObject*) override {
-      bool free = true;
-      std::thread([&free] {
-        if ((free = TEFile::ListingLock().try_lock())) TEFile::ListingLock().unlock();
-      }).join();
-      trace += free ? "free" : "a";
-      EXPECT_EQ(sender, &TBasicApp::GetInstance());
-      return true;
-    }
-    std::string& trace;
-  };
-  for (int i = 0; i < 2; ++i) app.AddPendingAction(new Action(trace));
-  for (int i = 0; i < 2; ++i) app.GetIdleQueue().Execute(&app, nullptr);
-  EXPECT_EQ(trace, "a~a~");
-  EXPECT_EQ(app.PendingActionCount(), 0u);
 }
 
 }  // namespace

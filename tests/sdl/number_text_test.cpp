@@ -1,4 +1,4 @@
-// Number text: reading and testing numbers in text, ToBool and FormatFloat, as tables.
+// Number text: reading and testing numbers in text, and FormatFloat, as tables.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -98,13 +98,6 @@ TEST(IsNumberText, Table) {
   for (const auto& [text, result] : rows) {
     EXPECT_EQ(vexcstr::IsNumberText(text.data(), text.size()), result) << "[" << text << "]";
   }
-}
-
-TEST(ToBool, ComparesIgnoringCase) {
-  EXPECT_TRUE(vexstr::ToBool(vexstr(u"TRUE")));
-  EXPECT_FALSE(vexstr::ToBool(vexstr(u"False")));
-  for (const char16_t* word : {u"yes", u"", u" true"})
-    EXPECT_THROW(vexstr::ToBool(vexstr(word)), TInvalidBoolException);
 }
 
 std::string Format(int digits, double value, bool exponent) {

@@ -1,4 +1,4 @@
-// The string types: conversions, comparison order, copy on write, C texts, Replace, appends.
+// The string types: conversions, comparison order, copy on write, C texts, appends.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -95,29 +95,8 @@ TEST(SubString, RangesBeyondTheLengthRaise) {
   EXPECT_EQ(Ascii(s.SubStringFrom(1)), "bc");
   for (auto [start, count] : {std::pair<size_t, size_t>{2, 2}, {4, 0}, {1, SIZE_MAX}})
     EXPECT_THROW(s.SubString(start, count), TIndexOutOfRangeException) << start;
-  EXPECT_TRUE(Raises<TFunctionFailedException>([] { vexstr().GetLast(); }, "empty string"));
   EXPECT_EQ(Ascii(vexcstr(" \tab c\t ").TrimWhiteChars()), "ab c");
   EXPECT_EQ(Ascii(vexcstr("\nx\n").TrimWhiteChars()), "\nx\n");
-}
-
-// Non-overlapping from the start; a pattern byte above 0x7F never matches a wide character.
-TEST(Replace, Table) {
-  const struct {
-    std::u16string text;
-    const char *pattern, *replacement, *result;
-  } rows[] = {
-      {u"aaaa", "aa", "b", "bb"},          {u"aaa", "aa", "b", "ba"},
-      {u"a-b", "-", "--", "a--b"},         {u"abc", "", "x", "abc"},
-      {u"abc", "abcd", "x", "abc"},        {u"xax", "x", nullptr, "a"},
-      {u"Abc", "a", "z", "Abc"},           {u"caf\uFFE9", "\xe9", "e", "caf?"},
-      {u"caf\u00E9", "\xe9", "e", "caf?"},
-  };
-  for (const auto& row : rows) {
-    vexstr s(row.text.data(), row.text.size()), copy = s;
-    s.Replace(row.pattern, row.replacement);
-    EXPECT_EQ(Ascii(s), row.result) << row.pattern;
-    EXPECT_EQ(std::u16string(copy.raw(), copy.Length()), row.text);
-  }
 }
 
 TEST(Append, IntegersAndCharactersAsText) {
