@@ -205,14 +205,6 @@ TEST(Hash, LengthsFollowThePaddingRuleInMemoryAndTheStandardInStreams) {
   });
 }
 
-// The bit count of the in-memory variants is 32 bits wide and wraps from 512 MiB on.
-TEST(Hash, MemoryBitCountWrapsAt512MiB) {
-  const uint32_t length = (1u << 29) + 5;
-  const std::vector<unsigned char> zeros(length);
-  EXPECT_EQ(MemoryHex(Algo::Sha256, zeros.data(), length),
-            InMemoryRuleHex(Algo::Sha256, zeros.data(), length));
-}
-
 // Beyond 4 GiB the stream variant still counts every byte. A sparse file of 2^32 + 61
 // bytes, zero but for the FIPS message at the start and across the 4 GiB mark and "the end."
 // at its end; the expected digest is Python's hashlib over the same bytes.
@@ -235,8 +227,9 @@ TEST(Hash, StreamBeyond4GiBIsStandard) {
             "7f1cad79afad6d9ee2e4fd727daa48339596bc93045b2baa6c10b6139e9404c9");
 }
 
-// Null buffers, read errors, and the text shortcuts, which hash only the view's characters.
-TEST(Hash, EdgesAndShortcuts) {
+// Null buffers, read errors, the 32-bit bit count of the in-memory variants (it wraps from
+// 512 MiB on), the text shortcuts (they hash only the view's characters) and hex groups.
+TEST(Hash, EdgesShortcutsAndHexGroups) {
   for (Algo algo : {Algo::Md5, Algo::Sha224, Algo::Sha256})
     EXPECT_EQ(MemoryHex(algo, nullptr, 0), StandardHex(algo, "", 0));
   EXPECT_THROW(MD5().Digest(nullptr, 1), TFunctionFailedException);
@@ -255,24 +248,17 @@ TEST(Hash, EdgesAndShortcuts) {
             "23097d22 3405d822 8642a477 bda255b3 2aadbce4 bda0b3f7 e36c9da7");
   const vexcstr fips(kFips448.data(), kFips448.size());
   EXPECT_EQ(Str(SHA256Text(fips)), InMemoryRuleHex(Algo::Sha256, kFips448.data(), 56));
-}
-
-TEST(Hash, BytesToHexGroups) {
+  const std::vector<unsigned char> zeros((1u << 29) + 5);
+  EXPECT_EQ(MemoryHex(Algo::Sha256, zeros.data(), zeros.size()),
+            InMemoryRuleHex(Algo::Sha256, zeros.data(), zeros.size()));
   const unsigned char bytes[] = {0x00, 0x1f, 0xa0, 0xff, 0x7e};
-  const struct {
-    size_t count, group;
-    char separator;
-    const char* text;
-  } table[] = {
-      {0, 2, ' ', ""},
-      {5, 0, '-', "001fa0ff7e"},
-      {5, 2, '-', "001f-a0ff-7e"},
-      {4, 2, ' ', "001f a0ff"},
+  auto hex = [&](size_t count, size_t group, char separator) {
+    const vexcstr text = BytesToHex(bytes, count, group, separator);
+    return std::string(text.raw(), text.Length());
   };
-  for (const auto& row : table) {
-    const vexcstr text = BytesToHex(bytes, row.count, row.group, row.separator);
-    EXPECT_EQ(std::string(text.raw(), text.Length()), row.text) << row.count << " " << row.group;
-  }
+  EXPECT_EQ(hex(0, 2, ' '), "");
+  EXPECT_EQ(hex(5, 2, '-'), "001f-a0ff-7e");
+  EXPECT_EQ(hex(4, 0, '-'), "001fa0ff");
 }
 
 }  // namespace
