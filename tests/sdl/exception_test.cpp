@@ -49,9 +49,6 @@ TEST(Location, FileUnderSrcAndQualifiedFunction) {
       {"sdl/equeue.h",
        "T zodu::TQueue<T>::Pop() [with T = zodu::AnAssociation3<unsigned int, unsigned int, bool>]",
        "[sdl/equeue(zodu::TQueue<zodu::AnAssociation3<unsigned int, unsigned int, bool>>::Pop):7]"},
-      {"sdl/a.h",
-       "zodu::A<T, N>& zodu::A<T, N>::operator<<(int) [with T = int; long unsigned int N = 5]",
-       "[sdl/a(zodu::A<int, 5>::operator<<):7]"},
       {"sdl/a.cpp", "zodu::G()::<lambda(int)>", "[sdl/a(zodu::G):7]"},
   };
   for (const auto& row : rows)
