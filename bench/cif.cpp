@@ -54,9 +54,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench cif: the loop was not read whole\n");
     return 1;
   }
-  const double time = zt7bench::Ratio(
-      kRounds, [&] { OurRows(path); }, [&] { GemmiRows(path); });
-  std::printf("ratio cif-load/gemmi %.3f\n", time);
+  zt7bench::PrintRatio("cif-load/gemmi",
+                       zt7bench::TimePairs(
+                           kRounds, [&] { OurRows(path); }, [&] { GemmiRows(path); }));
   const long ours = zt7bench::PeakKiBOf(argv[0], "--ours", path);
   const long gemmi = zt7bench::PeakKiBOf(argv[0], "--gemmi", path);
   std::printf("ratio cif-load-memory/gemmi %.3f\n", double(ours) / double(gemmi));

@@ -21,12 +21,12 @@
 namespace {
 
 namespace fs = std::filesystem;
-using zt3util::DynMode;
+using zt7::DynMode;
 
 volatile size_t sink;  // keeps the results observable
 
 void OurDigest(const std::string& path, DynMode mode) {
-  sink = sink + zt3util::ComputeDynDigest(zodu::vexstr(path.c_str()), mode).Length();
+  sink = sink + zt7::ComputeDynDigest(zodu::vexstr(path.c_str()), mode).Length();
 }
 
 void GemmiRead(const std::string& path) {
@@ -63,16 +63,17 @@ int main(int argc, char** argv) {
   const fs::path folder = pattern;
   const std::string cif = (folder / "sample.cif_od").string();
   if (!zt7bench::WriteSampleCif(cif, "intensity")) return 1;
-  if (zt3util::ComputeDynDigest(zodu::vexstr(cif.c_str()), DynMode::kReflectionLoop).IsEmpty()) {
+  if (zt7::ComputeDynDigest(zodu::vexstr(cif.c_str()), DynMode::kReflectionLoop).IsEmpty()) {
     std::fprintf(stderr, "bench dyn: the sample's loop does not qualify\n");
     return 1;
   }
   std::printf("ratio dyn-mode2-memory/gemmi-read %.3f\n",
               double(zt7bench::PeakKiBOf(argv[0], "--ours", cif)) /
                   double(zt7bench::PeakKiBOf(argv[0], "--gemmi", cif)));
-  std::printf("ratio dyn-mode2/gemmi-read %.3f\n",
-              zt7bench::Ratio(
-                  3, [&] { OurDigest(cif, DynMode::kReflectionLoop); }, [&] { GemmiRead(cif); }));
+  zt7bench::PrintRatio(
+      "dyn-mode2/gemmi-read",
+      zt7bench::TimePairs(
+          3, [&] { OurDigest(cif, DynMode::kReflectionLoop); }, [&] { GemmiRead(cif); }));
 
   const std::string whole = (folder / "large.hkl").string();
   {
@@ -86,9 +87,9 @@ int main(int argc, char** argv) {
     if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) return 1;
     std::fclose(out);
   }
-  std::printf(
-      "ratio dyn-mode1/openssl-sha256-stream %.3f\n",
-      zt7bench::Ratio(
+  zt7bench::PrintRatio(
+      "dyn-mode1/openssl-sha256-stream",
+      zt7bench::TimePairs(
           5, [&] { OurDigest(whole, DynMode::kWholeFile); }, [&] { OpenSslFileSha256(whole); }));
   fs::remove_all(folder);
   return 0;

@@ -150,7 +150,7 @@ void PrintProcessor() {
       break;
     }
   }
-  std::printf("# SHA extensions: %s\n", zodu::sha256_blocks::CpuHasShaExtensions() ? "yes" : "no");
+  std::printf("# SHA extensions: %s\n", zt7::sha256_blocks::CpuHasShaExtensions() ? "yes" : "no");
 }
 
 }  // namespace
@@ -160,8 +160,8 @@ void PrintProcessor() {
 // runs whatever code its capability mask leaves it.
 PairedRatio PortableSha256Ratio(
     const std::vector<unsigned char>& data,
-    zodu::hash_blocks::BlockFunction compress = zodu::sha256_blocks::WithoutShaExtensions()) {
-  zodu::sha256_blocks::Force(compress);
+    zt7::hash_blocks::BlockFunction compress = zt7::sha256_blocks::WithoutShaExtensions()) {
+  zt7::sha256_blocks::Force(compress);
   Evp evp("SHA256");
   const size_t length = size_t{1} << 20;
   const PairedRatio r = TimePairs(
@@ -169,7 +169,7 @@ PairedRatio PortableSha256Ratio(
       [&] {
         for (int i = 0; i < 8; ++i) evp.Digest(data.data(), length);
       });
-  zodu::sha256_blocks::Force(nullptr);
+  zt7::sha256_blocks::Force(nullptr);
   return r;
 }
 
@@ -195,7 +195,7 @@ int main(int argc, char** argv) {
     zt7bench::PrintRatio("sha256-portable/openssl-no-shani", PortableSha256Ratio(data));
     // The portable code as every compiler builds it, for comparison.
     std::printf("# portable code without AVX2 and BMI2: %.3f\n",
-                PortableSha256Ratio(data, zodu::sha256_blocks::CompressPortable).median);
+                PortableSha256Ratio(data, zt7::sha256_blocks::CompressPortable).median);
     return 0;
   }
   PrintProcessor();

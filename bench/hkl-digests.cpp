@@ -18,7 +18,7 @@ struct Parts {
 };
 
 Parts DigestOf(const std::string& path, int version) {
-  const zodu::vexcstr digest = zt3util::DigestHklFile(zodu::vexstr(path.c_str()), version, 3);
+  const zodu::vexcstr digest = zt7::DigestHklFile(zodu::vexstr(path.c_str()), version, 3);
   const std::string text(digest.raw(), digest.Length());
   return {text.substr(0, 38), text.substr(39)};
 }

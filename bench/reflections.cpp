@@ -18,7 +18,7 @@ constexpr int kPairs = 7;
 
 // Both parts of the file's digest, as pcDigestHKL makes them once the frames check out.
 size_t DigestLength(const std::string& path, int version) {
-  return zt3util::DigestHklFile(zodu::vexstr(path.c_str()), version, 3).Length();
+  return zt7::DigestHklFile(zodu::vexstr(path.c_str()), version, 3).Length();
 }
 
 // This process's peak resident memory in KiB. A child's ru_maxrss would not do: it keeps

@@ -16,12 +16,6 @@ std::u16string_view View(const zodu::vexstr& text) {
   return {text.raw(), text.Length()};
 }
 
-std::u16string_view Trimmed(std::u16string_view text) {
-  const size_t first = text.find_first_not_of(u" \t");
-  if (first == text.npos) return {};
-  return text.substr(first, text.find_last_not_of(u" \t") - first + 1);
-}
-
 bool SameName(const ICifEntry& a, const ICifEntry& b) {
   if (a.HasName() != b.HasName()) return false;
   return !a.HasName() || View(a.GetName()) == View(b.GetName());
@@ -29,7 +23,8 @@ bool SameName(const ICifEntry& a, const ICifEntry& b) {
 
 bool SameComment(const ICifEntry& a, const ICifEntry& b) {
   if (a.HasComment() != b.HasComment()) return false;
-  return !a.HasComment() || Trimmed(View(a.GetCommentText())) == Trimmed(View(b.GetCommentText()));
+  return !a.HasComment() ||
+         View(a.GetCommentText().TrimWhiteChars()) == View(b.GetCommentText().TrimWhiteChars());
 }
 
 bool SameEntry(const ICifEntry& a, const ICifEntry& b);

@@ -13,55 +13,13 @@
 #include <vector>
 
 #include "module_log.h"
+#include "sdl/utf8_path.h"
 
 namespace zt7cli {
 
-size_t Utf8SequenceLength(const std::string& s, size_t i, char32_t& value) {
-  auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-  unsigned char lead = byte(i);
-  size_t n;
-  char32_t min;
-  if (lead < 0x80) {
-    value = lead;
-    return 1;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    n = 2, min = 0x80, value = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    n = 3, min = 0x800, value = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    n = 4, min = 0x10000, value = lead & 0x07;
-  } else {
-    return 0;
-  }
-  if (i + n > s.size()) return 0;
-  for (size_t k = 1; k < n; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    value = (value << 6) | (byte(i + k) & 0x3F);
-  }
-  if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-  return n;
-}
-
 std::u16string WideText(const std::string& utf8) {
-  std::u16string wide;
-  wide.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size();) {
-    char32_t value;
-    size_t n = Utf8SequenceLength(utf8, i, value);
-    if (n == 0) {
-      wide += static_cast<char16_t>(0xDC00 | static_cast<unsigned char>(utf8[i]));
-      ++i;
-      continue;
-    }
-    if (value >= 0x10000) {
-      value -= 0x10000;
-      wide += static_cast<char16_t>(0xD800 | (value >> 10));
-      wide += static_cast<char16_t>(0xDC00 | (value & 0x3FF));
-    } else {
-      wide += static_cast<char16_t>(value);
-    }
-    i += n;
-  }
+  std::u16string wide(utf8.size(), u'\0');  // never more units than bytes
+  wide.resize(zodu::DecodeUtf8(utf8.data(), utf8.size(), wide.data()));
   return wide;
 }
 

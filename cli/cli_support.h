@@ -17,10 +17,6 @@ enum ExitStatus : int {
   kUsageError = 2,
 };
 
-// The length of the UTF-8 sequence at `s[i]` with its character in `value`; 0 when it is
-// not a valid one (overlong forms, surrogates and values above U+10FFFF are not).
-size_t Utf8SequenceLength(const std::string& s, size_t i, char32_t& value);
-
 // UTF-16 for the wide exports. Bytes that are not UTF-8 become U+DC80..U+DCFF, which the
 // module turns back into the same bytes, so any file name given can be opened.
 std::u16string WideText(const std::string& utf8);

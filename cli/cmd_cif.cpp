@@ -170,9 +170,9 @@ std::string NotKeptExactly(const std::string& bytes) {
   if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
     return "it starts with a byte-order mark, which the reader takes as part of the first word";
   for (size_t i = 0; i < bytes.size();) {
-    char32_t value;
-    const size_t n = Utf8SequenceLength(bytes, i, value);
-    if (n == 0 || value > 0xFFFF)
+    // Every well-formed four-byte sequence is a character beyond U+FFFF.
+    const size_t n = zodu::Utf8SequenceLength(bytes.data() + i, bytes.size() - i);
+    if (n == 0 || n == 4)
       return "byte " + std::to_string(i) +
              (n == 0 ? " is not UTF-8" : " starts a character beyond U+FFFF") +
              ", which the reader does not keep";

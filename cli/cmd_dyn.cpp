@@ -105,7 +105,7 @@ int RunDynLoop(const std::string& path) {
   zodu::TStrList lines;
   try {
     zodu::TEFile in(zodu::PathFromUtf8(path.data(), path.size()), u"rb");
-    if (!zt3util::WriteReflectionLoop(in, lines))
+    if (!zt7::WriteReflectionLoop(in, lines))
       return Refused(kDynLoop, path, ModuleReason("no reflection loop"));
   } catch (...) {
     return Refused(kDynLoop, path, "cannot be read");
@@ -128,11 +128,11 @@ void AddDynCommands(Tool& tool) {
        "  \"62\"): comments, other items and blocks and the spacing of the loop may change.\n"
        "  Any other file is sealed whole (\"61\")."},
       [digest] { return RunDigestDyn(*digest); });
-  digestDyn.add_option("FRAMES_FOLDER", digest->folder)->required();
-  digestDyn.add_option("MASK", digest->mask)->required();
-  digestDyn.add_option("FIRST", digest->first)->required();
-  digestDyn.add_option("SECOND", digest->second)->required();
-  digestDyn.add_option("FILE", digest->file)->required();
+  AddRequired(digestDyn, {{"FRAMES_FOLDER", &digest->folder},
+                          {"MASK", &digest->mask},
+                          {"FIRST", &digest->first},
+                          {"SECOND", &digest->second},
+                          {"FILE", &digest->file}});
 
   auto check = std::make_shared<DynArguments>();
   CLI::App& checkDyn = tool.Add(

@@ -50,8 +50,7 @@ void AddFramesCommands(Tool& tool) {
                 "  log lines on standard error."},
                [digest] { return RunDigestFrames(*digest); });
   digestFrames.add_flag("-v,--verbose", digest->verbose);
-  digestFrames.add_option("FOLDER", digest->folder)->required();
-  digestFrames.add_option("MASK", digest->mask)->required();
+  AddRequired(digestFrames, {{"FOLDER", &digest->folder}, {"MASK", &digest->mask}});
 
   auto check = std::make_shared<FramesArguments>();
   CLI::App& checkFrames =
@@ -62,8 +61,7 @@ void AddFramesCommands(Tool& tool) {
                 "  FIRST SECOND may also be given as one word, FIRST,SECOND."},
                [check] { return RunCheckFrames(*check); });
   checkFrames.add_flag("-v,--verbose", check->verbose);
-  checkFrames.add_option("FOLDER", check->folder)->required();
-  checkFrames.add_option("MASK", check->mask)->required();
+  AddRequired(checkFrames, {{"FOLDER", &check->folder}, {"MASK", &check->mask}});
   AddDigestParts(checkFrames, check->digest, 1);
 }
 

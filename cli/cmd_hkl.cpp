@@ -77,9 +77,8 @@ void AddHklCommands(Tool& tool) {
        "  Example: zt7util digest-hkl frames '*.img' run1.hkl 01ab...,11cd..."},
       [digest] { return RunDigestHkl(*digest); });
   digestHkl.add_option("--key-version", digest->keyVersion, "N")->check(CLI::Range(1, 3));
-  digestHkl.add_option("FOLDER", digest->folder)->required();
-  digestHkl.add_option("MASK", digest->mask)->required();
-  digestHkl.add_option("HKL", digest->hkl)->required();
+  AddRequired(digestHkl,
+              {{"FOLDER", &digest->folder}, {"MASK", &digest->mask}, {"HKL", &digest->hkl}});
   AddDigestParts(digestHkl, digest->digest, 2);
 
   auto update = std::make_shared<HklArguments>();
@@ -90,8 +89,7 @@ void AddHklCommands(Tool& tool) {
                 "  NEW must hold the same number of reflections with a matching intensity\n"
                 "  distribution. Prints the scheme-1 digest of NEW."},
                [update] { return RunUpdateHkl(*update); });
-  updateHkl.add_option("OLD", update->hkl)->required();
-  updateHkl.add_option("NEW", update->newHkl)->required();
+  AddRequired(updateHkl, {{"OLD", &update->hkl}, {"NEW", &update->newHkl}});
   AddDigestParts(updateHkl, update->digest, 0);
 
   auto check = std::make_shared<HklArguments>();

@@ -119,4 +119,9 @@ int Tool::Run(int argc, char** argv) {
   }
 }
 
+void AddRequired(CLI::App& command,
+                 std::initializer_list<std::pair<const char*, std::string*>> arguments) {
+  for (const auto& [name, text] : arguments) command.add_option(name, *text)->required();
+}
+
 }  // namespace zt7cli

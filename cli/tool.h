@@ -3,8 +3,10 @@
 
 #include <CLI/CLI.hpp>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zt7cli {
@@ -45,5 +47,9 @@ class Tool {
   std::string helpTopic_;
   bool version_ = false;
 };
+
+// Declares the required positional arguments of `command`, in order, each bound to its text.
+void AddRequired(CLI::App& command,
+                 std::initializer_list<std::pair<const char*, std::string*>> arguments);
 
 }  // namespace zt7cli

@@ -16,12 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int version : {1, 2, 3})
     for (bool legacy : {false, true}) {
       try {
-        const zodu::vexcstr digest = zt3util::ComposeDigest(lines, version, 3, legacy);
+        const zodu::vexcstr digest = zt7::ComposeDigest(lines, version, 3, legacy);
         if (!digest.IsEmpty() && digest.Length() != 77) __builtin_trap();
         const std::string parts(digest.raw(), digest.Length());
         if (!parts.empty() &&
-            zt3util::ValidateRefsDigests(text.c_str(), parts.substr(0, 38).c_str(),
-                                         parts.substr(39).c_str()) == 0 &&
+            zt7::ValidateRefsDigests(text.c_str(), parts.substr(0, 38).c_str(),
+                                     parts.substr(39).c_str()) == 0 &&
             text.find('\0') == std::string::npos && lines.Count() >= 100)
           __builtin_trap();  // a list must validate against its own digest
       } catch (const zodu::TExceptionBase&) {

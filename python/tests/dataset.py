@@ -30,19 +30,9 @@ def write_lines(path: Path, lines: list[str]) -> Path:
     return path
 
 
-def cif_od_text(lines: list[str], extra: list[str] = []) -> str:
-    """A reflection file in CIF syntax whose "_refln" loop holds the HKL lines' values;
-    `extra` lines go between the block's header and its loop."""
-    columns = ["index_h", "index_k", "index_l", "intensity_meas", "intensity_sigma"]
-    head = ["data_collection", *extra, "_cell_length_a 5.95", "loop_"]
-    rows = [" ".join(line[i : i + w].strip() for i, w in ((0, 4), (4, 4), (8, 4), (12, 8), (20, 8)))
-            for line in lines]
-    return "\n".join(head + ["_refln_" + c for c in columns] + rows) + "\n"
-
-
 def make_collection(root: Path, frames: int = 6, reflections: int = 150) -> dict[str, Path]:
-    """Frames (with a file the mask "*.img" leaves out), an HKL file, a test-crystal HKL
-    file with its .ins structure file, and a .cif_od file."""
+    """Frames (with a file the mask "*.img" leaves out), an HKL file, and a test-crystal
+    HKL file with its .ins structure file."""
     rng = random.Random(11)
     folder = root / "frames"
     folder.mkdir(parents=True)
@@ -52,9 +42,8 @@ def make_collection(root: Path, frames: int = 6, reflections: int = 150) -> dict
     lines = reflection_lines(reflections)
     write_lines(root / "crystal.hkl", lines + [TEST_CRYSTAL_CELL])
     (root / "crystal.ins").write_text(f"TITL test\n{TEST_CRYSTAL_CELL}\nEND\n")
-    (root / "run.cif_od").write_text(cif_od_text(lines))
     return {"frames": folder, "hkl": write_lines(root / "run.hkl", lines),
-            "crystal": root / "crystal.hkl", "cif_od": root / "run.cif_od"}
+            "crystal": root / "crystal.hkl"}
 
 
 # None of the texts hashed below is 56 bytes long modulo 64, the one length where the

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>  // for memcpy
 
-namespace byte_words {
+namespace zt7::byte_words {
 
 constexpr uint64_t kOnes = 0x0101010101010101ull;
 constexpr uint64_t kHighBits = 0x8080808080808080ull;
@@ -41,4 +41,4 @@ inline unsigned CountMarked(uint64_t highBits) {
   return static_cast<unsigned>(((highBits >> 7) * kOnes) >> 56);
 }
 
-}  // namespace byte_words
+}  // namespace zt7::byte_words

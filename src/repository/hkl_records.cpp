@@ -60,7 +60,7 @@ LineClasses ClassifyLine(const char* s) {
   };
   return {bits(equal(' ')), bits(equal('-')), bits(digit), bits(equal('.')), bits(equal('0'))};
 #else
-  using namespace byte_words;
+  using namespace zt7::byte_words;
   LineClasses classes{0, 0, 0, 0, 0};
   for (unsigned at : {0u, 8u, 16u, 20u}) {
     const uint64_t word = Load(s + at);
@@ -112,7 +112,8 @@ class CommonLine {
   int32_t Index(size_t i) const {
     const size_t start = i * kIndexWidth;
     const unsigned first = std::countr_zero(firstDigits_ >> start);
-    const uint64_t values = byte_words::Load(s_ + start, kIndexWidth) ^ (byte_words::kOnes * '0');
+    const uint64_t values =
+        zt7::byte_words::Load(s_ + start, kIndexWidth) ^ (zt7::byte_words::kOnes * '0');
     const uint64_t digits = values & BytesFrom(first) & ~BytesFrom(kIndexWidth);
     const int32_t magnitude = static_cast<int32_t>(EightDigits(digits << (8 * (8 - kIndexWidth))));
     return (c_.minus >> start) & 0xFu ? -magnitude : magnitude;
@@ -124,7 +125,7 @@ class CommonLine {
     const size_t start = kIntensityColumn + j * kRealWidth;
     const unsigned first = std::countr_zero(firstDigits_ >> start);
     const unsigned dot = std::countr_zero(c_.dot >> start);
-    const uint64_t values = byte_words::Load(s_ + start) ^ (byte_words::kOnes * '0');
+    const uint64_t values = zt7::byte_words::Load(s_ + start) ^ (zt7::byte_words::kOnes * '0');
     const uint32_t whole = EightDigits((values & BytesFrom(first)) << (8 * (8 - dot)));
     const uint32_t fraction = EightDigits(values & BytesFrom(dot + 1));
     const double magnitude =

@@ -17,7 +17,8 @@ constexpr size_t kPieceBytes = size_t{256} << 10;
 size_t CountLineFeeds(const char* s, size_t n) {
   size_t count = 0, i = 0;
   for (; i + 8 <= n; i += 8)
-    count += byte_words::CountMarked(byte_words::BytesEqual(byte_words::Load(s + i), '\n'));
+    count += zt7::byte_words::CountMarked(
+        zt7::byte_words::BytesEqual(zt7::byte_words::Load(s + i), '\n'));
   for (; i < n; ++i) count += s[i] == '\n';
   return count;
 }

@@ -1,58 +1,40 @@
 // Hand-over wrappers: results passed out by value without copying, taken out with Release.
 #pragma once
 
+#include <memory>
 #include <utility>
 
 #include "sdl/estrlist.h"
 #include "sdl/raise.h"
+#include "sdl/smart/vex_ptr.h"
 #include "sdl/typelist.h"
 
 namespace zodu {
 
-// One object behind a shared holder with a count. Copies of the wrapper share the object;
-// the receiver reads it with obj() or takes it out with Release().
+// One object shared by every copy of the wrapper, counted by the same holder as
+// vex_object_ptr; the receiver reads it with obj() or takes it out with Release().
 template <class T>
 class const_obj {
  public:
   const_obj() = default;
   // Takes the contents of `object` over; the source is left empty.
-  explicit const_obj(T&& object) : holder_(new Holder{std::move(object), 1}) {}
-  const_obj(const const_obj& other) : holder_(other.holder_) {
-    if (holder_) ++holder_->refs;
-  }
-  const_obj(const_obj&& other) noexcept : holder_(std::exchange(other.holder_, nullptr)) {}
-  const_obj& operator=(const_obj other) noexcept {
-    std::swap(holder_, other.holder_);
-    return *this;
-  }
-  ~const_obj() { Drop(); }
+  explicit const_obj(T&& object) : shared_(new T(std::move(object))) {}
 
-  bool IsNull() const { return holder_ == nullptr; }
+  bool IsNull() const { return shared_.is_null(); }
   const T& obj() const {
-    if (!holder_) RaiseFunctionFailed(ZT_SITE, "uninitialised object");
-    return holder_->object;
+    if (shared_.is_null()) RaiseFunctionFailed(ZT_SITE, "uninitialised object");
+    return *shared_;
   }
   // The object for the caller: the object itself when no other wrapper shares it, else
   // a copy. The wrapper is empty afterwards.
   T Release() {
-    if (!holder_) RaiseFunctionFailed(ZT_SITE, "uninitialised object");
-    Holder* h = std::exchange(holder_, nullptr);
-    if (--h->refs != 0) return T(h->object);
-    T object(std::move(h->object));
-    delete h;
-    return object;
+    if (shared_.is_null()) RaiseFunctionFailed(ZT_SITE, "uninitialised object");
+    std::unique_ptr<T> taken(shared_.release());
+    return T(std::move(*taken));
   }
 
  private:
-  struct Holder {
-    T object;
-    int refs;
-  };
-  void Drop() {
-    if (holder_ && --holder_->refs == 0) delete holder_;
-    holder_ = nullptr;
-  }
-  Holder* holder_ = nullptr;
+  vex_object_ptr<T> shared_;
 };
 
 template <class L>

@@ -74,8 +74,12 @@ class TEFile : public IVexObject, public IDataInputStream, public IDataOutputStr
     vexstr extension;
   };
 
-  // Appends to `list` the bare names of the regular files in `dir` (with flags 0x2 also
-  // folders, with 0x2|0x4 also "." and "..") that match a piece of `mask` (pieces split at
+  // Flags of ListFolder: files are always listed; folders with kListFolders, and "." and
+  // ".." with kListDotFolders as well.
+  static constexpr unsigned kListFiles = 0x1, kListFolders = 0x2, kListDotFolders = 0x4;
+
+  // Appends to `list` the bare names of the regular files in `dir` (and the folders
+  // `flags` asks for) that match a piece of `mask` (pieces split at
   // ";"). Entries come in the folder's own order. False when the folder cannot be read.
   static bool ListFolder(const vexstr& dir, TStrList& list, const vexstr& mask, unsigned flags);
   // Held by every listing; shared with whoever must not run alongside one.

@@ -9,7 +9,10 @@
 #include "sdl/istream.h"
 #include "sdl/raise.h"
 
-namespace zodu::hash_blocks {
+namespace zt7::hash_blocks {
+
+using namespace zodu;
+
 namespace {
 
 constexpr size_t kBlock = 64;
@@ -74,4 +77,4 @@ void HashStream(uint32_t* state, BlockFunction compress, LengthOrder order, IInp
   compress(state, tail, 1);
 }
 
-}  // namespace zodu::hash_blocks
+}  // namespace zt7::hash_blocks

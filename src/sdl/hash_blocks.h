@@ -5,10 +5,10 @@
 #include <cstdint>
 
 namespace zodu {
-
 class IInputStream;
+}  // namespace zodu
 
-namespace hash_blocks {
+namespace zt7::hash_blocks {
 
 // Compresses `count` consecutive 64-byte blocks into the chaining state.
 using BlockFunction = void (*)(uint32_t* state, const unsigned char* blocks, size_t count);
@@ -24,7 +24,7 @@ void HashMemory(uint32_t* state, BlockFunction compress, LengthOrder order, cons
 
 // Hashes the stream's Length() bytes from its current position with standard padding
 // and a 64-bit bit count. Errors of the stream pass through.
-void HashStream(uint32_t* state, BlockFunction compress, LengthOrder order, IInputStream& stream);
+void HashStream(uint32_t* state, BlockFunction compress, LengthOrder order,
+                zodu::IInputStream& stream);
 
-}  // namespace hash_blocks
-}  // namespace zodu
+}  // namespace zt7::hash_blocks

@@ -83,7 +83,8 @@ bool IsListed(DIR* folder, const dirent* entry, unsigned flags) {
     case EntryKind::kFile:
       return true;
     case EntryKind::kFolder:
-      return (flags & 0x2) && ((flags & 0x4) || !IsDotEntry(entry->d_name));
+      return (flags & TEFile::kListFolders) &&
+             ((flags & TEFile::kListDotFolders) || !IsDotEntry(entry->d_name));
     default:
       return false;
   }

@@ -74,15 +74,15 @@ void TLog::Flush() {
 
 void TLog::Dispatch(int kind, TTStrBuffer<vexstr>& buffer) {
   std::lock_guard<std::recursive_mutex> hold(EntryLock());
-  if (kind == 2 && !verbose_) return;
+  if (kind == kLogVerbose && !verbose_) return;
   buffer << vexstr(kLineEnd);
   TLogText text(buffer.ToString());
   onPost_->Execute(this, &text);
-  if (kind == 1) return WriteToStreams(text.GetText());
-  TActionQueue& queue = kind == 4                ? *onWarning_
-                        : kind == 5              ? *onError_
-                        : kind == 6 || kind == 7 ? *onException_
-                                                 : *onInfo_;
+  if (kind == kLogPlain) return WriteToStreams(text.GetText());
+  TActionQueue& queue = kind == kLogWarning                                  ? *onWarning_
+                        : kind == kLogError                                  ? *onError_
+                        : kind == kLogException || kind == kLogExceptionAlso ? *onException_
+                                                                             : *onInfo_;
   if (!queue.Execute(this, &text)) WriteToStreams(text.GetText());
   queue.Exit(this, &text);
 }

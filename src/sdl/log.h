@@ -24,9 +24,21 @@ class TLogText : public IVexObject {
   vexstr text_;
 };
 
-// Entry kinds: 1 goes straight to the streams, 2 only when verbose; the rest are offered
-// to a queue first ("ONWRN" 4, "ONERR" 5, "ONEXC" 6 and 7, "ONINF" the others) and
-// written unless a handler answers true.
+// Entry kinds (an int, so that any value is a kind: unnamed ones count as information).
+// A plain entry goes straight to the streams, a verbose one only when verbose; the rest
+// are offered to a queue first ("ONWRN" warnings, "ONERR" errors, "ONEXC" exceptions,
+// "ONINF" the others) and written unless a handler answers true.
+enum LogKind : int {
+  kLogInfo = 0,
+  kLogPlain = 1,
+  kLogVerbose = 2,
+  kLogInformation = 3,
+  kLogWarning = 4,
+  kLogError = 5,
+  kLogException = 6,
+  kLogExceptionAlso = 7,
+};
+
 class TLog : public IVexObject, public IDataOutputStream {
  public:
   TLog();

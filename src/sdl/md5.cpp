@@ -142,12 +142,14 @@ void CompressBlocks(uint32_t* state, const unsigned char* blocks, size_t count) 
 MD5::MD5() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476} {}
 
 void MD5::Digest(const void* data, uint32_t length) {
-  hash_blocks::HashMemory(state_, CompressBlocks, hash_blocks::LengthOrder::Little, data, length);
+  zt7::hash_blocks::HashMemory(state_, CompressBlocks, zt7::hash_blocks::LengthOrder::Little, data,
+                               length);
   StoreDigest();
 }
 
 void MD5::DigestStream(IInputStream& stream) {
-  hash_blocks::HashStream(state_, CompressBlocks, hash_blocks::LengthOrder::Little, stream);
+  zt7::hash_blocks::HashStream(state_, CompressBlocks, zt7::hash_blocks::LengthOrder::Little,
+                               stream);
   StoreDigest();
 }
 

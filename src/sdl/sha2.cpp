@@ -23,13 +23,14 @@ SHA256::SHA256(const uint32_t (&initial)[8]) {
 }
 
 void SHA256::Digest(const void* data, uint32_t length) {
-  hash_blocks::HashMemory(state_, sha256_blocks::Selected(), hash_blocks::LengthOrder::Big, data,
-                          length);
+  zt7::hash_blocks::HashMemory(state_, zt7::sha256_blocks::Selected(),
+                               zt7::hash_blocks::LengthOrder::Big, data, length);
   StoreDigest();
 }
 
 void SHA256::DigestStream(IInputStream& stream) {
-  hash_blocks::HashStream(state_, sha256_blocks::Selected(), hash_blocks::LengthOrder::Big, stream);
+  zt7::hash_blocks::HashStream(state_, zt7::sha256_blocks::Selected(),
+                               zt7::hash_blocks::LengthOrder::Big, stream);
   StoreDigest();
 }
 

@@ -8,7 +8,7 @@
 #include <cstring>  // for memcpy
 #include <utility>
 
-namespace zodu::sha256_blocks {
+namespace zt7::sha256_blocks {
 
 const uint32_t kRoundConstants[64] = {
     0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
@@ -212,7 +212,7 @@ ZT_INLINE void CompressBlocks(uint32_t* state, const unsigned char* blocks, size
 }
 
 // Null: the fastest compression; else the one tests or benchmarks asked for.
-std::atomic<hash_blocks::BlockFunction> forced{nullptr};
+std::atomic<zt7::hash_blocks::BlockFunction> forced{nullptr};
 
 }  // namespace
 
@@ -255,18 +255,18 @@ bool CpuHasAvx2AndBmi2() {
   return has;
 }
 
-hash_blocks::BlockFunction WithoutShaExtensions() {
+zt7::hash_blocks::BlockFunction WithoutShaExtensions() {
   return CpuHasAvx2AndBmi2() ? CompressAvx2 : CompressPortable;
 }
 
-void Force(hash_blocks::BlockFunction compress) {
+void Force(zt7::hash_blocks::BlockFunction compress) {
   forced.store(compress, std::memory_order_relaxed);
 }
 
-hash_blocks::BlockFunction Selected() {
-  if (const hash_blocks::BlockFunction compress = forced.load(std::memory_order_relaxed))
+zt7::hash_blocks::BlockFunction Selected() {
+  if (const zt7::hash_blocks::BlockFunction compress = forced.load(std::memory_order_relaxed))
     return compress;
   return CpuHasShaExtensions() ? CompressShaExtensions : WithoutShaExtensions();
 }
 
-}  // namespace zodu::sha256_blocks
+}  // namespace zt7::sha256_blocks

@@ -6,7 +6,7 @@
 
 #include "sdl/hash_blocks.h"
 
-namespace zodu::sha256_blocks {
+namespace zt7::sha256_blocks {
 
 // Round constants of FIPS 180-4, section 4.2.2.
 extern const uint32_t kRoundConstants[64];
@@ -21,11 +21,11 @@ bool CpuHasShaExtensions();
 bool CpuHasAvx2AndBmi2();
 // What a processor without SHA extensions runs: CompressAvx2 where it can, else the
 // portable code.
-hash_blocks::BlockFunction WithoutShaExtensions();
+zt7::hash_blocks::BlockFunction WithoutShaExtensions();
 // Makes Selected() give `compress` until Force(nullptr), so that tests and benchmarks
 // reach every path on one machine.
-void Force(hash_blocks::BlockFunction compress);
+void Force(zt7::hash_blocks::BlockFunction compress);
 // The fastest compression available, unless another is forced.
-hash_blocks::BlockFunction Selected();
+zt7::hash_blocks::BlockFunction Selected();
 
-}  // namespace zodu::sha256_blocks
+}  // namespace zt7::sha256_blocks

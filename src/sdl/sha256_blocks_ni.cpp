@@ -3,7 +3,7 @@
 
 #include "sdl/sha256_blocks.h"
 
-namespace zodu::sha256_blocks {
+namespace zt7::sha256_blocks {
 
 #define ZT_SHA_TARGET __attribute__((target("sha,sse4.1")))
 
@@ -59,4 +59,4 @@ ZT_SHA_TARGET void CompressShaExtensions(uint32_t* state, const unsigned char* b
 
 #undef ZT_SHA_TARGET
 
-}  // namespace zodu::sha256_blocks
+}  // namespace zt7::sha256_blocks

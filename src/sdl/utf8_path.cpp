@@ -12,8 +12,10 @@ bool IsContinuation(unsigned char c) {
   return (c & 0xC0) == 0x80;
 }
 
-// Length of the well-formed sequence at `s` (n > 0 bytes left), or 0.
-size_t SequenceLength(const unsigned char* s, size_t n) {
+}  // namespace
+
+size_t Utf8SequenceLength(const char* bytes, size_t n) {
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes);
   unsigned char c = s[0];
   if (c < 0x80) return 1;
   // Allowed range of the second byte excludes overlong forms, surrogates and > U+10FFFF.
@@ -38,8 +40,6 @@ size_t SequenceLength(const unsigned char* s, size_t n) {
   return len;
 }
 
-}  // namespace
-
 size_t DecodeUtf8(const char* bytes, size_t n, char16_t* out) {
   const auto* s = reinterpret_cast<const unsigned char*>(bytes);
   char16_t* at = out;
@@ -51,7 +51,7 @@ size_t DecodeUtf8(const char* bytes, size_t n, char16_t* out) {
       ++i;
       continue;
     }
-    size_t len = SequenceLength(s + i, n - i);
+    size_t len = Utf8SequenceLength(bytes + i, n - i);
     if (len == 0) {
       *at++ = static_cast<char16_t>(kEscapeBase + c);
       ++i;

@@ -57,7 +57,7 @@ ICifEntry& CifBlock::Add(ICifEntry* entry) {
     if (wasLoop && !loop) {
       tables_.erase(name);
       if (zodu::TBasicApp::HasInstance())
-        zodu::TBasicApp::NewLogEntry(4) << u"Changing table type for " << name;
+        zodu::TBasicApp::NewLogEntry(zodu::kLogWarning) << u"Changing table type for " << name;
     } else if (loop) {
       tables_.insert_or_assign(name, static_cast<cetTable*>(entry));
     }
@@ -107,14 +107,15 @@ void TCifDP::Clear() {
 vexstr TCifDP::FreeBlockName(const vexstr& name) {
   if (blockMap_.count(name) == 0) return name;
   if (zodu::TBasicApp::HasInstance())
-    zodu::TBasicApp::NewLogEntry(5)
+    zodu::TBasicApp::NewLogEntry(zodu::kLogError)
         << u"Duplicate CIF data name '" << name << u"'" << u" auto renaming...";
   unsigned& last = lastNumbers_.emplace(name, 0).first->second;
   vexstr candidate;
   do {
     candidate = vexstr(name) << ++last;
   } while (blockMap_.count(candidate) != 0);
-  if (zodu::TBasicApp::HasInstance()) zodu::TBasicApp::NewLogEntry(3) << u"New name: " << candidate;
+  if (zodu::TBasicApp::HasInstance())
+    zodu::TBasicApp::NewLogEntry(zodu::kLogInformation) << u"New name: " << candidate;
   return candidate;
 }
 

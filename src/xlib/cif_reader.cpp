@@ -345,7 +345,8 @@ class CifLoader {
     table->FinishRows();
     if (table->RowCount() == 0) {
       if (zodu::TBasicApp::HasInstance())
-        zodu::TBasicApp::NewLogEntry(4) << u"Ignoring empty table " << table->GetName();
+        zodu::TBasicApp::NewLogEntry(zodu::kLogWarning)
+            << u"Ignoring empty table " << table->GetName();
       return;
     }
     current_->Add(table.release());

@@ -56,7 +56,6 @@ class CifTokenizer {
   // False after the last token; raises ParsingException for an unterminated text field or
   // triple-quoted string and for ";" at the start.
   bool Next(TokenView& token);
-  size_t Begin() const { return begin_; }
 
  private:
   bool QuotedString(char16_t quote, TokenView& token);

@@ -192,7 +192,6 @@ class cetTable : public ICifEntry {
 
   size_t ColCount() const { return columns_.Count(); }
   size_t RowCount() const { return rowCount_; }
-  const TStrList& GetColNames() const { return columns_; }
   const vexstr& ColName(size_t index) const { return columns_[index]; }
   // Case-insensitive; -1 when absent.
   long ColIndex(const vexstr& name) const;
@@ -255,14 +254,12 @@ class CifBlock : public ICifEntry {
   void Tidy() override;
   vexstr GetStringValue() const override;
   bool IsBlock() const { return true; }
-  vexstr GetBlockName() const { return GetName(); }
 
   // Takes ownership; see the .cpp for names already in use.
   ICifEntry& Add(ICifEntry* entry);
   size_t Count() const { return entries_.size(); }
   ICifEntry& GetEntry(size_t index) const { return *entries_[index].entry; }
   // Empty for comments.
-  const vexstr& GetEntryName(size_t index) const { return entries_[index].name; }
   ICifEntry* FindEntry(const vexstr& name) const;
   cetTable* FindTable(const vexstr& name, cetTable* missing = nullptr) const;
   size_t TableCount() const { return tables_.size(); }
@@ -311,7 +308,6 @@ class TCifDP : public zodu::IVexObject {
 
   // 1 for CIF 1.1 text, 2 for CIF 2.0 (and a new document).
   int GetVersion() const { return version_; }
-  void SetVersion(int version) { version_ = version; }
   size_t Count() const { return blocks_.Count(); }
   CifBlock& operator[](size_t index) const { return const_cast<CifBlock&>(blocks_[index]); }
   CifBlock* FindBlock(const vexstr& name) const;

@@ -7,13 +7,13 @@
 #include "sdl/bapp.h"
 #include "sdl/ebase.h"
 
-namespace zt3util {
+namespace zt7 {
 
 void ReportBoundaryError(const zodu::vexstr& message) noexcept {
   // Into the module's log, as an exception entry, once the application context exists.
   if (zodu::TBasicApp::HasInstance()) {
     try {
-      zodu::TBasicApp::NewLogEntry(6) << message;
+      zodu::TBasicApp::NewLogEntry(zodu::kLogException) << message;
       return;
     } catch (...) {
       // Out of memory for the entry: fall back to standard error.
@@ -42,4 +42,4 @@ void ReportCaughtException() noexcept {
   }
 }
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -3,7 +3,7 @@
 
 #include "sdl/smart/vex_istring.h"
 
-namespace zt3util {
+namespace zt7 {
 
 // The refusal of every text export.
 inline constexpr const char* kRefusedText = "";
@@ -36,4 +36,4 @@ void GuardExport(Body&& body) noexcept {
   }
 }
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -1,9 +1,9 @@
 // Recognising the unit cells of the three standard test crystals.
 #include "zt3util/cell_check.h"
 
-#include <cmath>  // for fabs, isfinite
+#include <cmath>  // for fabs
 
-namespace zt3util {
+namespace zt7 {
 namespace {
 
 // Constant, so complete before any caller can read it, also on concurrent first calls.
@@ -14,21 +14,20 @@ constexpr double kTestCells[][6] = {
 };
 constexpr double kTolerances[6] = {0.2, 0.2, 0.2, 1.0, 1.0, 1.0};
 
-bool Matches(const double (&reference)[6], const double* cell) {
+}  // namespace
+
+bool CellsAgree(const double* a, const double* b) {
+  // Written so that a difference that is not a number (a NaN, or infinity minus infinity)
+  // fails: every comparison with a NaN is false.
   for (int i = 0; i < 6; ++i)
-    if (std::fabs(cell[i] - reference[i]) > kTolerances[i]) return false;
+    if (!(std::fabs(a[i] - b[i]) <= kTolerances[i])) return false;
   return true;
 }
 
-}  // namespace
-
 bool IsTestCrystalCell(const double* cell) {
-  // A NaN would pass every tolerance, as its comparisons are all false.
-  for (int i = 0; i < 6; ++i)
-    if (!std::isfinite(cell[i])) return false;
   for (const auto& reference : kTestCells)
-    if (Matches(reference, cell)) return true;
+    if (CellsAgree(reference, cell)) return true;
   return false;
 }
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -9,7 +9,7 @@
 
 using namespace zodu;
 
-namespace zt3util {
+namespace zt7 {
 namespace {
 
 enum class Scheme { LineText = 1, RawHistogram = 2, Fingerprint = 3 };
@@ -95,4 +95,4 @@ vexcstr ComposeDigest(const HklScan& scan, int version, unsigned mask, bool lega
   return digest;
 }
 
-}  // namespace zt3util
+}  // namespace zt7

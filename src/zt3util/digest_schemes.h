@@ -4,7 +4,7 @@
 #include "sdl/estrlist.h"
 #include "zt3util/hkl_scan.h"
 
-namespace zt3util {
+namespace zt7 {
 
 // Bits of the part mask.
 constexpr unsigned kDigestPart1 = 1;
@@ -25,4 +25,4 @@ zodu::vexcstr ComposeDigest(const zodu::TCStrList& lines, int version, unsigned 
 // The same from a scan that gathered NeedsOfScheme(version, legacy) or more.
 zodu::vexcstr ComposeDigest(const HklScan& scan, int version, unsigned mask, bool legacy);
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -16,7 +16,7 @@
 #include "zt3util/reason_log.h"
 #include "zt3util/stored_digest.h"
 
-namespace zt3util {
+namespace zt7 {
 namespace {
 
 using zodu::vexcstr;
@@ -97,4 +97,4 @@ bool ValidateDynDigest(const vexstr& file, const char* digest) {
   return false;
 }
 
-}  // namespace zt3util
+}  // namespace zt7

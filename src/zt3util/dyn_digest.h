@@ -3,7 +3,7 @@
 
 #include "sdl/smart/vex_istring.h"
 
-namespace zt3util {
+namespace zt7 {
 
 enum class DynMode : int {
   kWholeFile = 1,       // the file's bytes
@@ -25,4 +25,4 @@ zodu::vexcstr DigestDynFile(const zodu::vexstr& folder, const zodu::vexstr& mask
 // under two characters, or a path under ten characters gives false without reading.
 bool ValidateDynDigest(const zodu::vexstr& file, const char* digest);
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -10,19 +10,19 @@ using zodu::vexstr;
 const char* pcDigestDYN(const char16_t* folder, const char16_t* mask,
                         const char16_t* reflectionFile, const char* firstFramesDigest,
                         const char* secondFramesDigest) {
-  return zt3util::GuardExport(zt3util::kRefusedText, [&] {
+  return zt7::GuardExport(zt7::kRefusedText, [&] {
     // The frames check logs through the application context, which the runtime object sets up.
     RODediRunnable::GetInstance();
-    return zt3util::MakeReturnedText(
-        vexstr(zt3util::DigestDynFile(vexstr(folder), vexstr(mask), vexstr(reflectionFile),
-                                      firstFramesDigest, secondFramesDigest)));
+    return zt7::MakeReturnedText(
+        vexstr(zt7::DigestDynFile(vexstr(folder), vexstr(mask), vexstr(reflectionFile),
+                                  firstFramesDigest, secondFramesDigest)));
   });
 }
 
 bool bValidateDYNDigest(const char16_t* reflectionFile, const char* digest) {
-  return zt3util::GuardExport(false, [&] {
+  return zt7::GuardExport(false, [&] {
     // A file that cannot be read is logged through the application context.
     RODediRunnable::GetInstance();
-    return zt3util::ValidateDynDigest(vexstr(reflectionFile), digest);
+    return zt7::ValidateDynDigest(vexstr(reflectionFile), digest);
   });
 }

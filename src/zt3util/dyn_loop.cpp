@@ -4,7 +4,7 @@
 #include "xlib/cifdp.h"
 #include "zt3util/reason_log.h"
 
-namespace zt3util {
+namespace zt7 {
 namespace {
 
 constexpr size_t kMinimumRows = 100;
@@ -42,4 +42,4 @@ bool WriteReflectionLoop(zodu::IInputStream& stream, zodu::TStrList& lines) {
   return true;
 }
 
-}  // namespace zt3util
+}  // namespace zt7

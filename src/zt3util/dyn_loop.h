@@ -4,7 +4,7 @@
 #include "sdl/estrlist.h"
 #include "sdl/istream.h"
 
-namespace zt3util {
+namespace zt7 {
 
 // Appends to `lines` the lines that the "_refln" loop of the first block of the CIF text
 // in `stream` writes, when that loop has at least 100 rows and the index, intensity and
@@ -13,4 +13,4 @@ namespace zt3util {
 // "does not parse".
 bool WriteReflectionLoop(zodu::IInputStream& stream, zodu::TStrList& lines);
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -8,7 +8,7 @@
 
 using namespace zodu;
 
-namespace zt3util {
+namespace zt7 {
 namespace {
 
 constexpr uint64_t kSignBits = 0x8080808080808080ull;
@@ -131,4 +131,4 @@ TCStrList EndLineSelection::Select(size_t nFirst, size_t nLast) const {
   return selected;
 }
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -9,7 +9,7 @@
 
 #include "sdl/estrlist.h"
 
-namespace zt3util {
+namespace zt7 {
 
 // Reflection lines taken from each end for part 1 and part 2 of the line-text scheme.
 constexpr size_t kEndLinesOfPart1 = 10;
@@ -96,4 +96,4 @@ class EndLineSelection {
   Unreadable leastUnreadable_, greatestUnreadable_;
 };
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -7,8 +7,15 @@
 #include "zt3util/runnable.h"
 #include "zt7util.h"
 
+namespace {
+
+// The module's version, as iwGetVersion reports it to the host.
+constexpr int32_t kModuleVersion = 11;
+
+}  // namespace
+
 ZT7Runnable* GetZTRunnable() {
-  return zt3util::GuardExport<ZT7Runnable*>(nullptr, [] {
+  return zt7::GuardExport<ZT7Runnable*>(nullptr, [] {
     IRODedi* object = RODediRunnable::GetInstance();
     // The host's view of the same object: zt7::IRODedi has the same slots.
     return reinterpret_cast<ZT7Runnable*>(object);
@@ -16,7 +23,7 @@ ZT7Runnable* GetZTRunnable() {
 }
 
 void Initialise(intptr_t hostCallback, intptr_t hostContext) {
-  zt3util::GuardExport([&] {
+  zt7::GuardExport([&] {
     // After Detach there is no object to keep them.
     if (RODediRunnable* object = RODediRunnable::GetInstance())
       object->Initialise(hostCallback, hostContext);
@@ -24,20 +31,20 @@ void Initialise(intptr_t hostCallback, intptr_t hostContext) {
 }
 
 void SetKeyVersion(int32_t version) {
-  zt3util::SetKeyVersion(version);
+  zt7::SetKeyVersion(version);
 }
 
 int32_t iGetKeyVersion() {
-  return zt3util::KeyVersion();
+  return zt7::KeyVersion();
 }
 
 int32_t iwGetVersion() {
-  return 11;
+  return kModuleVersion;
 }
 
 const char* pcGetInfo(const char* text) {
-  return zt3util::GuardExport(zt3util::kRefusedText, [text] {
-    if (!text) return zt3util::kRefusedText;
+  return zt7::GuardExport(zt7::kRefusedText, [text] {
+    if (!text) return zt7::kRefusedText;
     // 32-bit sums that wrap as two's complement: kept unsigned, where wrapping is defined.
     uint32_t evenSum = 0, oddSum = 0;
     for (size_t i = 0; text[i] != 0; ++i) {
@@ -45,6 +52,6 @@ const char* pcGetInfo(const char* text) {
       (i % 2 == 0 ? evenSum : oddSum) += value;
     }
     int32_t quotient = static_cast<int32_t>(oddSum - evenSum) / 2;
-    return zt3util::MakeReturnedText(zodu::vexstr() << static_cast<int>(quotient));
+    return zt7::MakeReturnedText(zodu::vexstr() << static_cast<int>(quotient));
   });
 }

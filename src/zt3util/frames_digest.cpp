@@ -12,7 +12,7 @@
 #include "zt3util/reason_log.h"
 #include "zt3util/stored_digest.h"
 
-namespace zt3util {
+namespace zt7 {
 namespace {
 
 using zodu::TBasicApp;
@@ -64,10 +64,10 @@ vexcstr ComputeFramesDigest(const vexstr& folder, const vexstr& mask) {
   if (!TEFile::IsFolder(folder)) return vexcstr();
   zodu::TStrList names;
   // A folder that cannot be read to its end gives no names, never a part of them.
-  if (!TEFile::ListFolder(folder, names, mask, 1)) names.Clear();
+  if (!TEFile::ListFolder(folder, names, mask, TEFile::kListFiles)) names.Clear();
   const size_t count = names.Count();
   if (count < 2) {
-    TBasicApp::NewLogEntry(1) << "Too few frames";
+    TBasicApp::NewLogEntry(zodu::kLogPlain) << "Too few frames";
     return vexcstr();
   }
   std::sort(names.begin(), names.end(), ByCodeUnits);
@@ -93,14 +93,14 @@ vexcstr ComputeFramesDigest(const vexstr& folder, const vexstr& mask) {
 
 vexcstr DigestFolder(const vexstr& folder, const vexstr& mask) {
   if (folder.IsEmpty()) {
-    TBasicApp::NewLogEntry(1) << "Empty frames folder name";
+    TBasicApp::NewLogEntry(zodu::kLogPlain) << "Empty frames folder name";
     return vexcstr();
   }
   if (!TEFile::IsFolder(folder)) {
-    TBasicApp::NewLogEntry(1) << "Not a directory";
+    TBasicApp::NewLogEntry(zodu::kLogPlain) << "Not a directory";
     return vexcstr();
   }
-  TBasicApp::NewLogEntry(1) << "Proceeding to the frames digesting";
+  TBasicApp::NewLogEntry(zodu::kLogPlain) << "Proceeding to the frames digesting";
   return ComputeFramesDigest(folder, mask);
 }
 
@@ -108,26 +108,26 @@ int ValidateFramesDigests(const vexstr& folder, const vexstr& mask, const char* 
                           const char* second) {
   if (first == nullptr || std::strlen(first) < 10) {
     LogReason(u"no first frames digest part, or one shorter than 10 characters");
-    return 0;
+    return kNotValid;
   }
   int scheme = first[1] - '0';
   if (scheme < 1 || scheme > 11) {
     LogReason(u"the first frames digest part names no known scheme");
-    return 0;
+    return kNotValid;
   }
   vexcstr current = DigestFolder(folder, mask);
-  if (current.IsEmpty()) return 0;
+  if (current.IsEmpty()) return kNotValid;
   zodu::TCStrList parts;
   parts.Strtok(current, ',');
   if (!SameAfterFirst(first, parts[0])) {
     LogReason(vexstr(u"frames digest part 1 does not match the frames in ") << Quoted(folder));
-    return 0;
+    return kNotValid;
   }
   if (second != nullptr && std::strlen(second) > 10 && parts.Count() >= 2) {
-    if (SameAfterFirst(second, parts[1])) return 3;
+    if (SameAfterFirst(second, parts[1])) return kBothValid;
     LogReason(vexstr(u"frames digest part 2 does not match the frames in ") << Quoted(folder));
   }
-  return 1;
+  return kFirstValid;
 }
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -7,7 +7,7 @@
 #include "sdl/md5.h"
 #include "sdl/smart/vex_istring.h"
 
-namespace zt3util {
+namespace zt7 {
 
 using FrameDigestBytes = std::array<unsigned char, zodu::MD5::kDigestSize>;
 
@@ -31,4 +31,4 @@ size_t PickFrameIndex(const FrameDigestBytes& digest, size_t count);
 int ValidateFramesDigests(const zodu::vexstr& folder, const zodu::vexstr& mask, const char* first,
                           const char* second);
 
-}  // namespace zt3util
+}  // namespace zt7

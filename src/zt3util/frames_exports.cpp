@@ -15,19 +15,19 @@ void EnsureContext() {
 }  // namespace
 
 const char* pcDigestFrames(const char16_t* folder, const char16_t* mask) {
-  return zt3util::GuardExport(zt3util::kRefusedText, [&] {
+  return zt7::GuardExport(zt7::kRefusedText, [&] {
     EnsureContext();
-    zodu::vexcstr digest = zt3util::DigestFolder(zodu::vexstr(folder), zodu::vexstr(mask));
-    return zt3util::MakeReturnedText(zodu::vexstr(digest));
+    zodu::vexcstr digest = zt7::DigestFolder(zodu::vexstr(folder), zodu::vexstr(mask));
+    return zt7::MakeReturnedText(zodu::vexstr(digest));
   });
 }
 
 int32_t iValidateFramesDigests(const char16_t* folder, const char16_t* mask,
                                const char* firstDigest, const char* secondDigest) {
-  return zt3util::GuardExport<int32_t>(0, [&] {
+  return zt7::GuardExport<int32_t>(0, [&] {
     if (folder == nullptr) return 0;
     EnsureContext();
-    return zt3util::ValidateFramesDigests(zodu::vexstr(folder), zodu::vexstr(mask), firstDigest,
-                                          secondDigest);
+    return zt7::ValidateFramesDigests(zodu::vexstr(folder), zodu::vexstr(mask), firstDigest,
+                                      secondDigest);
   });
 }

@@ -10,7 +10,7 @@
 
 using namespace zodu;
 
-namespace zt3util {
+namespace zt7 {
 namespace {
 
 // The scheme that a stored part names in its second character: only schemes 1 and 2 are
@@ -112,4 +112,4 @@ vexcstr UpdateHklDigests(const vexstr& oldPath, const vexstr& newPath, const cha
                        false);
 }
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -3,7 +3,7 @@
 
 #include "sdl/smart/vex_istring.h"
 
-namespace zt3util {
+namespace zt7 {
 
 // Whether `path` names an existing file (not a folder).
 bool IsExistingFile(const zodu::vexstr& path);
@@ -19,4 +19,4 @@ zodu::vexcstr DigestHklFile(const zodu::vexstr& path, int version, unsigned part
 zodu::vexcstr UpdateHklDigests(const zodu::vexstr& oldPath, const zodu::vexstr& newPath,
                                const char* oldFirst, const char* oldSecond);
 
-}  // namespace zt3util
+}  // namespace zt7

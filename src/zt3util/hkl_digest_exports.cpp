@@ -10,46 +10,46 @@
 #include "zt7util.h"
 
 using zodu::vexstr;
-using zt3util::GuardExport;
-using zt3util::kRefusedText;
+using zt7::GuardExport;
+using zt7::kRefusedText;
 
 const char* pcDigestHKL(const char16_t* folder, const char16_t* mask, const char16_t* hklFile,
                         const char* firstFramesDigest, const char* secondFramesDigest) {
   return GuardExport(kRefusedText, [&] {
     const vexstr path(hklFile);
-    if (!zt3util::IsExistingFile(path)) {
-      zt3util::LogReason(vexstr(u"no HKL file ") << zt3util::Quoted(path));
+    if (!zt7::IsExistingFile(path)) {
+      zt7::LogReason(vexstr(u"no HKL file ") << zt7::Quoted(path));
       return kRefusedText;
     }
     // HKL digests are issued only for data whose frames still check out.
     if (folder == nullptr) return kRefusedText;
     RODediRunnable::GetInstance();  // the frames check logs through its context
-    const int parts = zt3util::ValidateFramesDigests(vexstr(folder), vexstr(mask),
-                                                     firstFramesDigest, secondFramesDigest);
+    const int parts = zt7::ValidateFramesDigests(vexstr(folder), vexstr(mask), firstFramesDigest,
+                                                 secondFramesDigest);
     if (parts == 0) return kRefusedText;
-    return zt3util::MakeReturnedText(
-        vexstr(zt3util::DigestHklFile(path, zt3util::KeyVersion(), static_cast<unsigned>(parts))));
+    return zt7::MakeReturnedText(
+        vexstr(zt7::DigestHklFile(path, zt7::KeyVersion(), static_cast<unsigned>(parts))));
   });
 }
 
 const char* pcUpdateHKLDigests(const char16_t* oldHklFile, const char16_t* newHklFile,
                                const char* oldFirstDigest, const char* oldSecondDigest) {
   return GuardExport(kRefusedText, [&] {
-    return zt3util::MakeReturnedText(vexstr(zt3util::UpdateHklDigests(
+    return zt7::MakeReturnedText(vexstr(zt7::UpdateHklDigests(
         vexstr(oldHklFile), vexstr(newHklFile), oldFirstDigest, oldSecondDigest)));
   });
 }
 
 int32_t iValidateHKLDigests(const char16_t* hklFile, const char* firstDigest,
                             const char* secondDigest) {
-  return GuardExport<int32_t>(zt3util::kNotValid, [&] {
-    return zt3util::ValidateHklDigests(vexstr(hklFile), firstDigest, secondDigest);
+  return GuardExport<int32_t>(zt7::kNotValid, [&] {
+    return zt7::ValidateHklDigests(vexstr(hklFile), firstDigest, secondDigest);
   });
 }
 
 int32_t iValidateRefsDigests(const char* reflections, const char* firstDigest,
                              const char* secondDigest) {
-  return GuardExport<int32_t>(zt3util::kNotValid, [&] {
-    return zt3util::ValidateRefsDigests(reflections, firstDigest, secondDigest);
+  return GuardExport<int32_t>(zt7::kNotValid, [&] {
+    return zt7::ValidateRefsDigests(reflections, firstDigest, secondDigest);
   });
 }

@@ -6,7 +6,7 @@
 
 using namespace zodu;
 
-namespace zt3util {
+namespace zt7 {
 
 HklScan::HklScan(const ScanNeeds& needs, uint64_t textBytes)
     : needs_(needs), intensities_(needs.intensities, textBytes) {}
@@ -41,4 +41,4 @@ TCStrList HklScan::EndLines(size_t nFirst, size_t nLast, bool legacy) const {
   return ends && IsUsable() ? ends->Select(nFirst, nLast) : TCStrList();
 }
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -10,7 +10,7 @@
 #include "zt3util/end_lines.h"
 #include "zt3util/reflection_lines.h"
 
-namespace zt3util {
+namespace zt7 {
 
 // What a scan gathers beyond the count of lines and the model length.
 struct ScanNeeds {
@@ -67,4 +67,4 @@ class HklScan {
   bool reflectionSeen_ = false;
 };
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -1,8 +1,7 @@
 // Checking HKL digests against an HKL file or a reflection list held as text.
 #include "zt3util/hkl_validation.h"
 
-#include <cmath>    // for fabs
-#include <cstring>  // for strlen, memcmp
+#include <cstring>  // for strlen
 
 #include "repository/narrow_lines.h"
 #include "sdl/ebase.h"
@@ -11,23 +10,16 @@
 #include "zt3util/digest_schemes.h"
 #include "zt3util/hkl_digest.h"
 #include "zt3util/reason_log.h"
+#include "zt3util/stored_digest.h"
 
 using namespace zodu;
 
-namespace zt3util {
+namespace zt7 {
 namespace {
 
 constexpr size_t kMinValidatedLines = 100;
 // Parts shorter than this are not compared at all.
 constexpr size_t kMinPartLength = 11;
-
-// The stored part matches when everything after its first character (the part digit)
-// equals the recomputed part after its first character.
-bool SamePart(const vexcstr& recomputed, const char* stored) {
-  const size_t n = std::strlen(stored);
-  return recomputed.Length() == n && n > 0 &&
-         std::memcmp(recomputed.raw() + 1, stored + 1, n - 1) == 0;
-}
 
 // The version that a stored part 1 names in its second character.
 int VersionOf(const char* first) {
@@ -88,14 +80,12 @@ int TestCrystalCheck(const vexstr& hklPath, const vexcstr& hklCellLine) {
   if (hklCell.Count() != 7) return kNotValid;
   // The wavelengths must be the same text.
   if (!hklCell[0].Equals(structureCell[0])) return kNotValid;
-  double cell[6];
+  double cell[6], structure[6];
   for (size_t i = 0; i < 6; ++i) {
     cell[i] = hklCell[i + 1].ToDouble();
-    const double tolerance = i < 3 ? 0.2 : 1.0;
-    // Written so that a difference that is not a number fails.
-    if (!(std::fabs(cell[i] - structureCell[i + 1].ToDouble()) <= tolerance)) return kNotValid;
+    structure[i] = structureCell[i + 1].ToDouble();
   }
-  if (!IsTestCrystalCell(cell)) return kNotValid;
+  if (!CellsAgree(cell, structure) || !IsTestCrystalCell(cell)) return kNotValid;
   LogReason(vexstr(u"unsealed test-crystal file: the cell of ")
             << TEFile::FileNamePart(structurePath) << u" agrees");
   return kFirstValid;
@@ -119,16 +109,16 @@ int ValidateDigests(const HklScan& scan, const char* first, const char* second) 
     LogReason(vexstr(u"the first digest part names no known scheme (") << version << u")");
     return kNotValid;
   }
-  if (!SamePart(pieces[0], first)) {
+  if (!SameAfterFirst(first, pieces[0])) {
     // Digests of scheme 1 were once made with the older reflection-line test.
     if (version == 1) pieces = RecomputedParts(scan, 1, true);
-    if (version != 1 || pieces.Count() != 2 || !SamePart(pieces[0], first)) {
+    if (version != 1 || pieces.Count() != 2 || !SameAfterFirst(first, pieces[0])) {
       LogReason(vexstr(u"digest part 1 (scheme ") << version << u") does not match");
       return kNotValid;
     }
   }
   if (!IsComparable(second)) return kFirstValid;
-  if (SamePart(pieces[1], second)) return kBothValid;
+  if (SameAfterFirst(second, pieces[1])) return kBothValid;
   LogReason(vexstr(u"digest part 2 (scheme ") << version << u") does not match");
   return kFirstValid;
 }
@@ -162,4 +152,4 @@ int ValidateRefsDigests(const char* text, const char* first, const char* second)
   return ValidateDigests(HklScan::OfLines(lines, NeedsToValidate(first)), first, second);
 }
 
-}  // namespace zt3util
+}  // namespace zt7

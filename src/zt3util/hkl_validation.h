@@ -2,13 +2,9 @@
 #pragma once
 
 #include "zt3util/hkl_scan.h"
+#include "zt3util/stored_digest.h"
 
-namespace zt3util {
-
-// Result codes: 0 not valid (or nothing to check), 1 part 1 valid, 3 both parts valid.
-constexpr int kNotValid = 0;
-constexpr int kFirstValid = 1;
-constexpr int kBothValid = 3;
+namespace zt7 {
 
 // Recomputes the digest of the scanned lines under the scheme that `first` names and
 // compares it part by part, never comparing a part's first character. A scheme-1 part 1
@@ -23,4 +19,4 @@ int ValidateHklDigests(const zodu::vexstr& path, const char* first, const char* 
 // ValidateDigests of a text split at line feeds (empty pieces skipped, carriage returns kept).
 int ValidateRefsDigests(const char* text, const char* first, const char* second);
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -3,7 +3,7 @@
 
 #include <atomic>
 
-namespace zt3util {
+namespace zt7 {
 namespace {
 
 // Atomic, as hosts call from several threads.
@@ -19,4 +19,4 @@ void SetKeyVersion(int32_t version) {
   keyVersion.store(version, std::memory_order_relaxed);
 }
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
-namespace zt3util {
+namespace zt7 {
 
 // Set by the host, never checked; 3 until then. Safe from several threads.
 int32_t KeyVersion();
 void SetKeyVersion(int32_t version);
 
-}  // namespace zt3util
+}  // namespace zt7

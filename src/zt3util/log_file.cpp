@@ -8,7 +8,7 @@
 #include <cstdlib>  // for getenv
 #include <memory>
 
-namespace zt3util {
+namespace zt7 {
 namespace {
 
 // Appends with write(2): every entry reaches the file as it ends, with nothing buffered
@@ -55,4 +55,4 @@ void AttachLogFile(zodu::TLog& log) {
   stream.release();
 }
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -3,7 +3,7 @@
 
 #include "sdl/log.h"
 
-namespace zt3util {
+namespace zt7 {
 
 // The environment variable that names the log file.
 inline constexpr const char* kLogFileVariable = "ZT7UTIL_LOG";
@@ -13,4 +13,4 @@ inline constexpr const char* kLogFileVariable = "ZT7UTIL_LOG";
 // target cannot be opened for writing without waiting, the log keeps the streams it has.
 void AttachLogFile(zodu::TLog& log);
 
-}  // namespace zt3util
+}  // namespace zt7

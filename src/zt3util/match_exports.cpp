@@ -7,15 +7,15 @@
 
 double dMatchHKL(const char16_t* firstHklFile, const char16_t* secondHklFile) {
   // A file that cannot be read or parsed cannot be compared either.
-  return zt3util::GuardExport(kNoMatch, [&] {
+  return zt7::GuardExport(kNoMatch, [&] {
     zodu::vexstr whyNot;
     const double distance =
         MatchHklFiles(zodu::vexstr(firstHklFile), zodu::vexstr(secondHklFile), &whyNot);
-    if (!whyNot.IsEmpty()) zt3util::LogReason(whyNot);
+    if (!whyNot.IsEmpty()) zt7::LogReason(whyNot);
     return distance;
   });
 }
 
 bool bCheckCell(const double* cell) {
-  return zt3util::GuardExport(false, [&] { return cell && zt3util::IsTestCrystalCell(cell); });
+  return zt7::GuardExport(false, [&] { return cell && zt7::IsTestCrystalCell(cell); });
 }

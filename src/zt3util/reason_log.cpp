@@ -4,15 +4,15 @@
 #include "sdl/bapp.h"
 #include "zt3util/runnable.h"
 
-namespace zt3util {
+namespace zt7 {
 
 void LogReason(const zodu::vexstr& reason) {
   RODediRunnable::GetInstance();
-  if (zodu::TBasicApp::HasInstance()) zodu::TBasicApp::NewLogEntry(1) << reason;
+  if (zodu::TBasicApp::HasInstance()) zodu::TBasicApp::NewLogEntry(zodu::kLogPlain) << reason;
 }
 
 zodu::vexstr Quoted(const zodu::vexstr& path) {
   return zodu::vexstr(u"'") << path << u"'";
 }
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -3,7 +3,7 @@
 
 #include "sdl/smart/vex_istring.h"
 
-namespace zt3util {
+namespace zt7 {
 
 // Writes `reason` as a plain entry (kind 1), making the runtime object, and with it the
 // log, when there is none yet. Hosts read these entries in the log file (ZT7UTIL_LOG).
@@ -12,4 +12,4 @@ void LogReason(const zodu::vexstr& reason);
 // `path` in single quotes, for a reason that names a file.
 zodu::vexstr Quoted(const zodu::vexstr& path);
 
-}  // namespace zt3util
+}  // namespace zt7

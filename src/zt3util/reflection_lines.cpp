@@ -3,7 +3,7 @@
 
 #include "repository/hkl_records.h"
 
-namespace zt3util {
+namespace zt7 {
 
 bool IsReflectionLine(const char* line, size_t length) {
   hkl_util::Ref ref;
@@ -15,4 +15,4 @@ bool IsReflectionLineLegacy(const char* line, size_t length) {
   return hkl_util::ReadIndices(line, length, ref, true);
 }
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-namespace zt3util {
+namespace zt7 {
 
 // True when hkl_util::ParseRef gives a record for the line.
 bool IsReflectionLine(const char* line, size_t length);
@@ -13,4 +13,4 @@ bool IsReflectionLine(const char* line, size_t length);
 // fields are tested but not read.
 bool IsReflectionLineLegacy(const char* line, size_t length);
 
-}  // namespace zt3util
+}  // namespace zt7

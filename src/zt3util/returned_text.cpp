@@ -3,7 +3,7 @@
 
 #include "sdl/egc.h"
 
-namespace zt3util {
+namespace zt7 {
 
 const char* MakeReturnedText(const zodu::vexstr& text) {
   zodu::vexcstr narrow(text);
@@ -14,4 +14,4 @@ const char* MakeReturnedText(const zodu::vexstr& text) {
   return chars;
 }
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -3,7 +3,7 @@
 
 #include "sdl/smart/vex_istring.h"
 
-namespace zt3util {
+namespace zt7 {
 
 // A new NUL-terminated narrow copy of `text`, which the collector keeps: it stays valid
 // until the application context runs its idle actions or ends (Detach), or, when no
@@ -11,4 +11,4 @@ namespace zt3util {
 // Raises "Char out of range for MBStr" for a character above 255.
 const char* MakeReturnedText(const zodu::vexstr& text);
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -46,7 +46,7 @@ RODediRunnable::RODediRunnable() {
     std::unique_ptr<zodu::TBasicApp> made(new zodu::TBasicApp(u"RODEDI", false));
     app = zodu::vex_object_ptr<zodu::TBasicApp>(made.get());
     made.release();
-    zt3util::AttachLogFile(app->GetLog());
+    zt7::AttachLogFile(app->GetLog());
   }
   baseDir = zodu::TBasicApp::GetInstance().GetBaseDir();
 }
@@ -66,7 +66,7 @@ zodu::vexstr Evaluate(zt7::IHostObject& host, const char16_t* expression) {
 bool RODediRunnable::AttachHost(zt7::IHostObject* newHost) {
   host = newHost;
   if (newHost == nullptr) return true;
-  return zt3util::GuardExport(false, [this, newHost] {
+  return zt7::GuardExport(false, [this, newHost] {
     zodu::vexstr newBaseDir = Evaluate(*newHost, u"BaseDir()");
     zodu::vexstr newDataDir = Evaluate(*newHost, u"DataDir()");
     zodu::vexcstr newModuleHash(Evaluate(*newHost, u"app.ModuleHash()"));
@@ -85,9 +85,9 @@ bool RODediRunnable::Detach() {
 
 const char16_t* RODediRunnable::GetBaseDir() {
   // c_str() may have to copy, and the host calls this directly.
-  return zt3util::GuardExport(u"", [this] { return baseDir.c_str(); });
+  return zt7::GuardExport(u"", [this] { return baseDir.c_str(); });
 }
 
 const char* RODediRunnable::GetModuleHash() {
-  return zt3util::GuardExport("", [this] { return moduleHash.c_str(); });
+  return zt7::GuardExport("", [this] { return moduleHash.c_str(); });
 }

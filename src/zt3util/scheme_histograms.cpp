@@ -3,7 +3,7 @@
 
 using namespace zodu;
 
-namespace zt3util {
+namespace zt7 {
 
 ConstTypeList<hkl_util::Bin> RawFingerprint(const TArrayList<double>& intensities, unsigned n) {
   const unsigned top = n * n - 1;
@@ -30,4 +30,4 @@ vexcstr FingerprintText(const TTypeList<hkl_util::Bin>& bins) {
   return text;
 }
 
-}  // namespace zt3util
+}  // namespace zt7

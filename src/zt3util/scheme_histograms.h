@@ -5,7 +5,7 @@
 #include "sdl/constlist.h"
 #include "sdl/typelist.h"
 
-namespace zt3util {
+namespace zt7 {
 
 // Scheme 2's n-bin histogram (n at least 1): scaled values rounded with halves up, records whose
 // scaled value leaves 0 or 1 over n left out, counts not normalised.
@@ -16,4 +16,4 @@ zodu::ConstTypeList<hkl_util::Bin> RawFingerprint(const zodu::TArrayList<double>
 // bins (3800, 100) and (1250, 25) give "100(38.0)25(50.0)".
 zodu::vexcstr FingerprintText(const zodu::TTypeList<hkl_util::Bin>& bins);
 
-}  // namespace zt3util
+}  // namespace zt7

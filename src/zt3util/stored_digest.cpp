@@ -3,7 +3,7 @@
 
 #include <cstring>  // for strlen, memcmp
 
-namespace zt3util {
+namespace zt7 {
 
 bool SameAfterFirst(const char* stored, const zodu::vexcstr& computed) {
   const size_t length = std::strlen(stored);
@@ -11,4 +11,4 @@ bool SameAfterFirst(const char* stored, const zodu::vexcstr& computed) {
          std::memcmp(stored + 1, computed.raw() + 1, length - 1) == 0;
 }
 
-}  // namespace zt3util
+}  // namespace zt7

@@ -122,10 +122,11 @@ std::string StreamHex(Algo algo, IInputStream& stream) {
 // Runs `check` once with each SHA-256 compression that this processor has.
 template <class F>
 void OnEachCompression(F check) {
-  using namespace sha256_blocks;
-  for (auto [compress, runs] : {std::pair<hash_blocks::BlockFunction, bool>{CompressPortable, true},
-                                {CompressAvx2, CpuHasAvx2AndBmi2()},
-                                {CompressShaExtensions, CpuHasShaExtensions()}}) {
+  using namespace zt7::sha256_blocks;
+  for (auto [compress, runs] :
+       {std::pair<zt7::hash_blocks::BlockFunction, bool>{CompressPortable, true},
+        {CompressAvx2, CpuHasAvx2AndBmi2()},
+        {CompressShaExtensions, CpuHasShaExtensions()}}) {
     if (!runs) continue;
     Force(compress);
     check();

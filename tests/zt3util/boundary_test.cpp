@@ -15,8 +15,8 @@ using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
 
 TEST(GuardExport, PassesTheBodysResultThrough) {
-  EXPECT_EQ(zt3util::GuardExport(-1, [] { return 42; }), 42);
-  EXPECT_STREQ(zt3util::GuardExport(zt3util::kRefusedText, [] { return "text"; }), "text");
+  EXPECT_EQ(zt7::GuardExport(-1, [] { return 42; }), 42);
+  EXPECT_STREQ(zt7::GuardExport(zt7::kRefusedText, [] { return "text"; }), "text");
 }
 
 TEST(GuardExport, RefusesAndReportsEveryKindOfException) {
@@ -31,7 +31,7 @@ TEST(GuardExport, RefusesAndReportsEveryKindOfException) {
   };
   for (const Case& c : cases) {
     CaptureStderr();
-    double result = zt3util::GuardExport(1.0, [&] {
+    double result = zt7::GuardExport(1.0, [&] {
       c.raise();
       return 0.5;
     });
@@ -44,7 +44,7 @@ TEST(GuardExport, RefusesAndReportsEveryKindOfException) {
 TEST(GuardExport, AnExportWithoutResultIsGuardedToo) {
   CaptureStderr();
   bool after = false;
-  zt3util::GuardExport([&] {
+  zt7::GuardExport([&] {
     throw std::logic_error("void body");
     after = true;
   });
@@ -55,8 +55,8 @@ TEST(GuardExport, AnExportWithoutResultIsGuardedToo) {
 // A wide character that has no narrow form is an error inside and a refusal outside.
 TEST(GuardExport, UnnarrowableReturnedTextIsRefused) {
   CaptureStderr();
-  const char* text = zt3util::GuardExport(
-      zt3util::kRefusedText, [] { return zt3util::MakeReturnedText(zodu::vexstr(u"\u0100")); });
+  const char* text = zt7::GuardExport(
+      zt7::kRefusedText, [] { return zt7::MakeReturnedText(zodu::vexstr(u"\u0100")); });
   EXPECT_STREQ(text, "");
   EXPECT_NE(GetCapturedStderr().find("Char out of range for MBStr"), std::string::npos);
 }

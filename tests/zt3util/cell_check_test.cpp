@@ -38,7 +38,7 @@ const CellCase kCases[] = {
 
 TEST(IsTestCrystalCell, Examples) {
   for (const CellCase& c : kCases)
-    EXPECT_EQ(zt3util::IsTestCrystalCell(c.cell), c.expected)
+    EXPECT_EQ(zt7::IsTestCrystalCell(c.cell), c.expected)
         << c.cell[0] << " " << c.cell[1] << " " << c.cell[2] << " " << c.cell[3] << " " << c.cell[4]
         << " " << c.cell[5];
 }

@@ -14,7 +14,7 @@
 #include "zt3util/module_digests.h"
 
 using namespace zodu;
-using zt3util::ComposeDigest;
+using zt7::ComposeDigest;
 
 namespace {
 

@@ -20,7 +20,7 @@ namespace {
 // The lines of `lineLength` offered in the given order, then selected.
 std::vector<std::string> Select(const std::vector<std::string>& lines, size_t lineLength,
                                 size_t nFirst, size_t nLast, bool legacy = false) {
-  zt3util::EndLineSelection selection(lineLength, std::max(nFirst, nLast), legacy);
+  zt7::EndLineSelection selection(lineLength, std::max(nFirst, nLast), legacy);
   for (const std::string& line : lines)
     if (line.size() == lineLength) selection.Offer(line.data());
   std::vector<std::string> out;
@@ -41,8 +41,8 @@ std::vector<std::string> SortAndPass(std::vector<std::string> lines, size_t line
   std::vector<std::string> out;
   auto takes = [&](const std::string& line) {
     if (line.size() != lineLength) return false;
-    return legacy ? zt3util::IsReflectionLineLegacy(line.data(), line.size())
-                  : zt3util::IsReflectionLine(line.data(), line.size());
+    return legacy ? zt7::IsReflectionLineLegacy(line.data(), line.size())
+                  : zt7::IsReflectionLine(line.data(), line.size());
   };
   try {
     for (size_t i = 0; i < lines.size() && out.size() < nFirst; ++i)

@@ -27,7 +27,7 @@ std::string Text(const zodu::vexcstr& s) {
 }
 
 std::string Digest(const std::string& folder, const std::string& mask) {
-  return Text(zt3util::DigestFolder(W(folder), W(mask)));
+  return Text(zt7::DigestFolder(W(folder), W(mask)));
 }
 
 TEST(PickFrameIndex, UsesAsManyDigestBytesAsTheCountNeeds) {
@@ -54,10 +54,10 @@ TEST(PickFrameIndex, UsesAsManyDigestBytesAsTheCountNeeds) {
       {100000, {0xFF, 0xFF, 0xFF, 0xFF}, 4294967295u % 100000},
   };
   for (const Case& c : cases) {
-    zt3util::FrameDigestBytes digest;
+    zt7::FrameDigestBytes digest;
     digest.fill(0xEE);
     for (size_t i = 0; i < c.leading.size(); ++i) digest[i] = c.leading[i];
-    EXPECT_EQ(zt3util::PickFrameIndex(digest, c.count), c.index) << c.count;
+    EXPECT_EQ(zt7::PickFrameIndex(digest, c.count), c.index) << c.count;
   }
 }
 

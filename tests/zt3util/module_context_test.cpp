@@ -16,11 +16,11 @@ TEST(ModuleContext, ReturnedTextsLiveUntilTheContextIdles) {
   TBasicApp& app = TBasicApp::GetInstance();
   ASSERT_TRUE(TEGC::Get().IsAttached());
   app.GetIdleQueue().Execute(&app, nullptr);
-  const char* first = zt3util::MakeReturnedText(u"01abc");
-  const char* second = zt3util::MakeReturnedText(u"01abc");
+  const char* first = zt7::MakeReturnedText(u"01abc");
+  const char* second = zt7::MakeReturnedText(u"01abc");
   EXPECT_NE(first, second);
   EXPECT_EQ(TEGC::Get().Count(), 2u);
-  zt3util::MakeReturnedText(u"");
+  zt7::MakeReturnedText(u"");
   EXPECT_STREQ(first, "01abc");
   EXPECT_STREQ(second, "01abc");
   app.GetIdleQueue().Execute(&app, nullptr);

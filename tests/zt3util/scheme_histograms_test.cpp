@@ -15,12 +15,12 @@ using hkl_util::Bin;
 namespace {
 
 std::string Text(const TTypeList<Bin>& bins) {
-  const vexcstr text = zt3util::FingerprintText(bins);
+  const vexcstr text = zt7::FingerprintText(bins);
   return std::string(text.raw(), text.Length());
 }
 
 std::string RawText(const std::vector<double>& values) {
-  return Text(zt3util::RawFingerprint(Intensities(values), 25).Release());
+  return Text(zt7::RawFingerprint(Intensities(values), 25).Release());
 }
 
 TEST(RawFingerprint, ValuesZeroAndOneModuloTwentyFiveAreLeftOut) {

@@ -207,9 +207,7 @@ class TTSString : public Base {
   // Blanks and tabs removed from both ends (a narrower view, no copy).
   TTSString TrimWhiteChars() const {
     size_t b = 0, e = this->length_;
-    const T* s = this->raw();
-    while (b < e && IsBlank(s[b])) ++b;
-    while (e > b && IsBlank(s[e - 1])) --e;
+    TrimBlanks(this->raw(), b, e);
     return SubString(b, e - b);
   }
   // Replaces every non-overlapping occurrence of `pattern`, scanning from the start.
@@ -259,6 +257,11 @@ class TTSString : public Base {
   double ToDouble() const { return o_atof(this->raw(), this->length_); }
 
   static bool IsBlank(T c) { return c == ' ' || c == '\t'; }
+  // Moves the bounds [b, e) of `s` inward past the blanks at both ends.
+  static void TrimBlanks(const T* s, size_t& b, size_t& e) {
+    while (b < e && IsBlank(s[b])) ++b;
+    while (e > b && IsBlank(s[e - 1])) --e;
+  }
 
  private:
   template <typename U>
