@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 
+#include "sdl/efile.h"
 #include "sdl/raises.h"
 #include "sdl/temp_folder.h"
 
@@ -84,6 +86,30 @@ TEST(TBasicApp, OneInstanceAtATime) {
                                                "an application instance already exists"));
   EXPECT_EQ(&TBasicApp::GetInstance(), &app);
   EXPECT_EQ(U8(app.GetPlatformString()), "WIN32_SSE2");
+}
+
+// The idle queue runs each pending action once, outside the listing lock, then deletes it.
+TEST(TBasicApp, IdleRunsPendingActionsOnce) {
+  TBasicApp app(u"RODEDI", false);
+  std::string trace;
+  struct Action : AActionHandler {
+    explicit Action(std::string& t) : trace(t) {}
+    ~Action() override { trace += '~'; }
+    bool Execute(const IVexObject* sender, const IVexObject*) override {
+      bool free = true;
+      std::thread([&free] {
+        if ((free = TEFile::ListingLock().try_lock())) TEFile::ListingLock().unlock();
+      }).join();
+      trace += free ? "free" : "a";
+      EXPECT_EQ(sender, &TBasicApp::GetInstance());
+      return true;
+    }
+    std::string& trace;
+  };
+  for (int i = 0; i < 2; ++i) app.AddPendingAction(new Action(trace));
+  for (int i = 0; i < 2; ++i) app.GetIdleQueue().Execute(&app, nullptr);
+  EXPECT_EQ(trace, "a~a~");
+  EXPECT_EQ(app.PendingActionCount(), 0u);
 }
 
 }  // namespace

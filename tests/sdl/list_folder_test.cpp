@@ -112,5 +112,17 @@ TEST(MaskAssociation, Wildcards) {
   }
 }
 
+// Folders too with 0x2, and "." and ".." with 0x4 as well.
+TEST_F(ListFolderTest, FoldersAndDotsByFlags) {
+  const Names folders = {"dirlink.img", "sub.img"}, dots = {".", ".."};
+  for (unsigned flags : {TEFile::kListFolders, TEFile::kListFolders | TEFile::kListDotFolders}) {
+    Names all = List(u"*", flags), expected = List(u"*");
+    expected.insert(expected.end(), folders.begin(), folders.end());
+    if (flags & TEFile::kListDotFolders) expected.insert(expected.end(), dots.begin(), dots.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(all, expected) << flags;
+  }
+}
+
 }  // namespace
 }  // namespace zodu

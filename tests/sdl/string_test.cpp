@@ -113,5 +113,32 @@ TEST(Append, IntegersAndCharactersAsText) {
   EXPECT_STREQ(buffer.ToString().c_str(), "three-one");
 }
 
+// Non-overlapping from the start; a pattern byte above 0x7F never matches a wide character.
+TEST(Replace, Table) {
+  const struct {
+    std::u16string text;
+    const char *pattern, *replacement, *result;
+  } rows[] = {
+      {u"aaaa", "aa", "b", "bb"},          {u"aaa", "aa", "b", "ba"},
+      {u"a-b", "-", "--", "a--b"},         {u"abc", "", "x", "abc"},
+      {u"abc", "abcd", "x", "abc"},        {u"xax", "x", nullptr, "a"},
+      {u"Abc", "a", "z", "Abc"},           {u"caf\uFFE9", "\xe9", "e", "caf?"},
+      {u"caf\u00E9", "\xe9", "e", "caf?"},
+  };
+  for (const auto& row : rows) {
+    vexstr s(row.text.data(), row.text.size()), copy = s;
+    s.Replace(row.pattern, row.replacement);
+    EXPECT_EQ(Ascii(s), row.result) << row.pattern;
+    EXPECT_EQ(std::u16string(copy.raw(), copy.Length()), row.text);
+  }
+}
+
+TEST(ToBool, ComparesIgnoringCase) {
+  EXPECT_TRUE(vexstr::ToBool(vexstr(u"TRUE")));
+  EXPECT_FALSE(vexstr::ToBool(vexstr(u"False")));
+  for (const char16_t* word : {u"yes", u"", u" true"})
+    EXPECT_THROW(vexstr::ToBool(vexstr(word)), TInvalidBoolException);
+}
+
 }  // namespace
 }  // namespace zodu
