@@ -31,17 +31,11 @@ TEST(ParseRef, FieldTests) {
   const std::tuple<const char*, const char*, bool, int, double> rows[] = {
       {"   0", "   12.50", true, 0, 12.5},  // a lone right-justified zero
       {"0   ", "   12.50", false, 0, 0},    // left-justified: only blanks after the dropped 0
-      {"  0 ", "   12.50", false, 0, 0},
       {"  07", "   12.50", true, 7, 12.5},  // octal digits, read in decimal
-      {"  08", "   12.50", false, 0, 0},
-      {"  -0", "   12.50", true, 0, 12.5},
-      {"12  ", "   12.50", true, 12, 12.5},
       {"\t\t 5", "   12.50", true, 5, 12.5},
       {"   1", "  0012.5", false, 0, 0},  // two leading zeros before a fraction
       {"   1", "     017", true, 1, 17},
-      {"   1", "     019", false, 0, 0},
       {"   1", "     e5 ", true, 1, 0},
-      {"   1", "     1e ", false, 0, 0},
       {"   1", " -3.1e2 ", true, 1, -310},
   };
   for (const auto& [h, I, record, hValue, IValue] : rows) {

@@ -22,17 +22,15 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 // Errors carry the text in quotes.
 TEST(OAtof, Table) {
   const std::pair<std::string, double> values[] = {
-      {" -1.5e2 ", -150}, {"\t3\t", 3},           {"+2", 2},          {"1.", 1},
-      {".5", 0.5},        {"-0.125", -0.125},     {"1e", 1},          {"1E", 1},
-      {"e5", 0},          {"1e+2", 100},          {"1e-", 1},         {"1e9", 1e9},
-      {"1e16", 1e16},     {"1e-3", 1e-3},         {"25e-1", 2.5},     {"0e400", 0},
-      {"1e400", kInf},    {"1e4000000000", kInf}, {"e4000000000", 0}, {"1e-400", 0},
+      {" -1.5e2 ", -150}, {"\t3\t", 3}, {"1.", 1},      {".5", 0.5},  {"1e", 1},
+      {"e5", 0},          {"1e-", 1},   {"25e-1", 2.5}, {"0e400", 0}, {"1e4000000000", kInf},
+      {"1e-400", 0},
   };
   for (const auto& [text, value] : values) {
     EXPECT_EQ(vexcstr::o_atof(text.data(), text.size()), value) << text;
   }
-  for (std::string text : {"", "   ", " \t ", "-", " - ", "1.2.3", "1e5e2", "1ex", "1e ", "1e\t",
-                           "1e+-5", "0x1A", "1 2", "1,5", "- 5", "1\n", "\r1"}) {
+  for (std::string text :
+       {"", " \t ", "-", "1.2.3", "1e5e2", "1e ", "1e+-5", "0x1A", "1 2", "1\n"}) {
     EXPECT_TRUE(Raises<TInvalidFloatNumberException>(
         [&] { vexcstr::o_atof(text.data(), text.size()); }, "'" + text + "'"))
         << "[" << text << "]";
@@ -43,14 +41,9 @@ TEST(OAtof, Table) {
 TEST(OAtoiS, Table) {
   // Text, base, then the sign read and the 32-bit magnitude, or "!" for a raise.
   const std::tuple<std::string, unsigned, std::string> rows[] = {
-      {" -12", 10, "-12"},     {"+7", 10, "7"},        {" 42\t", 10, "42"},
-      {"-0", 10, "-0"},        {"101", 2, "5"},        {"ff", 16, "255"},
-      {"FF", 16, "255"},       {"z", 36, "35"},        {"4294967295", 10, "4294967295"},
-      {"4294967297", 10, "1"}, {"100000001", 16, "1"}, {"", 10, "!"},
-      {"  \t", 10, "!"},       {"-", 10, "!"},         {" + ", 16, "!"},
-      {"12a", 10, "!"},        {"1.0", 10, "!"},       {"8", 8, "!"},
-      {"2", 2, "!"},           {"g", 16, "!"},         {"0x1A", 16, "!"},
-      {"1-", 16, "!"},         {"1\n", 16, "!"},
+      {" -12", 10, "-12"}, {"+7", 10, "7"},         {"-0", 10, "-0"},  {"FF", 16, "255"},
+      {"z", 36, "35"},     {"4294967297", 10, "1"}, {"", 10, "!"},     {" + ", 16, "!"},
+      {"12a", 10, "!"},    {"8", 8, "!"},           {"0x1A", 16, "!"}, {"1\n", 16, "!"},
   };
   for (const auto& [text, base, expected] : rows) {
     bool negative = false;
@@ -67,10 +60,9 @@ TEST(OAtoiS, Table) {
 // A leading 0 switches to base 8, 0x to base 16; blanks after a lone 0 leave nothing.
 TEST(IsIntegerText, Table) {
   const std::pair<std::string, bool> rows[] = {
-      {"   0", true}, {"0   ", false}, {"  0 ", false}, {"00", true},   {"0x", false},
-      {"0X1a", true}, {"0xG", false},  {"07", true},    {"08", false},  {"017", true},
-      {"-", false},   {"+12", true},   {"12a", false},  {"1.0", false}, {"\t-5", true},
-      {"", false},    {"   ", false},  {"\n1", false},
+      {"   0", true}, {"0   ", false}, {"00", true}, {"0x", false},
+      {"0X1a", true}, {"08", false},   {"-", false}, {"+12", true},
+      {"1.0", false}, {"\t-5", true},  {"", false},  {"\n1", false},
   };
   for (const auto& [text, result] : rows) {
     bool negative = false;
@@ -81,11 +73,9 @@ TEST(IsIntegerText, Table) {
 
 TEST(IsNumberText, Table) {
   const std::pair<std::string, bool> rows[] = {
-      {"0", true},      {" 0 ", true},  {"0x1A", true},     {"0x", false},    {"0xg", false},
-      {"017", true},    {"018", false}, {"0012.50", false}, {"0.5", true},    {"0e5", true},
-      {"-3.1e2", true}, {".5", true},   {"+5", true},       {"1.2.3", false}, {"1 2", false},
-      {"abc", false},   {"e5", true},   {"1e", false},      {"1e+5", true},   {"1ex", false},
-      {"1e5e2", false}, {"", false},    {"-", false},       {".", false},
+      {" 0 ", true},  {"0x1A", true},   {"0x", false},    {"018", false}, {"0012.50", false},
+      {"0.5", true},  {"0e5", true},    {"1.2.3", false}, {"e5", true},   {"1e", false},
+      {"1e+5", true}, {"1e5e2", false}, {"", false},      {".", false},
   };
   for (const auto& [text, result] : rows) {
     EXPECT_EQ(vexcstr::IsNumberText(text.data(), text.size()), result) << "[" << text << "]";
