@@ -70,12 +70,4 @@ TEST(NarrowLines, LinesAcrossPiecesAndLongerThanAPiece) {
   EXPECT_EQ(SplitAndRead(content + "tail"), expected);
 }
 
-TEST(NarrowLines, MissingFileAndFolderRaiseFileErrors) {
-  TempFolder folder;
-  for (const vexstr& path : {W(folder / "missing.hkl"), W(folder.path())}) {
-    EXPECT_THROW(ReadNarrowLines(path), TFileException);
-    EXPECT_THROW(NarrowRunReader{path}, TFileException);
-  }
-}
-
 }  // namespace

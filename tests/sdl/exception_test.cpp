@@ -31,12 +31,10 @@ TEST(Report, KindMessageAndLocation) {
       {TIndexOutOfRangeException(kAt, 7, 0, 5).GetReport(), "Invalid index [0..5]: 7"},
       {TOutOfMemoryException(kAt).GetReport(), "Out of memory"},
       {TInvalidIntegerNumberException(kAt, u"1x").GetReport(), "Invalid integer format '1x'"},
-      {TInvalidFloatNumberException(kAt, u"").GetReport(), "Invalid float format ''"},
       {TInvalidBoolException(kAt, u"yes").GetReport(), "Invalid boolean format 'yes'"},
       {TFileException(kAt, u"a.hkl", u"fread failed").GetReport(),
        "zodu::TFileException a.hkl fread failed"},
       {TFileDoesNotExistException(kAt, u"a.hkl").GetReport(), "File does not exist a.hkl "},
-      {TIOException(kAt, u"").GetReport(), "zodu::TIOException"},
   };
   for (const auto& [report, start] : rows) EXPECT_EQ(Ascii(report), start + " at " + Ascii(kAt));
 }

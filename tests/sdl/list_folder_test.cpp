@@ -1,8 +1,6 @@
 // Listing folders by masks: which entries count, mask rules, names that are not UTF-8.
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,13 +30,7 @@ class ListFolderTest : public ::testing::Test {
     symlink("a.img", (dir_ / "link.img").c_str());
     symlink("sub.img", (dir_ / "dirlink.img").c_str());
     symlink("nowhere", (dir_ / "dead.img").c_str());
-    socket_ = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    (dir_ / "sock.img").copy(address.sun_path, sizeof(address.sun_path) - 1);
-    ASSERT_EQ(bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
   }
-  void TearDown() override { close(socket_); }
 
   Names List(const char16_t* mask, unsigned flags = 1) {
     TStrList list;
@@ -50,12 +42,11 @@ class ListFolderTest : public ::testing::Test {
   }
 
   TempFolder dir_;
-  int socket_ = -1;
 };
 
 // Case is ignored; empty pieces are dropped; the name part is everything before the last
 // dot, and a piece without extension matches only names without one. Only files and links to
-// them are listed: never folders, pipes, sockets or broken links (a listing that opened the
+// them are listed: never folders, pipes or broken links (a listing that opened the
 // pipe would wait for a writer).
 TEST_F(ListFolderTest, MaskRules) {
   alarm(20);
