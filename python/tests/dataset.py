@@ -3,26 +3,12 @@
 from __future__ import annotations
 
 import hashlib
-import random
 from pathlib import Path
 
-TEST_CRYSTAL_CELL = "CELL 0.71073 5.95 9.03 18.38 90 90 90"
-
-
-def reflection_lines(count: int, seed: int = 7) -> list[str]:
-    """HKL lines in fixed columns (3I4, 2F8.2)."""
-    rng = random.Random(seed)
-    lines = []
-    for _ in range(count):
-        h, k, l = rng.randint(-9, 9), rng.randint(-9, 9), rng.randint(1, 20)
-        intensity = rng.expovariate(1 / 500)
-        lines.append(f"{h:4d}{k:4d}{l:4d}{intensity:8.2f}{1 + intensity ** 0.5:8.2f}")
-    return lines
-
-
-def altered(digest: str) -> str:
-    """The digest with its last character changed."""
-    return digest[:-1] + ("1" if digest.endswith("0") else "0")
+def reflection_lines(count: int) -> list[str]:
+    """HKL lines in fixed columns (3I4, 2F8.2), no two with the same indices."""
+    return [f"{i % 19 - 9:4d}{i % 7 - 3:4d}{i % 20 + 1:4d}{i * 37 % 997 + 0.25:8.2f}{1.5:8.2f}"
+            for i in range(count)]
 
 
 def write_lines(path: Path, lines: list[str]) -> Path:
@@ -31,19 +17,13 @@ def write_lines(path: Path, lines: list[str]) -> Path:
 
 
 def make_collection(root: Path, frames: int = 6, reflections: int = 150) -> dict[str, Path]:
-    """Frames (with a file the mask "*.img" leaves out), an HKL file, and a test-crystal
-    HKL file with its .ins structure file."""
-    rng = random.Random(11)
+    """Frames (and a file the mask "*.img" leaves out) and an HKL file."""
     folder = root / "frames"
     folder.mkdir(parents=True)
     for i in range(frames):
-        (folder / f"frame_{i:03d}.img").write_bytes(rng.randbytes(500 + 97 * i))
+        (folder / f"frame_{i:03d}.img").write_bytes(bytes([i]) * (500 + 97 * i))
     (folder / "notes.txt").write_text("not a frame\n")
-    lines = reflection_lines(reflections)
-    write_lines(root / "crystal.hkl", lines + [TEST_CRYSTAL_CELL])
-    (root / "crystal.ins").write_text(f"TITL test\n{TEST_CRYSTAL_CELL}\nEND\n")
-    return {"frames": folder, "hkl": write_lines(root / "run.hkl", lines),
-            "crystal": root / "crystal.hkl"}
+    return {"frames": folder, "hkl": write_lines(root / "run.hkl", reflection_lines(reflections))}
 
 
 # None of the texts hashed below is 56 bytes long modulo 64, the one length where the
@@ -62,8 +42,6 @@ def _with_check_characters(text: str, positions: tuple[int, ...]) -> str:
 
 
 def frames_digest(folder: Path, pattern: str) -> str:
-    """The frames digest: the first frame by name, four frames each picked by the little-
-    endian value of the leading bytes of the last MD5, ten rounds of mixing."""
     names = sorted(p.name for p in folder.glob(pattern))
     count = len(names)
     digest = hashlib.md5((folder / names[0]).read_bytes()).digest()

@@ -4,6 +4,7 @@
 #include "repository/hkl_util.h"
 #include "sdl/md5.h"
 #include "sdl/sha2.h"
+#include "zt3util/check_characters.h"
 #include "zt3util/end_lines.h"
 #include "zt3util/scheme_histograms.h"
 
@@ -30,9 +31,10 @@ vexcstr FinishPart(Scheme scheme, unsigned part, const vexcstr& mainHash) {
   vexcstr checkSource = digest;
   if (scheme != Scheme::Fingerprint)
     checkSource = vexcstr(part == kDigestPart1 ? "0" : "1") << digest.SubStringFrom(1);
-  const vexcstr check = MD5Text(checkSource);
-  for (size_t at = scheme == Scheme::LineText ? 1 : 0; at < check.Length(); at += 8)
-    digest << check[at];
+  if (scheme == Scheme::LineText)
+    AppendCheckCharacters(digest, checkSource, {1, 9, 17, 25});
+  else
+    AppendCheckCharacters(digest, checkSource, {0, 8, 16, 24});
   return digest;
 }
 

@@ -11,6 +11,7 @@
 #include "sdl/md5.h"
 #include "sdl/raise.h"
 #include "sdl/sha2.h"
+#include "zt3util/check_characters.h"
 #include "zt3util/dyn_loop.h"
 #include "zt3util/frames_digest.h"
 #include "zt3util/reason_log.h"
@@ -51,8 +52,8 @@ vexcstr HashOfReflectionLoop(zodu::TEFile& file) {
 vexcstr DigestText(const vexcstr& x, DynMode mode) {
   const vexcstr summary = zodu::MD5Text(x) << zodu::SHA256Text(x) << zodu::SHA224Text(x);
   vexcstr digest = vexcstr("6") << static_cast<int>(mode) << zodu::MD5Text(summary);
-  const vexcstr check = zodu::MD5Text(digest);
-  return digest << check[0] << check[6] << check[18] << check[24];
+  AppendCheckCharacters(digest, digest, {0, 6, 18, 24});
+  return digest;
 }
 
 bool EndsInCifOd(const vexstr& path) {

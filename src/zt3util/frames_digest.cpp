@@ -9,6 +9,7 @@
 #include "sdl/efile.h"
 #include "sdl/estrlist.h"
 #include "sdl/hex.h"
+#include "zt3util/check_characters.h"
 #include "zt3util/reason_log.h"
 #include "zt3util/stored_digest.h"
 
@@ -47,8 +48,8 @@ vexcstr FrameCountText(size_t count) {
 
 // `part` followed by the characters 0, 8, 16 and 24 of its own MD5 text.
 vexcstr WithCheckCharacters(vexcstr part) {
-  vexcstr check = zodu::MD5Text(part);
-  return part << check[0] << check[8] << check[16] << check[24];
+  AppendCheckCharacters(part, part, {0, 8, 16, 24});
+  return part;
 }
 
 }  // namespace

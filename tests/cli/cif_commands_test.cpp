@@ -2,12 +2,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>  // for mkfifo
 
-#include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "cli/run_tool.h"
 #include "sdl/temp_folder.h"
@@ -26,50 +24,33 @@ class CifCommands : public ::testing::Test {
   zodu::testing::TempFolder folder;
 };
 
-// The line check-cif prints: the CIF version, then the counts of blocks, save frames,
-// items, loops and loop rows, given here as "1.1 1 0 2 1 2".
-std::string CountsLine(const std::string& path, const char* counts) {
-  int n[5];
-  char version[4];
-  std::sscanf(counts, "%3s %d %d %d %d %d", version, &n[0], &n[1], &n[2], &n[3], &n[4]);
-  return path + ": CIF " + version + ", blocks " + std::to_string(n[0]) + ", save frames " +
-         std::to_string(n[1]) + ", items " + std::to_string(n[2]) + ", loops " +
-         std::to_string(n[3]) + ", loop rows " + std::to_string(n[4]) + "\n";
-}
-
 // check-cif counts and passes on the reader's warnings, one line each; format-cif writes a
 // text that reads back the same.
 TEST_F(CifCommands, ReadableFilesAreCountedAndRoundTrip) {
   const std::string dup = "Duplicate CIF data name ", out = folder / "out.cif";
   const struct {
-    const char *text, *counts;
+    const char *text, *counts;  // the CIF version, then blocks, save frames, items, loops, rows
     std::string warnings;
   } cases[] = {
-      {"data_x\n_a 1\n_b 'x y'\nloop_\n_c_p\n_c_q\n1 2\n3 4\n", "1.1 1 0 2 1 2", ""},
-      {"", "1.1 1 0 0 0 0", ""},
-      // a comment before the first header keeps the unnamed block
-      {"# made by hand\r\ndata_x\r\n_a 1 # one\r\n", "1.1 2 0 1 0 0", ""},
-      {"data_x\n_t\n;\nline one\nline two\n;\n_u O'Brien\n", "1.1 1 0 2 0 0", ""},
-      {"#\\#CIF_2.0\ndata_x\n_l [1 [2 3] 'a b' []]\n_e {}\n", "2.0 1 0 2 0 0", ""},
-      {"data_x\n_a 1\ndata_X\n_b 2\n", "1.1 2 0 2 0 0",
+      {"data_x\n_a 1\n_b 'x y'\nloop_\n_c_p\n_c_q\n1 2\n3 4\n",
+       "CIF 1.1, blocks 1, save frames 0, items 2, loops 1, loop rows 2", ""},
+      {"#\\#CIF_2.0\ndata_x\n_l [1 [2 3] 'a b' []]\n_e {}\n",
+       "CIF 2.0, blocks 1, save frames 0, items 2, loops 0, loop rows 0", ""},
+      {"data_x\n_a 1\ndata_X\n_b 2\n",
+       "CIF 1.1, blocks 2, save frames 0, items 2, loops 0, loop rows 0",
        dup + "'X' auto renaming...\nNew name: X1\n"},
-      {"data_x\nloop_\n_a_b\n_a_c\nloop_\n_d_e\n_d_f\n1 2\n", "1.1 1 0 0 1 1",
-       "Ignoring empty table _a\n"},
-      // frames of one name in two blocks stay apart
-      {"data_a\nsave_f\n_x 1\nsave_\ndata_b\nsave_f\n_y 2\nsave_\n_z 3\n", "1.1 2 2 3 0 0",
-       dup + "'f' auto renaming...\nNew name: f1\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     const std::string path = File(c.text);
     Outcome r = RunTool("check-cif " + Q(path));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, CountsLine(path, c.counts));
+    EXPECT_EQ(r.out, path + ": " + c.counts + "\n");
     EXPECT_EQ(r.err, std::regex_replace(c.warnings, std::regex(".+\n"), path + ": $&"));
     r = RunTool("format-cif " + Q(path) + " -o " + Q(out));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(RunTool("check-cif " + Q(out)).out, CountsLine(out, c.counts));
+    EXPECT_EQ(RunTool("check-cif " + Q(out)).out, out + ": " + c.counts + "\n");
   }
 }
 
@@ -81,13 +62,7 @@ TEST_F(CifCommands, UnreadableFilesGetOneLine) {
   const std::string parse = "Failed to parse CIF because ";
   const std::pair<std::string, std::string> cases[] = {
       {folder.MakeFile("a.cif", ";x\n"), parse + "invalid start of file at CIF#0"},
-      {folder.MakeFile("b.cif", "data_x\nloop_\n_a_x\n_a_y\n1 2 3\n"),
-       parse + "invalid table _a at CIF#4"},
-      {folder.MakeFile("c.cif", "#\\#CIF_2.0\ndata_x\n_m {'a' 1 'b'}\n"),
-       parse + "even number of items is expected for a map at CIF#2"},
       {fifo, "not a regular file"},
-      {folder.path(), "not a regular file"},
-      {"/dev/zero", "not a regular file"},
       {folder / "missing.cif", "no such file"},
   };
   std::string all, errors;
@@ -104,19 +79,18 @@ TEST_F(CifCommands, UnreadableFilesGetOneLine) {
   const std::string good = folder.MakeFile("good.cif", "data_x\n_a 1\n");
   const Outcome r = RunTool("check-cif " + Q(good) + all);
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, CountsLine(good, "1.1 1 0 1 0 0"));
+  EXPECT_EQ(r.out, good + ": CIF 1.1, blocks 1, save frames 0, items 1, loops 0, loop rows 0\n");
   EXPECT_EQ(r.err, errors);
 }
 
 TEST_F(CifCommands, CifJsonFollowsTheDraft) {
-  const Outcome r =
-      RunTool("cif-json " +
-              Q(File("#\\#CIF_2.0\ndata_Cell\n_Cell_length_a 5.959(1)\n"
-                     "_symmetry_space_group_name_H-M 'P 21 21 21'\n_unknown ?\n_inapplicable .\n"
-                     "_quoted_dot '.'\n_text\n;\nfirst line\nsecond \"line\"\n;\n"
-                     "loop_\n_Atom_site_label\n_Atom_site_fract_x\nC1 0.5\nO\xc3\xa9 ?\n"
-                     "_list [1 'a b' [] ?]\n_map {'k':v \"K2\":[x]}\n"
-                     "save_Frame\n_in_frame 1\nsave_\ndata_empty\n")));
+  const Outcome r = RunTool(
+      "cif-json " + Q(File("#\\#CIF_2.0\ndata_Cell\n_Cell_length_a 5.959(1)\n"
+                           "_inapplicable .\n"
+                           "_text\n;\nfirst line\nsecond \"line\"\n;\n"
+                           "loop_\n_Atom_site_label\n_Atom_site_fract_x\nC1 0.5\nO\xc3\xa9 ?\n"
+                           "_list [1 'a b' [] ?]\n_map {'k':v \"K2\":[x]}\n"
+                           "save_Frame\n_in_frame 1\nsave_\ndata_empty\n")));
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
             "{\n  \"CIF-JSON\": {\n    \"Metadata\": {\n      \"cif-version\": \"2.0\",\n"
@@ -124,10 +98,7 @@ TEST_F(CifCommands, CifJsonFollowsTheDraft) {
             "      \"schema-uri\": \"http://www.iucr.org/resources/cif/cif-json.json\"\n    },\n"
             "    \"cell\": {\n"
             "      \"_cell_length_a\": [\"5.959(1)\"],\n"
-            "      \"_symmetry_space_group_name_h-m\": [\"P 21 21 21\"],\n"
-            "      \"_unknown\": [null],\n"
             "      \"_inapplicable\": [false],\n"
-            "      \"_quoted_dot\": [\".\"],\n"
             "      \"_text\": [\"first line\\nsecond \\\"line\\\"\"],\n"
             "      \"_atom_site_label\": [\"C1\", \"O\xc3\xa9\"],\n"
             "      \"_atom_site_fract_x\": [\"0.5\", null],\n"
@@ -141,8 +112,6 @@ TEST_F(CifCommands, CifJsonFollowsTheDraft) {
             "    },\n"
             "    \"empty\": {}\n  }\n}\n");
   EXPECT_EQ(r.err, "");
-  EXPECT_NE(RunTool("cif-json " + Q(File("data_x\n"))).out.find("\"cif-version\": \"1.1\""),
-            std::string::npos);
 }
 
 TEST_F(CifCommands, FormatCifWritesNothingThatWouldChange) {
@@ -150,8 +119,6 @@ TEST_F(CifCommands, FormatCifWritesNothingThatWouldChange) {
   const std::pair<std::string, std::string> cases[] = {
       // both quotes before blanks: a text field, which reads back as lines
       {"data_x\n_v '''a' b\" c'''\n", change + "'_v'"},
-      // the comment of a text field goes on a line of its own
-      {"data_x\n_t # note\n;\nline\n;\n", change + "'_t'"},
       // a map key keeps its quotes inside, so the writer quotes it twice
       {"#\\#CIF_2.0\ndata_x\n_m {'a':1}\n", change + "'_m'"},
       {"data_x\n_q \"''x\"\n",
@@ -161,8 +128,6 @@ TEST_F(CifCommands, FormatCifWritesNothingThatWouldChange) {
        "data_x\n_a 1\n",
        "it starts with a byte-order mark, which the reader takes as part of the first word"},
       {"data_x\n_a \xc5ngstr\xf6m\n", "byte 10 is not UTF-8, which the reader does not keep"},
-      {"data_x\n_a \xf0\x9f\x98\x80\n",
-       "byte 10 starts a character beyond U+FFFF, which the reader does not keep"},
   };
   const std::string out = folder.MakeFile("out.cif", "old\n");
   for (const auto& [text, error] : cases) {
@@ -180,7 +145,6 @@ TEST_F(CifCommands, FormatCifReplacesOutOnlyWhenComplete) {
   const std::string in = File(text), out = folder.MakeFile("out.cif", "old\n");
   EXPECT_EQ(RunTool("format-cif " + Q(in) + " -o " + Q(out)).status, 0);
   EXPECT_EQ(ReadFile(out), written);
-  EXPECT_EQ(ReadFile(in), text);
   EXPECT_EQ(RunTool("format-cif -o " + Q(in) + " " + Q(in)).status, 0);  // named explicitly
   EXPECT_EQ(ReadFile(in), written);
   Outcome r = RunTool("format-cif " + Q(in) + " -o " + Q(folder.path()));
@@ -188,7 +152,6 @@ TEST_F(CifCommands, FormatCifReplacesOutOnlyWhenComplete) {
   EXPECT_EQ(r.err, folder.path() + ": not a regular file\n");
   namespace fs = std::filesystem;  // in.cif and out.cif: no temporary file is left behind
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2);
-  EXPECT_EQ(RunTool("format-cif " + Q(in) + " -o").status, 2);
 }
 
 }  // namespace

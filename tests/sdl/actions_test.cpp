@@ -1,36 +1,29 @@
-// Action queues: the order and answers of handlers and dispatchers, and queues by name.
+// Action queues: the order and answers of handlers and dispatchers.
 #include "sdl/actions.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "sdl/raises.h"
-
 namespace zodu {
 namespace {
 
-using testing_support::Raises;
-
-// Appends its mark and the operation's letter (n, e, x) to a shared trace; answers as told.
+// Appends its mark and "e" to a shared trace, or as a dispatcher "d" + id + ":" + event flag;
+// answers as told.
 class Recorder : public AActionHandler, public AEventsDispatcher {
  public:
   Recorder(std::string& trace, char mark, bool answer)
       : trace_(trace), mark_(mark), answer_(answer) {}
-  bool Enter(const IVexObject*, const IVexObject*) override { return Note('n'); }
-  bool Exit(const IVexObject*, const IVexObject*) override { return Note('x'); }
-  bool Execute(const IVexObject*, const IVexObject*) override { return Note('e'); }
-  // As a dispatcher: "d" + id + ":" + event flag.
+  bool Execute(const IVexObject*, const IVexObject*) override {
+    trace_ += {mark_, 'e'};
+    return answer_;
+  }
   bool Dispatch(int id, unsigned event, const IVexObject*, const IVexObject*) override {
     trace_ += "d" + std::to_string(id) + ":" + std::to_string(event);
     return answer_;
   }
 
  private:
-  bool Note(char operation) {
-    trace_ += {mark_, operation};
-    return answer_;
-  }
   std::string& trace_;
   char mark_;
   bool answer_;
@@ -64,66 +57,6 @@ TEST(TActionQueue, RunsHandlersThenDispatchersAndCombinesTheirAnswers) {
     EXPECT_EQ(queue.Execute(nullptr, nullptr), row.result) << row.trace;
     EXPECT_EQ(trace, row.trace);
   }
-}
-
-TEST(TActionQueue, EachOperationHasItsHandlerOperationAndDispatcherFlag) {
-  TActionQList list;
-  TActionQueue& queue = list.New(u"Q");
-  std::string trace;
-  Recorder enterAndExit(trace, 'd', false), all(trace, 'd', false);
-  queue.Add(new Recorder(trace, 'a', false));
-  queue.AddDispatcher(5, &enterAndExit, msiEnter | msiExit);
-  queue.AddDispatcher(6, &all);
-  queue.Enter(nullptr, nullptr);
-  queue.Execute(nullptr, nullptr);
-  queue.Exit(nullptr, nullptr);
-  EXPECT_EQ(trace, "and5:1d6:1aed6:2axd5:4d6:4");
-  // A disabled queue answers false without asking anyone; a queue is a handler of another.
-  queue.SetEnabled(false);
-  EXPECT_FALSE(queue.Execute(nullptr, nullptr));
-  TActionQueue& outer = list.New(u"outer");
-  auto* inner = new TActionQueue(&list, u"inner", false);
-  inner->Add(new Recorder(trace, 'i', true));
-  outer.Add(inner);
-  EXPECT_TRUE(outer.Execute(nullptr, nullptr));
-  EXPECT_EQ(trace, "and5:1d6:1aed6:2axd5:4d6:4ie");
-}
-
-TEST(TActionQueue, AHandlerMayAttachOthersWhileTheQueueRuns) {
-  TActionQList list;
-  TActionQueue& queue = list.New(u"Q");
-  std::string trace;
-  struct Grower : AActionHandler {
-    Grower(TActionQueue& q, std::string& t) : queue(q), trace(t) {}
-    bool Execute(const IVexObject*, const IVexObject*) override {
-      // Enough handlers that the list moves its storage.
-      for (int i = 0; i < 20 && !grown; ++i) queue.Add(new Recorder(trace, 'n', false));
-      grown = true;
-      return false;
-    }
-    TActionQueue& queue;
-    std::string& trace;
-    bool grown = false;
-  };
-  queue.Add(new Grower(queue, trace));
-  queue.Execute(nullptr, nullptr);
-  trace.clear();
-  queue.Execute(nullptr, nullptr);
-  EXPECT_EQ(trace.size(), 40u);
-}
-
-TEST(TActionQList, NamesAreCaseSensitiveAndUnique) {
-  TActionQList list;
-  TActionQueue& upper = list.New(u"ONINF");
-  TActionQueue& lower = list.New(u"onInf", true);
-  EXPECT_EQ(list.Find(u"ONINF"), &upper);
-  EXPECT_EQ(list.Find(u"onInf"), &lower);
-  EXPECT_EQ(list.Find(u"OnInf"), nullptr);
-  EXPECT_TRUE(Raises<TFunctionFailedException>([&] { list.New(u"ONINF"); },
-                                               "the queue already exists", "sdl/actions"));
-  EXPECT_EQ(list.Count(), 2u);
-  EXPECT_TRUE(Raises<TInvalidArgumentException>(
-      [] { TActionQueue queue(nullptr, u"orphan", false); }, "Parent", "sdl/actions"));
 }
 
 }  // namespace

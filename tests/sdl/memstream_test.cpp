@@ -1,4 +1,4 @@
-// TEMemoryStream against a plain string, its position limits, and the text helpers.
+// TEMemoryStream against a plain string, and its position limits.
 #include "sdl/memstream.h"
 
 #include <gtest/gtest.h>
@@ -6,19 +6,8 @@
 #include <random>
 #include <string>
 
-#include "sdl/raises.h"
-
 namespace zodu {
 namespace {
-
-using testing_support::Raises;
-
-std::string ReadAll(TEMemoryStream& stream) {
-  std::string bytes(stream.Length(), '\0');
-  stream.SetPosition(0);
-  stream.Read(bytes.data(), bytes.size());
-  return bytes;
-}
 
 // Random overwrites, appends and reads, checked against a std::string doing the same.
 TEST(TEMemoryStream, BehavesLikeAStringAcrossSegments) {
@@ -43,7 +32,10 @@ TEST(TEMemoryStream, BehavesLikeAStringAcrossSegments) {
       }
       ASSERT_EQ(stream.GetPosition(), position);
     }
-    EXPECT_EQ(ReadAll(stream), model) << "segment " << segment;
+    std::string all(stream.Length(), '\0');
+    stream.SetPosition(0);
+    stream.Read(all.data(), all.size());
+    EXPECT_EQ(all, model) << "segment " << segment;
   }
 }
 
@@ -52,8 +44,7 @@ TEST(TEMemoryStream, Limits) {
   TEMemoryStream stream(4);
   stream.Write("abcdef", 6);
   stream.SetPosition(7);
-  EXPECT_TRUE(
-      Raises<TIndexOutOfRangeException>([&] { stream.Write("x", 1); }, "[0..7]: 7", "sdl/edlist"));
+  EXPECT_THROW(stream.Write("x", 1), TIndexOutOfRangeException);
   EXPECT_EQ(stream.Length(), 6u);
   stream.SetPosition(5);
   char buffer[3];
@@ -61,24 +52,8 @@ TEST(TEMemoryStream, Limits) {
   EXPECT_EQ(stream.GetPosition(), 5u);
   stream.SetPosition(UINT32_MAX);
   for (uint64_t position : {uint64_t(1) << 32, UINT64_MAX})
-    EXPECT_TRUE(Raises<TFunctionFailedException>([&] { stream.SetPosition(position); },
-                                                 "invalid stream position", "sdl/istream"));
+    EXPECT_THROW(stream.SetPosition(position), TFunctionFailedException);
   EXPECT_EQ(stream.GetPosition(), UINT32_MAX);
-}
-
-TEST(TEMemoryStream, TextWritersEndLinesWithCrLfAndReadersAppend) {
-  TEMemoryStream stream(3);
-  stream.Writeln(vexcstr("ab"));
-  stream.Writeln(vexstr(u"\u00E9"));
-  stream.Write(vexcstr("z"));
-  EXPECT_EQ(ReadAll(stream), std::string("ab\r\n\xE9\0\r\0\n\0z", 11));
-  stream.SetPosition(0);
-  vexcstr narrow("<");
-  stream.Read(narrow, 4);
-  EXPECT_TRUE(narrow.Equals(vexcstr("<ab\r\n")));
-  vexstr wide;
-  stream.Read(wide, 3);
-  EXPECT_EQ(std::u16string(wide.raw(), wide.Length()), u"\u00E9\r\n");
 }
 
 }  // namespace

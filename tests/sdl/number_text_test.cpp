@@ -1,4 +1,4 @@
-// Number text: reading and testing numbers in text, ToBool and FormatFloat, as tables.
+// Number text: reading and testing numbers in text, and FormatFloat, as tables.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -7,6 +7,7 @@
 #include <cstdlib>  // for system, setenv
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "raises.h"
 
@@ -16,117 +17,69 @@ namespace {
 using testing_support::Ascii;
 using testing_support::Raises;
 
-std::u16string Wide(const std::string& s) {
-  return std::u16string(s.begin(), s.end());
-}
-
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// Both string types read alike; errors carry the text in quotes.
+// Errors carry the text in quotes.
 TEST(OAtof, Table) {
   const std::pair<std::string, double> values[] = {
-      {" -1.5e2 ", -150}, {"\t3\t", 3},           {"+2", 2},          {"1.", 1},
-      {".5", 0.5},        {"-0.125", -0.125},     {"1e", 1},          {"1E", 1},
-      {"e5", 0},          {"1e+2", 100},          {"1e-", 1},         {"1e9", 1e9},
-      {"1e16", 1e16},     {"1e-3", 1e-3},         {"25e-1", 2.5},     {"0e400", 0},
-      {"1e400", kInf},    {"1e4000000000", kInf}, {"e4000000000", 0}, {"1e-400", 0},
+      {" -1.5e2 ", -150}, {"\t3\t", 3}, {"1.", 1},      {".5", 0.5},  {"1e", 1},
+      {"e5", 0},          {"1e-", 1},   {"25e-1", 2.5}, {"0e400", 0}, {"1e4000000000", kInf},
+      {"1e-400", 0},
   };
   for (const auto& [text, value] : values) {
     EXPECT_EQ(vexcstr::o_atof(text.data(), text.size()), value) << text;
-    std::u16string wide = Wide(text);
-    EXPECT_EQ(vexstr::o_atof(wide.data(), wide.size()), value) << text;
   }
-  const std::string longFraction = "0." + std::string(400, '9');
-  EXPECT_NEAR(vexcstr::o_atof(longFraction.data(), longFraction.size()), 1.0, 1e-12);
-  for (std::string text : {"", "   ", " \t ", "-", " - ", "1.2.3", "1e5e2", "1ex", "1e ", "1e\t",
-                           "1e+-5", "0x1A", "1 2", "1,5", "- 5", "1\n", "\r1"}) {
-    EXPECT_TRUE(
-        Raises<TInvalidFloatNumberException>([&] { vexcstr::o_atof(text.data(), text.size()); },
-                                             "'" + text + "'", "sdl/smart/vex_istring"))
+  for (std::string text :
+       {"", " \t ", "-", "1.2.3", "1e5e2", "1e ", "1e+-5", "0x1A", "1 2", "1\n"}) {
+    EXPECT_TRUE(Raises<TInvalidFloatNumberException>(
+        [&] { vexcstr::o_atof(text.data(), text.size()); }, "'" + text + "'"))
         << "[" << text << "]";
-    std::u16string wide = Wide(text);
-    EXPECT_THROW(vexstr::o_atof(wide.data(), wide.size()), TInvalidFloatNumberException);
   }
 }
 
 // value * base + digit in 32 bits, without an overflow check; the caller applies the sign.
 TEST(OAtoiS, Table) {
-  const struct {
-    std::string text;
-    unsigned base;
-    uint32_t magnitude;
-    bool negative;
-  } values[] = {
-      {" -12", 10, 12, true},
-      {"+7", 10, 7, false},
-      {" 42\t", 10, 42, false},
-      {"-0", 10, 0, true},
-      {"101", 2, 5, false},
-      {"ff", 16, 255, false},
-      {"FF", 16, 255, false},
-      {"z", 36, 35, false},
-      {"4294967295", 10, 4294967295u, false},
-      {"4294967297", 10, 1, false},
-      {"100000001", 16, 1, false},
+  // Text, base, then the sign read and the 32-bit magnitude, or "!" for a raise.
+  const std::tuple<std::string, unsigned, std::string> rows[] = {
+      {" -12", 10, "-12"}, {"+7", 10, "7"},         {"-0", 10, "-0"},  {"FF", 16, "255"},
+      {"z", 36, "35"},     {"4294967297", 10, "1"}, {"", 10, "!"},     {" + ", 16, "!"},
+      {"12a", 10, "!"},    {"8", 8, "!"},           {"0x1A", 16, "!"}, {"1\n", 16, "!"},
   };
-  for (const auto& row : values) {
+  for (const auto& [text, base, expected] : rows) {
     bool negative = false;
-    EXPECT_EQ(vexcstr::o_atoi_s(row.text.data(), row.text.size(), negative, row.base),
-              row.magnitude)
-        << row.text;
-    EXPECT_EQ(negative, row.negative) << row.text;
-  }
-  const std::pair<std::string, unsigned> errors[] = {
-      {"", 10}, {"  \t", 10}, {"-", 10}, {" + ", 16},  {"12a", 10}, {"1.0", 10},
-      {"8", 8}, {"2", 2},     {"g", 16}, {"0x1A", 16}, {"1-", 16},  {"1\n", 16},
-  };
-  for (const auto& [text, base] : errors) {
-    bool negative = false;
-    EXPECT_TRUE(Raises<TInvalidIntegerNumberException>(
-        [&] { vexcstr::o_atoi_s(text.data(), text.size(), negative, base); }, "'" + text + "'",
-        "sdl/smart/vex_istring"))
-        << "[" << text << "] base " << base;
+    auto read = [&] { return vexcstr::o_atoi_s(text.data(), text.size(), negative, base); };
+    if (expected == "!") {
+      EXPECT_TRUE(Raises<TInvalidIntegerNumberException>(read, "'" + text + "'")) << text;
+    } else {
+      const uint32_t magnitude = read();
+      EXPECT_EQ((negative ? "-" : "") + std::to_string(magnitude), expected) << text;
+    }
   }
 }
 
 // A leading 0 switches to base 8, 0x to base 16; blanks after a lone 0 leave nothing.
 TEST(IsIntegerText, Table) {
   const std::pair<std::string, bool> rows[] = {
-      {"   0", true}, {"0   ", false}, {"  0 ", false}, {"00", true},   {"0x", false},
-      {"0X1a", true}, {"0xG", false},  {"07", true},    {"08", false},  {"017", true},
-      {"-", false},   {"+12", true},   {"12a", false},  {"1.0", false}, {"\t-5", true},
-      {"", false},    {"   ", false},  {"\n1", false},
+      {"   0", true}, {"0   ", false}, {"00", true}, {"0x", false},
+      {"0X1a", true}, {"08", false},   {"-", false}, {"+12", true},
+      {"1.0", false}, {"\t-5", true},  {"", false},  {"\n1", false},
   };
   for (const auto& [text, result] : rows) {
     bool negative = false;
     EXPECT_EQ(vexcstr::IsIntegerText(text.data(), text.size(), negative), result)
         << "[" << text << "]";
   }
-  bool negative = false;
-  EXPECT_TRUE(vexcstr::IsIntegerText("\t-5", 3, negative));
-  EXPECT_TRUE(negative);
 }
 
 TEST(IsNumberText, Table) {
   const std::pair<std::string, bool> rows[] = {
-      {"0", true},      {" 0 ", true},  {"0x1A", true},     {"0x", false},    {"0xg", false},
-      {"017", true},    {"018", false}, {"0012.50", false}, {"0.5", true},    {"0e5", true},
-      {"-3.1e2", true}, {".5", true},   {"+5", true},       {"1.2.3", false}, {"1 2", false},
-      {"abc", false},   {"e5", true},   {"1e", false},      {"1e+5", true},   {"1ex", false},
-      {"1e5e2", false}, {"", false},    {"-", false},       {".", false},
+      {" 0 ", true},  {"0x1A", true},   {"0x", false},    {"018", false}, {"0012.50", false},
+      {"0.5", true},  {"0e5", true},    {"1.2.3", false}, {"e5", true},   {"1e", false},
+      {"1e+5", true}, {"1e5e2", false}, {"", false},      {".", false},
   };
   for (const auto& [text, result] : rows) {
     EXPECT_EQ(vexcstr::IsNumberText(text.data(), text.size()), result) << "[" << text << "]";
   }
-}
-
-TEST(ToBool, ComparesIgnoringCase) {
-  EXPECT_TRUE(vexstr::ToBool(vexstr(u"TRUE")));
-  EXPECT_FALSE(vexstr::ToBool(vexstr(u"False")));
-  for (const char16_t* word : {u"yes", u"", u" true"})
-    EXPECT_TRUE(Raises<TInvalidBoolException>([&] { vexstr::ToBool(vexstr(word)); },
-                                              "'" + Ascii(vexstr(word)) + "'",
-                                              "sdl/smart/vex_istring"));
 }
 
 std::string Format(int digits, double value, bool exponent) {
@@ -134,7 +87,7 @@ std::string Format(int digits, double value, bool exponent) {
 }
 
 // Positive digit counts follow printf in the C locale; negative ones pad positive values.
-TEST(FormatFloat, MatchesPrintf) {
+TEST(FormatFloat, MatchesPrintfUpToTheLimit) {
   EXPECT_EQ(Format(-2, 3.14159, false), " 3.14");
   EXPECT_EQ(Format(-2, -3.14159, false), "-3.14");
   EXPECT_EQ(Format(-3, 1234.56, true), " 1.235e+03");
@@ -148,36 +101,30 @@ TEST(FormatFloat, MatchesPrintf) {
   std::string third = Format(200, 1.0 / 3, true);  // beyond the 80 characters of old
   EXPECT_EQ(third.size(), 206u);
   EXPECT_EQ(third.substr(202), "e-01");
-}
-
-TEST(FormatFloat, RefusesFixedTextsBeyondTheLimit) {
+  // Fixed texts above 1100 digits are refused; exactly at the limit they are printed.
   for (auto [digits, value] : {std::pair{3, 1.1e75}, {-3, -1e76}, {2, kInf}, {INT_MAX, 1.0}})
-    EXPECT_TRUE(
-        Raises<TFunctionFailedException>([=] { vexcstr::FormatFloat(digits, value, false); },
-                                         "format overrun", "sdl/smart/vex_istring"));
+    EXPECT_TRUE(Raises<TFunctionFailedException>(
+        [=] { vexcstr::FormatFloat(digits, value, false); }, "format overrun"));
   EXPECT_THROW(vexcstr::FormatFloat(INT_MIN, 1.0, true), TFunctionFailedException);
-  EXPECT_NO_THROW(vexcstr::FormatFloat(3, 1e76, true));
-  char atTheLimit[100];  // not above it: printed
+  char atTheLimit[100];
   std::snprintf(atTheLimit, sizeof atTheLimit, "%.3f", 1e75);
   EXPECT_EQ(Format(3, 1e75, false), atTheLimit);
 }
 
-// A locale with a decimal comma: an installed one, or one compiled into a temporary folder
-// when the locale sources are there; empty when neither.
-std::string CommaLocale() {
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8"})
-    if (std::setlocale(LC_NUMERIC, name)) return name;
+// Sets a locale with a decimal comma: an installed one, or one compiled into a temporary
+// folder when the locale sources are there.
+bool SetCommaLocale() {
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) return true;
   std::string folder = ::testing::TempDir() + "zt7_locales";
   std::string make = "mkdir -p " + folder + " && localedef -i de_DE -f ISO-8859-1 " + folder +
                      "/de_DE.ISO-8859-1 >/dev/null 2>&1";
-  if (std::system(make.c_str()) != 0) return "";
   setenv("LOCPATH", folder.c_str(), 1);
-  return std::setlocale(LC_NUMERIC, "de_DE.ISO-8859-1") ? "de_DE.ISO-8859-1" : "";
+  return std::system(make.c_str()) == 0 && std::setlocale(LC_NUMERIC, "de_DE.ISO-8859-1");
 }
 
 // A host that sets a locale with a decimal comma must not change the numbers in digests.
 TEST(FormatFloat, IgnoresTheHostLocale) {
-  if (CommaLocale().empty()) GTEST_SKIP() << "no locale with a decimal comma";
+  if (!SetCommaLocale()) GTEST_SKIP() << "no locale with a decimal comma";
   std::string fixed = Format(-2, 3.14159, false), exponent = Format(3, 1234.56, true);
   std::setlocale(LC_NUMERIC, "C");
   unsetenv("LOCPATH");

@@ -1,9 +1,6 @@
 // UTF-8 paths: decoding, escapes for invalid bytes, and exact round trips.
 #include <gtest/gtest.h>
-#include <iconv.h>
 
-#include <cstring>  // for memcpy
-#include <random>
 #include <string>
 
 #include "sdl/utf8_path.h"
@@ -52,52 +49,6 @@ TEST(Utf8Path, DecodesAndEncodesTheTable) {
   // Lone surrogates outside the escapes go out in three bytes.
   EXPECT_EQ(Encode(u"\xD800"), "\xED\xA0\x80");
   EXPECT_EQ(Encode(u"\xDC7F"), "\xED\xB1\xBF");
-}
-
-TEST(Utf8Path, AnyBytesComeBackExactly) {
-  std::mt19937 random(7);
-  for (int round = 0; round < 2000; ++round) {
-    std::string bytes(random() % 40, '\0');
-    // Mostly high bytes, so that valid and invalid sequences mix.
-    for (char& b : bytes)
-      b = static_cast<char>(random() % 3 ? 0x80 + random() % 0x80 : random() % 0x80 + 1);
-    ASSERT_EQ(Encode(Decode(bytes)), bytes);
-  }
-}
-
-// Valid text decodes as the C library's iconv decodes it.
-TEST(Utf8Path, ValidTextDecodesAsIconvDoes) {
-  iconv_t toUtf8 = iconv_open("UTF-8", "UTF-32LE");
-  iconv_t toUtf16 = iconv_open("UTF-16LE", "UTF-32LE");
-  ASSERT_NE(toUtf8, (iconv_t)-1);
-  ASSERT_NE(toUtf16, (iconv_t)-1);
-  auto convert = [](iconv_t cd, std::u32string text) {
-    std::string out(text.size() * 4, '\0');
-    char* in = reinterpret_cast<char*>(text.data());
-    size_t inLeft = text.size() * 4, outLeft = out.size();
-    char* at = out.data();
-    EXPECT_NE(iconv(cd, &in, &inLeft, &at, &outLeft), size_t(-1));
-    out.resize(out.size() - outLeft);
-    return out;
-  };
-  std::mt19937 random(11);
-  for (int round = 0; round < 500; ++round) {
-    std::u32string text;
-    for (int i = 0; i < 20; ++i) {
-      char32_t limits[] = {0x80, 0x800, 0x10000, 0x110000};
-      char32_t cp = 1 + random() % (limits[random() % 4] - 1);
-      if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xE000;
-      text.push_back(cp);
-    }
-    std::string utf8 = convert(toUtf8, text);
-    std::string utf16 = convert(toUtf16, text);
-    std::u16string expected(utf16.size() / 2, u'\0');
-    std::memcpy(expected.data(), utf16.data(), utf16.size());
-    ASSERT_EQ(Decode(utf8), expected);
-    ASSERT_EQ(Encode(expected), utf8);
-  }
-  iconv_close(toUtf8);
-  iconv_close(toUtf16);
 }
 
 }  // namespace

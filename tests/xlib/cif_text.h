@@ -12,12 +12,6 @@ using cif_dp::ICifEntry;
 using zodu::testing::U8;
 using zodu::testing::W;
 
-// Appends `piece` after `separator` unless it is the first piece.
-inline void Join(std::string& out, bool first, const char* separator, const std::string& piece) {
-  if (!first) out += separator;
-  out += piece;
-}
-
 // A value: plain as it is, quoted in <>, a text field as ;line|line;, lists as [a,b],
 // maps as {k:v,...}, a comment as #text, a loop as "loop NAME(COLUMNS):cell,cell/row...".
 inline std::string Picture(const ICifEntry& e) {
@@ -26,25 +20,25 @@ inline std::string Picture(const ICifEntry& e) {
     return s->IsQuoted() ? "<" + U8(s->GetValue()) + ">" : U8(s->GetValue());
   if (auto* c = dynamic_cast<const cif_dp::cetComment*>(&e)) return "#" + U8(c->GetComment());
   if (auto* f = dynamic_cast<const cif_dp::cetStringList*>(&e)) {
-    for (size_t i = 0; i < f->Count(); ++i) Join(out, i == 0, "|", U8((*f)[i]));
+    for (size_t i = 0; i < f->Count(); ++i) out += (i ? "|" : "") + U8((*f)[i]);
     return ";" + out + ";";
   }
   if (auto* l = dynamic_cast<const cif_dp::cetList*>(&e)) {
-    for (size_t i = 0; i < l->Count(); ++i) Join(out, i == 0, ",", Picture((*l)[i]));
+    for (size_t i = 0; i < l->Count(); ++i) out += (i ? "," : "") + Picture((*l)[i]);
     return "[" + out + "]";
   }
   if (auto* d = dynamic_cast<const cif_dp::cetDict*>(&e)) {
     for (size_t i = 0; i < d->Count(); ++i)
-      Join(out, i == 0, ",", Picture(d->GetKey(i)) + ":" + Picture(d->GetValue(i)));
+      out += (i ? "," : "") + Picture(d->GetKey(i)) + ":" + Picture(d->GetValue(i));
     return "{" + out + "}";
   }
   auto* t = dynamic_cast<const cif_dp::cetTable*>(&e);
   if (!t) return "?";
-  for (size_t c = 0; c < t->ColCount(); ++c) Join(out, c == 0, ",", U8(t->ColName(c)));
+  for (size_t c = 0; c < t->ColCount(); ++c) out += (c ? "," : "") + U8(t->ColName(c));
   out = "loop " + U8(t->GetName()) + "(" + out + "):";
   for (size_t r = 0; r < t->RowCount(); ++r)
     for (size_t c = 0; c < t->ColCount(); ++c)
-      Join(out, r == 0 && c == 0, c ? "," : "/", Picture(*t->Get(r, c)));
+      out += (c ? "," : r ? "/" : "") + Picture(*t->Get(r, c));
   return out;
 }
 
@@ -54,7 +48,7 @@ inline std::string Picture(const cif_dp::TCifDP& doc) {
   std::string out;
   for (size_t b = 0; b < doc.Count(); ++b) {
     const cif_dp::CifBlock& block = doc[b];
-    Join(out, b == 0, " ", "[" + U8(block.GetName()));
+    out += (b ? " [" : "[") + U8(block.GetName());
     if (block.GetParent()) out += "<" + U8(block.GetParent()->GetName());
     out += "]";
     for (size_t i = 0; i < block.Count(); ++i) {

@@ -21,7 +21,6 @@ TEST(CifWriter, LayoutOfReadDocuments) {
   struct Case {
     std::string text, written;
   } cases[] = {
-      {"data_x loop_ _a_x _a_y 1 2 3 4", "data_x\nloop_\n  _a_x\n  _a_y\n 1 2\n 3 4\n"},
       {"data_x loop_ _w_a _w_b " + a44 + " " + b40 + " 'p q' ''",
        "data_x\nloop_\n  _w_a\n  _w_b\n " + a44 + "\n " + b40 + "\n 'p q' ''\n"},
       {"data_x _cell_length_a 5.0\n_q #c\n'it's here'",
@@ -55,9 +54,6 @@ TEST(CifWriter, ValuesMadeInMemory) {
   auto* lead = new cif_dp::cetString(W(";x' y\" z"), true);
   lead->SetName(W("_" + std::string(40, 'l')));
   block.Add(lead);
-  auto* rowless = new cif_dp::cetTable();
-  rowless->AddCol(W("_r_a"));
-  block.Add(rowless);
   EXPECT_EQ(Written(doc),
             "data_m\n" + Named("_e") + " ''\n_" + std::string(40, 'l') + "  \n;\n ;x' y\" z\n;");
 }
