@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "repository/hkl_text.h"
+#include "support/frames_reference.h"
+#include "support/hkl_text.h"
 #include "support/loaded_module.h"
-#include "zt3util/frames_reference.h"
 #include "zt7util.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "support/dyn_reference.h"
 #include "support/loaded_module.h"
-#include "zt3util/dyn_reference.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "abi/frames_fixture.h"
+#include "support/frames_reference.h"
 #include "support/loaded_module.h"
-#include "zt3util/frames_reference.h"
 #include "zt7util.h"
 
 namespace {

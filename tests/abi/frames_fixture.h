@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "sdl/bapp.h"
-#include "sdl/log_capture.h"
-#include "sdl/temp_folder.h"
+#include "support/log_capture.h"
+#include "support/temp_folder.h"
 #include "zt3util/runnable.h"
 
 namespace frames_testing {

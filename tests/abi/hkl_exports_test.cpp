@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "repository/hkl_text.h"
+#include "support/hkl_text.h"
 #include "support/loaded_module.h"
-#include "zt3util/module_digests.h"
+#include "support/module_digests.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "cli/run_tool.h"
-#include "sdl/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/run_tool.h"
-#include "sdl/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace {
 

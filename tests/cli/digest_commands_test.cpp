@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "cli/run_tool.h"
-#include "repository/hkl_text.h"
-#include "sdl/temp_folder.h"
-#include "zt3util/dyn_reference.h"
-#include "zt3util/frames_reference.h"
+#include "support/dyn_reference.h"
+#include "support/frames_reference.h"
+#include "support/hkl_text.h"
+#include "support/temp_folder.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "repository/hkl_text.h"
-#include "sdl/temp_folder.h"
+#include "support/hkl_text.h"
+#include "support/temp_folder.h"
 
 using namespace zodu;
 using zodu::testing::W;

@@ -7,8 +7,8 @@
 #include <tuple>
 #include <vector>
 
-#include "repository/hkl_text.h"
 #include "sdl/ebase.h"
+#include "support/hkl_text.h"
 
 using namespace zodu;
 using hkl_test::HklLine;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "sdl/ebase.h"
-#include "sdl/temp_folder.h"
+#include "support/temp_folder.h"
 
 using namespace zodu;
 using zodu::testing::TempFolder;

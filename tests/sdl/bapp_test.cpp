@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "sdl/efile.h"
-#include "sdl/raises.h"
-#include "sdl/temp_folder.h"
+#include "support/raises.h"
+#include "support/temp_folder.h"
 
 namespace zodu {
 namespace {

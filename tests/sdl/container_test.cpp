@@ -7,11 +7,11 @@
 #include <tuple>
 #include <vector>
 
-#include "raises.h"
 #include "sdl/constlist.h"
 #include "sdl/edict.h"
 #include "sdl/equeue.h"
 #include "sdl/smart/vex_ptr.h"
+#include "support/raises.h"
 
 namespace zodu {
 namespace {

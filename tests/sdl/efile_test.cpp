@@ -8,8 +8,8 @@
 #include <csignal>
 #include <string>
 
-#include "sdl/raises.h"
-#include "sdl/temp_folder.h"
+#include "support/raises.h"
+#include "support/temp_folder.h"
 
 namespace zodu {
 namespace {

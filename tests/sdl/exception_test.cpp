@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "raises.h"
 #include "sdl/estrlist.h"
+#include "support/raises.h"
 
 #ifdef __SANITIZE_ADDRESS__
 // Let a huge allocation fail with null, as the plain allocator does, instead of aborting.

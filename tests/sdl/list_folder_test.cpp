@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "sdl/efile.h"
-#include "sdl/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace zodu {
 namespace {

@@ -6,8 +6,8 @@
 #include <ctime>
 #include <string>
 
-#include "sdl/log_capture.h"
-#include "sdl/raises.h"
+#include "support/log_capture.h"
+#include "support/raises.h"
 
 namespace zodu {
 namespace {

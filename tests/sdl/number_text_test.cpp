@@ -9,7 +9,7 @@
 #include <string>
 #include <tuple>
 
-#include "raises.h"
+#include "support/raises.h"
 
 namespace zodu {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <tuple>
 
-#include "raises.h"
 #include "sdl/estrlist.h"
+#include "support/raises.h"
 
 namespace zodu {
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "sdl/bapp.h"
-#include "sdl/log_capture.h"
 #include "sdl/memstream.h"
-#include "sdl/raises.h"
+#include "support/log_capture.h"
+#include "support/raises.h"
 #include "xlib/cif_text.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "sdl/temp_folder.h"
+#include "support/temp_folder.h"
 #include "xlib/cifdp.h"
 
 namespace cif_test {

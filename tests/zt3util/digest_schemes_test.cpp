@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "repository/hkl_text.h"
-#include "zt3util/module_digests.h"
+#include "support/hkl_text.h"
+#include "support/module_digests.h"
 
 using namespace zodu;
 using hkl_test::HklLine;

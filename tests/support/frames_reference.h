@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "sdl/temp_folder.h"
-#include "zt3util/module_digests.h"
+#include "support/module_digests.h"
+#include "support/temp_folder.h"
 
 namespace frames_reference {
 

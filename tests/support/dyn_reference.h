@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "zt3util/module_digests.h"
+#include "support/module_digests.h"
 
 namespace dyn_reference {
 
