@@ -1,8 +1,6 @@
 // MD5, SHA-224 and SHA-256: standard vectors, the in-memory padding rule, streams, texts.
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
-#include <openssl/md5.h>
-#include <openssl/sha.h>
 
 #include <algorithm>
 #include <cstring>
@@ -16,6 +14,7 @@
 #include "sdl/memstream.h"
 #include "sdl/sha2.h"
 #include "sdl/sha256_blocks.h"
+#include "support/module_digests.h"
 
 namespace zodu {
 namespace {
@@ -50,10 +49,7 @@ std::string Str(const vexcstr& text) {
 }
 
 std::string Hex(const unsigned char* bytes, size_t count) {
-  std::string s;
-  for (size_t i = 0; i < count; ++i)
-    s += {"0123456789abcdef"[bytes[i] >> 4], "0123456789abcdef"[bytes[i] & 15]};
-  return s;
+  return reference::Hex(bytes, count, 0);
 }
 
 enum class Algo { Md5, Sha224, Sha256 };
@@ -69,35 +65,13 @@ std::string StandardHex(Algo algo, const void* data, size_t length) {
   return Hex(md, size);
 }
 
-// The in-memory rule for a remainder r of at most 56, built with OpenSSL's block functions:
-// full blocks as usual, then one last block with the r bytes, the 0x80 mark unless r is 56,
-// and the 32-bit bit count where the standard puts the 64-bit one.
-std::string InMemoryRuleHex(Algo algo, const void* message, size_t length) {
-  const auto* data = static_cast<const unsigned char*>(message);
-  const size_t full = length / 64 * 64, r = length % 64;
-  EXPECT_LE(r, 56u);
-  unsigned char block[64] = {}, out[32];
-  memcpy(block, data + full, r);
-  if (r < 56) block[r] = 0x80;
-  const uint32_t bits = static_cast<uint32_t>(length * 8);
-  if (algo == Algo::Md5) {
-    for (int i = 0; i < 4; ++i) block[56 + i] = static_cast<unsigned char>(bits >> (8 * i));
-    MD5_CTX c;
-    MD5_Init(&c);
-    MD5_Update(&c, data, full);
-    MD5_Transform(&c, block);
-    const uint32_t words[4] = {c.A, c.B, c.C, c.D};
-    for (int i = 0; i < 16; ++i) out[i] = static_cast<unsigned char>(words[i / 4] >> (8 * (i % 4)));
-    return Hex(out, 16);
-  }
-  for (int i = 0; i < 4; ++i) block[60 + i] = static_cast<unsigned char>(bits >> (24 - 8 * i));
-  SHA256_CTX c;
-  algo == Algo::Sha224 ? SHA224_Init(&c) : SHA256_Init(&c);
-  SHA256_Update(&c, data, full);
-  SHA256_Transform(&c, block);
-  for (int i = 0; i < 32; ++i)
-    out[i] = static_cast<unsigned char>(c.h[i / 4] >> (24 - 8 * (i % 4)));
-  return Hex(out, algo == Algo::Sha224 ? 28 : 32);
+// The module's in-memory padding rule, rebuilt independently with OpenSSL's block functions.
+std::string InMemoryRuleHex(Algo algo, const void* data, size_t length) {
+  const std::string message(static_cast<const char*>(data), length);
+  std::string hex = algo == Algo::Md5 ? reference::MD5Text(message)
+                                      : reference::ShaText(message, algo == Algo::Sha224);
+  hex.erase(std::remove(hex.begin(), hex.end(), ' '), hex.end());
+  return hex;
 }
 
 std::string MemoryHex(Algo algo, const void* data, uint32_t length) {
