@@ -225,6 +225,7 @@ vexcstr TTSString<Base, T>::FormatFloat(int digits, double value, bool exponent)
   return vexcstr(text, size_t(end - text));
 }
 
+// The members defined here, for both string types (the rest are in vex_istring.cpp).
 #define ZT_NUMBER_TEXT_OF(Base, T)                                                   \
   template double TTSString<Base, T>::o_atof(const T*, size_t);                      \
   template uint32_t TTSString<Base, T>::o_atoi_s(const T*, size_t, bool&, unsigned); \
