@@ -49,7 +49,6 @@ TEST_F(CifCommands, ReadableFilesAreCountedAndRoundTrip) {
     EXPECT_EQ(r.err, std::regex_replace(c.warnings, std::regex(".+\n"), path + ": $&"));
     r = RunTool("format-cif " + Q(path) + " -o " + Q(out));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "");
     EXPECT_EQ(RunTool("check-cif " + Q(out)).out, out + ": " + c.counts + "\n");
   }
 }
@@ -119,8 +118,6 @@ TEST_F(CifCommands, FormatCifWritesNothingThatWouldChange) {
   const std::pair<std::string, std::string> cases[] = {
       // both quotes before blanks: a text field, which reads back as lines
       {"data_x\n_v '''a' b\" c'''\n", change + "'_v'"},
-      // a map key keeps its quotes inside, so the writer quotes it twice
-      {"#\\#CIF_2.0\ndata_x\n_m {'a':1}\n", change + "'_m'"},
       {"data_x\n_q \"''x\"\n",
        "the written text would not read back: Failed to parse CIF "
        "because unbalanced quotation at CIF#1"},

@@ -162,11 +162,9 @@ TEST_F(SealCommands, VerifyNamesEveryChangedMissingAndNewFile) {
       "/second.cif_od: FAILED (bytes changed, and its DYN digest does not check out)\n" + d +
       "/second.hkl: FAILED (bytes changed, and its HKL digest does not check out)\n" + d +
       ": NOT INTACT, 1 OK, 6 FAILED, 1 MISSING, 1 NEW, 1 REFORMATTED\n";
-  for (const char* jobs : {"-j 1", "-j 4"}) {
-    Outcome r = RunTool(std::string("verify ") + jobs + " " + Dir() + " " + Dir());
-    EXPECT_EQ(r.status, 1) << jobs;
-    EXPECT_EQ(r.out, report + report) << jobs;
-  }
+  const Outcome r = RunTool("verify -j 4 " + Dir() + " " + Dir());  // in order, whatever the jobs
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, report + report);
   const Outcome json = RunTool("verify --json --quiet " + Dir());
   EXPECT_EQ(json.status, 1);
   const std::string item =
@@ -182,7 +180,6 @@ TEST_F(SealCommands, ABadManifestIsRefusedNamingItsLine) {
   struct Case {
     std::string manifest, error;
   } cases[] = {
-      {head + "SHA256 " + hex + " notes.txt\n", ":2: expected KIND  DIGEST  PATH"},
       {head + "\n" + item + "../../etc/passwd\n", ":3: path refused ('..' in the path)"},
       {head + item + "/etc/passwd\n", ":2: path refused (absolute path)"},
       {head + item + "etc-link/passwd\n", ":2: path refused (a link leads out of the folder)"},
