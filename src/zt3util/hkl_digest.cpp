@@ -69,6 +69,7 @@ bool IsExistingFile(const vexstr& path) {
 
 vexcstr DigestHklFile(const vexstr& path, int version, unsigned parts) {
   const HklScan scan = HklScan::OfFile(path, NeedsOfScheme(version));
+  if (!IsUsableScan(scan, path)) return vexcstr();
   if (!scan.HasReflectionLine())
     LogReason(vexstr(u"Warning: ") << Quoted(path)
                                    << u" holds no reflection line: its digest is that of an empty "

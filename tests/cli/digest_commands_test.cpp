@@ -63,6 +63,8 @@ TEST_F(DigestCommands, OutcomesOfEachSubcommand) {
       {"check-hkl " + A, 1, "0 invalid\nzt7util: check-hkl: " + A + ": no first digest part"},
       // A file without a reflection line still gets its digest (stored seals rely on it).
       {"digest-hkl " + F + " " + P("notes.hkl") + " " + digest, 0, "holds no reflection line"},
+      {"digest-hkl " + F + " " + P("other.txt") + " " + digest, 1,
+       "holds too few reflection lines"},
       {"check-cell 5.95 9.03 18.38 90 90 90", 0, "yes\n"},
       {"check-cell nan nan nan nan nan nan", 1, "no\n"},  // not finite: never a match
       {"check-cell 7.77 8.72 10.86 90 104 ninety", 2, "ninety"},
