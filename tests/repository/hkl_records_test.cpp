@@ -25,8 +25,7 @@ std::string Fields(const std::string& h, const std::string& k, const std::string
   return h + k + l + I + sigma;
 }
 
-// The surprising cases of the field rules, one field at a time (h, then I); the shortcut
-// tests hold every field against the general number rules.
+// The surprising field shapes, one field at a time (h, then I).
 TEST(ParseRef, FieldTests) {
   const std::tuple<const char*, const char*, bool, int, double> rows[] = {
       {"   0", "   12.50", true, 0, 12.5},  // a lone right-justified zero
@@ -48,8 +47,7 @@ TEST(ParseRef, FieldTests) {
   }
 }
 
-// All five fields are read and what follows is ignored; the end marker, lines under 28
-// characters (also as a view on a longer buffer) and empty lines hold no record.
+// Five fields are read, the rest ignored; end marker, lines under 28 characters: no record.
 TEST(ParseRef, WholeLinesEndMarkerAndShortLines) {
   vex_object_ptr<hkl_util::Ref> ref =
       hkl_util::ParseRef(C(HklLine(-3, 14, 0, 1234.56, 7.89) + " x"));
@@ -65,8 +63,7 @@ TEST(ParseRef, WholeLinesEndMarkerAndShortLines) {
   EXPECT_TRUE(hkl_util::ParseRef(vexcstr()).is_null());
 }
 
-// A hexadecimal field passes its test and then fails to read; a failing test ends the work
-// first.
+// A hexadecimal field would fail to read, but a failing test of a later field ends the work first.
 TEST(ParseRef, AFailingTestComesBeforeAHexadecimalRead) {
   EXPECT_TRUE(hkl_util::ParseRef(C(Fields("0x1F", "  08", "   1"))).is_null());
 }

@@ -29,8 +29,7 @@ TArrayList<double> Runs(std::vector<std::pair<double, int>> runs) {
   return list;
 }
 
-// The bins with a count as "bin:count:mean" (mean to 6 digits); a bin without has a mean
-// that is no number.
+// The bins with a count as "bin:count:mean"; a bin without has a mean that is no number.
 std::string CountedBins(const TTypeList<Bin>& bins) {
   std::string out;
   EXPECT_EQ(bins.Count(), 25u);
@@ -69,9 +68,8 @@ TEST(Fingerprint, HandWorked) {
 
 TEST(ScaledValue, CutOrRoundedAndKeptInRange) {
   const std::tuple<double, unsigned, unsigned> rows[] = {
-      {0.49, 0, 0},      {0.5, 0, 1},       {24.5, 24, 25},           {623.5, 623, 624},
-      {624.7, 624, 624}, {1e300, 624, 624}, {kInf, 624, 624},         {-0.7, 0, 0},
-      {-kInf, 0, 0},     {kNan, 0, 0},      {4294967296.0, 624, 624},
+      {0.49, 0, 0},     {0.5, 0, 1},  {623.5, 623, 624}, {624.7, 624, 624},
+      {kInf, 624, 624}, {-0.7, 0, 0}, {kNan, 0, 0},      {4294967296.0, 624, 624},
   };
   for (const auto& [x, cut, rounded] : rows) {
     EXPECT_EQ(hkl_util::ScaledValue(x, 624, false), cut) << x;

@@ -40,9 +40,8 @@ Lines SplitAndRead(const std::string& text) {
 TEST(NarrowLines, LineEnds) {
   // Text, then each line in brackets.
   const std::pair<std::string, std::string> cases[] = {
-      {"", ""},           {"\n\n", "[][]"},   {"a\n\nb", "[a][][b]"}, {"a\r\nb\r\n", "[a][b]"},
-      {"\r", "[]"},       {"\r\r\n", "[\r]"}, {"a\r\r\r\n", "[a]"},   {"a\rb\n", "[a\rb]"},
-      {"\ra\n", "[\ra]"}, {"a\n\r", "[a][]"},
+      {"", ""},           {"a\n\nb", "[a][][b]"}, {"a\r\nb\r\n", "[a][b]"}, {"\r", "[]"},
+      {"\r\r\n", "[\r]"}, {"a\r\r\r\n", "[a]"},   {"a\rb\n", "[a\rb]"},     {"\ra\n", "[\ra]"},
   };
   for (const auto& [text, lines] : cases) {
     std::string got;
@@ -53,9 +52,8 @@ TEST(NarrowLines, LineEnds) {
             (Lines{std::string("a\0b\xff", 4), "\x80"}));  // bytes are kept as they are
 }
 
-// About 2 MB: short lines of every length 0..40 with either line end, and lines longer than
-// the pieces the file is read in, so that lines and carriage returns fall on every kind of
-// boundary.
+// About 2 MB: lines of every length 0..40 with either line end, and lines longer than the
+// pieces the file is read in, so that line ends fall on every kind of boundary.
 TEST(NarrowLines, LinesAcrossPiecesAndLongerThanAPiece) {
   Lines expected;
   std::string content;

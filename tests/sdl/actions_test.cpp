@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace zodu {
 namespace {
@@ -32,30 +33,28 @@ class Recorder : public AActionHandler, public AEventsDispatcher {
 // Handlers a, b (disabled when asked), c, then a dispatcher for Execute only: an exclusive
 // queue stops at the first true answer, any other asks everyone; a disabled one is not asked.
 TEST(TActionQueue, RunsHandlersThenDispatchersAndCombinesTheirAnswers) {
-  const struct {
-    bool exclusive, answers[3], middleDisabled, dispatcherAnswer;
-    const char* trace;
-    bool result;
-  } rows[] = {
-      {false, {false, false, false}, false, false, "aebeced2:2", false},
-      {false, {false, true, false}, false, false, "aebeced2:2", true},
-      {false, {false, false, false}, false, true, "aebeced2:2", true},
-      {true, {false, true, false}, false, false, "aebe", true},
-      {true, {false, false, false}, false, true, "aebeced2:2", true},
-      {true, {false, true, false}, true, false, "aeced2:2", false},
+  // Exclusive, b's answer, b disabled, the dispatcher's answer, trace, result; a and c say false.
+  const std::tuple<bool, bool, bool, bool, const char*, bool> rows[] = {
+      {false, false, false, false, "aebeced2:2", false},
+      {false, true, false, false, "aebeced2:2", true},
+      {false, false, false, true, "aebeced2:2", true},
+      {true, true, false, false, "aebe", true},
+      {true, false, false, true, "aebeced2:2", true},
+      {true, true, true, false, "aeced2:2", false},
   };
-  for (const auto& row : rows) {
+  for (const auto& [exclusive, middleAnswer, middleDisabled, dispatcherAnswer, expected, result] :
+       rows) {
     TActionQList list;
-    TActionQueue& queue = list.New(u"Q", row.exclusive);
+    TActionQueue& queue = list.New(u"Q", exclusive);
     std::string trace;
-    Recorder dispatcher(trace, 'd', row.dispatcherAnswer);
+    Recorder dispatcher(trace, 'd', dispatcherAnswer);
     for (int i = 0; i < 3; ++i) {
-      AActionHandler& handler = queue.Add(new Recorder(trace, "abc"[i], row.answers[i]));
-      if (i == 1 && row.middleDisabled) handler.SetEnabled(false);
+      AActionHandler& handler = queue.Add(new Recorder(trace, "abc"[i], i == 1 && middleAnswer));
+      if (i == 1 && middleDisabled) handler.SetEnabled(false);
     }
     queue.AddDispatcher(2, &dispatcher, msiExecute);
-    EXPECT_EQ(queue.Execute(nullptr, nullptr), row.result) << row.trace;
-    EXPECT_EQ(trace, row.trace);
+    EXPECT_EQ(queue.Execute(nullptr, nullptr), result) << expected;
+    EXPECT_EQ(trace, expected);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "sdl/efile.h"
@@ -48,10 +49,6 @@ std::string Str(const vexcstr& text) {
   return s;
 }
 
-std::string Hex(const unsigned char* bytes, size_t count) {
-  return reference::Hex(bytes, count, 0);
-}
-
 enum class Algo { Md5, Sha224, Sha256 };
 
 // The standard digest, from OpenSSL.
@@ -62,7 +59,7 @@ std::string StandardHex(Algo algo, const void* data, size_t length) {
                           : algo == Algo::Sha224 ? EVP_sha224()
                                                  : EVP_sha256();
   EXPECT_EQ(EVP_Digest(data, length, md, &size, md_type, nullptr), 1);
-  return Hex(md, size);
+  return reference::Hex(md, size, 0);
 }
 
 // The module's in-memory padding rule, rebuilt independently with OpenSSL's block functions.
@@ -77,7 +74,7 @@ std::string InMemoryRuleHex(Algo algo, const void* data, size_t length) {
 std::string MemoryHex(Algo algo, const void* data, uint32_t length) {
   auto hex = [&](auto h) {
     h.Digest(data, length);
-    return Hex(h.GetDigest(), decltype(h)::kDigestSize);
+    return reference::Hex(h.GetDigest(), decltype(h)::kDigestSize, 0);
   };
   return algo == Algo::Md5 ? hex(MD5()) : algo == Algo::Sha224 ? hex(SHA224()) : hex(SHA256());
 }
@@ -86,11 +83,11 @@ std::string MemoryHex(Algo algo, const void* data, uint32_t length) {
 std::string StreamHex(Algo algo, IInputStream& stream) {
   if (algo == Algo::Md5) {
     const auto bytes = MD5Bytes(stream);
-    return Hex(bytes.data(), bytes.size());
+    return reference::Hex(bytes.data(), bytes.size(), 0);
   }
   SHA256 h;
   h.DigestStream(stream);
-  return Hex(h.GetDigest(), SHA256::kDigestSize);
+  return reference::Hex(h.GetDigest(), SHA256::kDigestSize, 0);
 }
 
 // Runs `check` once with each SHA-256 compression that this processor has.
@@ -110,21 +107,11 @@ void OnEachCompression(F check) {
 
 const std::string kFips448 = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
 
-// RFC 1321 and FIPS 180-4. Streams give them all; in memory, a message with remainder 56
-// follows the padding rule instead.
+// RFC 1321 and FIPS 180-4; in memory, a message with remainder 56 follows the padding rule.
 TEST(Hash, StandardVectors) {
-  const struct {
-    Algo algo;
-    std::string message;
-    const char* digest;
-  } vectors[] = {
+  const std::tuple<Algo, std::string, const char*> vectors[] = {
       {Algo::Md5, "", "d41d8cd98f00b204e9800998ecf8427e"},
-      {Algo::Md5, "a", "0cc175b9c0f1b6a831c399e269772661"},
       {Algo::Md5, "abc", "900150983cd24fb0d6963f7d28e17f72"},
-      {Algo::Md5, "message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-      {Algo::Md5, "abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
-      {Algo::Md5, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
-       "d174ab98d277d9f5a5611c2c9f419d9f"},
       {Algo::Md5,
        "12345678901234567890123456789012345678901234567890123456789012345678901234567890",
        "57edf4a22be3c955ac49da2e2107b67a"},
@@ -139,19 +126,18 @@ TEST(Hash, StandardVectors) {
        "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
   };
   OnEachCompression([&] {
-    for (const auto& v : vectors) {
-      SCOPED_TRACE(v.message.substr(0, 20));
-      const std::string memory = MemoryHex(v.algo, v.message.data(), v.message.size());
-      if (v.message.size() % 64 == 56) {
-        EXPECT_NE(memory, v.digest);
-        EXPECT_EQ(memory, InMemoryRuleHex(v.algo, v.message.data(), v.message.size()));
+    for (const auto& [algo, message, digest] : vectors) {
+      SCOPED_TRACE(message.substr(0, 20));
+      const std::string memory = MemoryHex(algo, message.data(), message.size());
+      if (message.size() % 64 == 56) {
+        EXPECT_NE(memory, digest);
+        EXPECT_EQ(memory, InMemoryRuleHex(algo, message.data(), message.size()));
       } else {
-        EXPECT_EQ(memory, v.digest);
+        EXPECT_EQ(memory, digest);
       }
-      TestStream stream(v.message);
-      if (v.algo != Algo::Sha224) {
-        EXPECT_EQ(StreamHex(v.algo, stream), v.digest);
-      }
+      if (algo == Algo::Sha224) continue;  // no stream variant
+      TestStream stream(message);
+      EXPECT_EQ(StreamHex(algo, stream), digest);
     }
   });
 }
@@ -180,9 +166,8 @@ TEST(Hash, LengthsFollowThePaddingRuleInMemoryAndTheStandardInStreams) {
   });
 }
 
-// Beyond 4 GiB the stream variant still counts every byte. A sparse file of 2^32 + 61
-// bytes, zero but for the FIPS message at the start and across the 4 GiB mark and "the end."
-// at its end; the expected digest is Python's hashlib over the same bytes.
+// Beyond 4 GiB streams count every byte: 2^32 + 61 sparse bytes, the FIPS message at the start
+// and across 4 GiB, "the end." last; the digest is Python's hashlib over the same bytes.
 TEST(Hash, StreamBeyond4GiBIsStandard) {
   const uint64_t length = (uint64_t{1} << 32) + 61;
   const std::string path = ::testing::TempDir() + "hash_test_4gib.bin";
@@ -202,8 +187,8 @@ TEST(Hash, StreamBeyond4GiBIsStandard) {
             "7f1cad79afad6d9ee2e4fd727daa48339596bc93045b2baa6c10b6139e9404c9");
 }
 
-// Null buffers, read errors, the 32-bit bit count of the in-memory variants (it wraps from
-// 512 MiB on), the text shortcuts (they hash only the view's characters) and hex groups.
+// Null buffers, read errors, the in-memory 32-bit bit count (wraps from 512 MiB), the text
+// shortcuts (only the view's characters) and hex groups.
 TEST(Hash, EdgesShortcutsAndHexGroups) {
   for (Algo algo : {Algo::Md5, Algo::Sha224, Algo::Sha256})
     EXPECT_EQ(MemoryHex(algo, nullptr, 0), StandardHex(algo, "", 0));

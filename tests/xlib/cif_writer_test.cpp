@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "xlib/cif_text.h"
 
@@ -18,9 +19,7 @@ std::string Named(const std::string& name) {
 
 TEST(CifWriter, LayoutOfReadDocuments) {
   const std::string a44(44, 'a'), b40(40, 'b');
-  struct Case {
-    std::string text, written;
-  } cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"data_x loop_ _w_a _w_b " + a44 + " " + b40 + " 'p q' ''",
        "data_x\nloop_\n  _w_a\n  _w_b\n " + a44 + "\n " + b40 + "\n 'p q' ''\n"},
       {"data_x _cell_length_a 5.0\n_q #c\n'it's here'",
@@ -38,10 +37,10 @@ TEST(CifWriter, LayoutOfReadDocuments) {
        "data_x\n_l [ 1 2 ]\n_e []\n_m { ''k'': v}\n_n {}"},
       {"_a 1 # c\n", Named("_a") + " 1\n# c"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [text, written] : cases) {
     TCifDP doc;
-    doc.LoadFromString(W(c.text));
-    EXPECT_EQ(Written(doc), c.written) << c.text;
+    doc.LoadFromString(W(text));
+    EXPECT_EQ(Written(doc), written) << text;
   }
 }
 
