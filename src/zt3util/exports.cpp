@@ -26,12 +26,12 @@ void Initialise(intptr_t hostCallback, intptr_t hostContext) {
   zt7::GuardExport([&] {
     // After Detach there is no object to keep them.
     if (RODediRunnable* object = RODediRunnable::GetInstance())
-      object->Initialise(hostCallback, hostContext);
+      object->KeepHostValues(hostCallback, hostContext);
   });
 }
 
 void SetKeyVersion(int32_t version) {
-  zt7::SetKeyVersion(version);
+  zt7::StoreKeyVersion(version);
 }
 
 int32_t iGetKeyVersion() {

@@ -15,7 +15,7 @@ int32_t KeyVersion() {
   return keyVersion.load(std::memory_order_relaxed);
 }
 
-void SetKeyVersion(int32_t version) {
+void StoreKeyVersion(int32_t version) {
   keyVersion.store(version, std::memory_order_relaxed);
 }
 

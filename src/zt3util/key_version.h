@@ -7,6 +7,6 @@ namespace zt7 {
 
 // Set by the host, never checked; 3 until then. Safe from several threads.
 int32_t KeyVersion();
-void SetKeyVersion(int32_t version);
+void StoreKeyVersion(int32_t version);
 
 }  // namespace zt7

@@ -44,7 +44,7 @@ class RODediRunnable : public IRODedi {
   const char16_t* GetBaseDir() override;
   const char* GetModuleHash() override;
 
-  void Initialise(intptr_t callback, intptr_t context) {
+  void KeepHostValues(intptr_t callback, intptr_t context) {
     hostCallback = callback;
     hostContext = context;
   }
