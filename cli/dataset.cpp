@@ -42,15 +42,16 @@ void ListFolder(const fs::path& root, const std::string& folder, DatasetListing&
     if (type == fs::file_type::directory) {
       ListFolder(root, path, listing);
     } else if (type == fs::file_type::regular) {
-      if (path == kManifestName) continue;
+      if (path == kManifestName || IsTemporaryManifest(path)) continue;
       const uint64_t size = entries->file_size(error);
       if (error) break;
       listing.files.push_back({path, size});
     } else {
-      listing.skipped.push_back(path + ": " + SkipReason(type));
+      listing.skipped.push_back(Escaped(path) + ": " + SkipReason(type));
     }
   }
-  if (error) listing.errors.push_back((folder.empty() ? "." : folder) + ": " + error.message());
+  if (error)
+    listing.errors.push_back((folder.empty() ? "." : Escaped(folder)) + ": " + error.message());
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {
@@ -95,6 +96,11 @@ std::vector<FrameSet> FindFrameSets(const std::vector<DatasetFile>& files,
   return sets;
 }
 
+bool IsTemporaryManifest(const std::string& path) {
+  const std::string start = std::string(".") + kManifestName + ".";
+  return path.size() == start.size() + 6 && path.compare(0, start.size(), start) == 0;
+}
+
 bool IsHklFile(const std::string& path) {
   const size_t dot = path.rfind('.');
   if (dot == std::string::npos || path.size() - dot != 4) return false;
@@ -126,12 +132,16 @@ std::string PathLeavesFolder(const std::string& canonicalRoot, const std::string
       return "'" + (name.empty() ? std::string("//") : name) + "' in the path";
     start = end + 1;
   }
+  // The last name may be anything, a link too: it is never followed (verify reads with
+  // no link on the way), and a file turned into a link is a change to report.
   std::error_code error;
-  const fs::path resolved = fs::weakly_canonical(fs::path(canonicalRoot) / path, error);
+  const fs::path resolved =
+      fs::weakly_canonical(fs::path(canonicalRoot) / fs::path(path).parent_path(), error);
   if (error) return "cannot resolve the path: " + error.message();
   const std::string text = resolved.string();
-  if (text.size() <= canonicalRoot.size() || text.compare(0, canonicalRoot.size(), canonicalRoot) ||
-      (canonicalRoot != "/" && text[canonicalRoot.size()] != '/'))
+  if (text.size() < canonicalRoot.size() || text.compare(0, canonicalRoot.size(), canonicalRoot) ||
+      (text.size() > canonicalRoot.size() && canonicalRoot != "/" &&
+       text[canonicalRoot.size()] != '/'))
     return "a link leads out of the folder";
   return "";
 }

@@ -35,6 +35,10 @@ DatasetListing ListDataset(const std::string& root);
 // by ";" with "*" and "?", case ignored, as the frames digest matches them).
 std::vector<FrameSet> FindFrameSets(const std::vector<DatasetFile>& files, const std::string& mask);
 
+// A manifest being written (its temporary name), or one that an interrupted seal left:
+// never part of the dataset.
+bool IsTemporaryManifest(const std::string& path);
+
 // Files whose module digest a seal keeps beside their SHA-256.
 bool IsHklFile(const std::string& path);
 bool IsReflectionFile(const std::string& path);
@@ -43,7 +47,8 @@ bool IsReflectionFile(const std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& path);
 
 // Why the relative `path` (of a manifest line) does not name a place inside `root`: not
-// relative, ".." or "." names, empty names, or a link that leads out. "" when it is inside.
+// relative, ".." or "." names, empty names, or a link on the way that leads out (the last
+// name is not followed). "" when it is inside.
 // `canonicalRoot` is `root` with its links resolved.
 std::string PathLeavesFolder(const std::string& canonicalRoot, const std::string& path);
 

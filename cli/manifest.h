@@ -20,10 +20,6 @@ struct ManifestItem {
   size_t line = 0;  // where a manifest read from a file has it, from 1
 };
 
-// `path` with backslash, line feed and carriage return escaped (\\, \n, \r), as the
-// manifest and the report write it, so that every path stays on one line.
-std::string EscapePath(const std::string& path);
-
 // The frames item path's two halves: folder ("" for the dataset folder) and mask.
 std::string FramesFolder(const std::string& path);
 std::string FramesMask(const std::string& path);
@@ -42,12 +38,7 @@ struct ManifestError {
 };
 
 // Reads the manifest file at `path` into `text`, refusing anything but a regular file of
-// reasonable size. "" on success, else the reason.
+// reasonable size (a symbolic link is not followed). "" on success, else the reason.
 std::string ReadManifest(const std::string& path, std::string& text);
-
-// Puts `text` in place as the manifest at `path` through a temporary file beside it, so
-// that the manifest is either whole or absent. Without `replace`, an existing manifest is
-// kept and the call fails. "" on success, else the reason.
-std::string WriteManifest(const std::string& path, const std::string& text, bool replace);
 
 }  // namespace zt7cli

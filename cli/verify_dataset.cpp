@@ -9,8 +9,10 @@
 #include <map>
 #include <system_error>
 
+#include "cli_support.h"
 #include "dataset.h"
 #include "item_digests.h"
+#include "module_log.h"
 
 namespace zt7cli {
 namespace {
@@ -70,8 +72,10 @@ const char* StatusName(Status status) {
       return "MISSING";
     case Status::kNew:
       return "NEW";
-    default:
+    case Status::kReformatted:
       return "REFORMATTED";
+    default:
+      return "ERROR";
   }
 }
 
@@ -86,7 +90,7 @@ DatasetVerification::DatasetVerification(const std::string& folder) {
   std::error_code error;
   root_ = fs::canonical(folder, error).string();
   if (error || !fs::is_directory(root_, error)) {
-    check_.error = "'" + folder + "' is not a folder";
+    check_.error = "'" + Escaped(folder) + "' is not a folder";
     return;
   }
   const std::string manifestPath = JoinPath(folder, kManifestName);
@@ -97,18 +101,18 @@ DatasetVerification::DatasetVerification(const std::string& folder) {
   try {
     items = ParseManifest(text);
   } catch (const ManifestError& bad) {
-    check_.error = manifestPath + ":" + std::to_string(bad.line) + ": " + bad.reason;
+    check_.error = Escaped(manifestPath) + ":" + std::to_string(bad.line) + ": " + bad.reason;
     return;
   }
   // Every path is checked before anything is read, so that no line reaches outside.
   std::map<std::pair<std::string, bool>, EntryCheck> entries;
   for (const ManifestItem& item : items) {
+    // A frames item's last name is its mask: its folder is resolved whole.
     const bool frames = item.kind == ItemKind::kFrames;
-    const std::string place = frames ? FramesFolder(item.path) : item.path;
-    const std::string leaves = place.empty() ? "" : PathLeavesFolder(root_, place);
+    const std::string leaves = PathLeavesFolder(root_, item.path);
     if (!leaves.empty() || (frames && FramesMask(item.path).empty())) {
-      check_.error = manifestPath + ":" + std::to_string(item.line) + ": path refused (" +
-                     (leaves.empty() ? "no frames mask" : leaves) + "): " + item.path;
+      check_.error = Escaped(manifestPath) + ":" + std::to_string(item.line) + ": path refused (" +
+                     (leaves.empty() ? "no frames mask" : leaves) + "): " + Escaped(item.path);
       return;
     }
     EntryCheck& entry = entries[{item.path, frames}];
@@ -131,54 +135,97 @@ DatasetVerification::DatasetVerification(const std::string& folder) {
     frames_.push_back(key.second);
     check_.entries.push_back(std::move(entry));
   }
+  doubts_.assign(check_.entries.size(), 0);
 }
 
 void DatasetVerification::CheckPiece(size_t piece, std::atomic<uint64_t>& bytesRead) {
   EntryCheck& entry = check_.entries[piece];
-  if (frames_[piece])
-    CheckFrames(entry);
-  else
-    CheckFile(entry, bytesRead);
+  doubts_[piece] = frames_[piece] ? CheckFrames(entry, false) : CheckFile(entry, bytesRead, false);
 }
 
-void DatasetVerification::CheckFile(EntryCheck& entry, std::atomic<uint64_t>& bytesRead) {
-  const std::string path = JoinPath(root_, entry.path);
-  if (entry.status != Status::kNew && Absent(path)) {
-    entry.status = Status::kMissing;
-    return;
+void DatasetVerification::CheckDoubtfulPieces(std::atomic<uint64_t>& bytesRead) {
+  for (size_t piece = 0; piece < doubts_.size(); ++piece) {
+    if (!doubts_[piece]) continue;
+    EntryCheck& entry = check_.entries[piece];
+    if (entry.status != Status::kNew) entry.status = Status::kOk;
+    entry.reason.clear();
+    doubts_[piece] = frames_[piece] ? CheckFrames(entry, true) : CheckFile(entry, bytesRead, true);
   }
-  // The module's checks open the file as it is: they run only on a regular file read.
-  const FileHash hash = Sha256OfFile(path, bytesRead);
-  if (!hash.error.empty()) {
-    if (entry.status == Status::kNew) return;
-    entry.status = Status::kFailed;
-    entry.reason = "cannot be read: " + hash.error;
-    return;
-  }
-  for (ItemCheck& item : entry.items) {
-    if (item.kind == ItemKind::kSha256)
-      item.found = hash.hex;
-    else if (item.kind == ItemKind::kHkl ? HklChecksOut(path, item.expected)
-                                         : DynChecksOut(path, item.expected))
-      item.found = item.expected;
-  }
-  if (entry.status != Status::kNew) Judge(entry);
 }
 
-void DatasetVerification::CheckFrames(EntryCheck& entry) {
+namespace {
+
+// The module's word on the check just made, when it is an error: "" for a mismatch.
+std::string ErrorOfLastCheck() {
+  const ModuleWord word = LastModuleWord();
+  if (!word.error) return "";
+  return word.reason.empty() ? "the library gave no reason" : word.reason;
+}
+
+}  // namespace
+
+bool DatasetVerification::CheckFile(EntryCheck& entry, std::atomic<uint64_t>& bytesRead,
+                                    bool asked) {
+  const bool added = entry.status == Status::kNew;
+  bool doubt = false;
+  std::string error;
+  auto module = [&](const std::string& path) {
+    doubt = false;
+    error.clear();
+    for (ItemCheck& item : entry.items) {
+      if (item.kind == ItemKind::kSha256) continue;
+      const bool passes = item.kind == ItemKind::kHkl ? HklChecksOut(path, item.expected)
+                                                      : DynChecksOut(path, item.expected);
+      item.found = passes ? item.expected : "";
+      doubt = doubt || !passes;
+      if (!passes && asked && error.empty()) error = ErrorOfLastCheck();
+    }
+  };
+  const FileRead read = ReadOneState(root_, entry.path, bytesRead, module);
+  for (ItemCheck& item : entry.items)
+    if (item.kind == ItemKind::kSha256) item.found = read.sha256;
+  if (added) return false;
+  switch (read.fault) {
+    case ReadFault::kNone:
+      break;
+    case ReadFault::kAbsent:
+      entry.status = Status::kMissing;
+      return false;
+    case ReadFault::kChanged:
+      entry.status = Status::kFailed;
+      entry.reason = read.why;
+      return false;
+    default:
+      entry.status = Status::kError;
+      entry.reason = (read.fault == ReadFault::kUnreadable ? "cannot be read: " : "") + read.why;
+      return false;
+  }
+  if (!error.empty()) {
+    entry.status = Status::kError;
+    entry.reason = error;
+    return false;
+  }
+  Judge(entry);
+  return doubt;
+}
+
+bool DatasetVerification::CheckFrames(EntryCheck& entry, bool asked) {
   const std::string folder = JoinPath(root_, FramesFolder(entry.path));
   const std::string mask = FramesMask(entry.path);
   if (Absent(folder)) {
     entry.status = Status::kMissing;
-    return;
+    return false;
   }
   ItemCheck& item = entry.items.front();
   item.found = FramesDigest(folder, mask);
-  if (!FramesCheckOut(folder, mask, item.expected)) {
-    entry.status = Status::kFailed;
-    entry.reason = item.found.empty() ? "no frames digest: fewer than two frames, or one unreadable"
+  if (asked) NewLogEntries();
+  if (FramesCheckOut(folder, mask, item.expected)) return false;
+  const std::string error = asked ? ErrorOfLastCheck() : "";
+  entry.status = error.empty() ? Status::kFailed : Status::kError;
+  entry.reason = !error.empty()       ? error
+                 : item.found.empty() ? "no frames digest: fewer than two frames, or one unreadable"
                                       : "frames digest does not check out";
-  }
+  return true;
 }
 
 }  // namespace zt7cli
