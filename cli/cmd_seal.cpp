@@ -156,7 +156,8 @@ void AddSealCommands(Tool& tool) {
        "  Keeps the frames digest of each folder of frames (MASK, default *.img), the HKL\n"
        "  digest of each .hkl file, the DYN digest of each .cif_od file and the SHA-256 of\n"
        "  every file, one `KIND  DIGEST  PATH` line each. Changes no other file; refuses a\n"
-       "  folder that has a manifest unless --force. Links, FIFOs and devices are skipped.\n"
+       "  folder that has a manifest unless --force. Links, FIFOs and devices are skipped,\n"
+       "  except a frame that is a link: its target, which the frames digest reads (LINK).\n"
        "  A file that changes while it is read, or cannot be read, is named and no manifest\n"
        "  is written."},
       [seal] { return RunSeal(*seal); });

@@ -107,16 +107,21 @@ FileRead OpenFault(const std::string& root, const std::string& relative) {
 
 FileRead ReadOnce(const std::string& root, const std::string& relative,
                   std::atomic<uint64_t>& bytesRead,
-                  const std::function<void(const std::string&)>& module) {
+                  const std::function<void(const std::string&)>& module, bool throughLink) {
+  const std::string path = root + "/" + relative;
   const Descriptor folder(open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (folder.fd < 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  auto openFile = [&](int flags) {
+    return throughLink ? open(path.c_str(), flags | O_CLOEXEC)
+                       : OpenBeneath(folder.fd, relative, flags);
+  };
   // Looked at before it is opened, so that no FIFO or device is ever opened for reading.
-  const Descriptor place(OpenBeneath(folder.fd, relative, O_PATH));
+  const Descriptor place(openFile(O_PATH));
   struct stat before, now;
   if (place.fd < 0) return OpenFault(root, relative);
   if (fstat(place.fd, &before) != 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
   if (!S_ISREG(before.st_mode)) return Fault(ReadFault::kChanged, NowA(before.st_mode));
-  const Descriptor file(OpenBeneath(folder.fd, relative, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+  const Descriptor file(openFile(O_RDONLY | O_NONBLOCK | O_NOCTTY));
   if (file.fd < 0) return OpenFault(root, relative);
   FileRead read = Fault(ReadFault::kUnsteady, "changed while it was read, twice");
   if (fstat(file.fd, &now) != 0 || !SameState(before, now)) return read;
@@ -137,7 +142,6 @@ FileRead ReadOnce(const std::string& root, const std::string& relative,
     return Fault(ReadFault::kUnreadable, "cannot be read");
   }
   // The module opens the file by its path: it must find the file just read, unchanged.
-  const std::string path = root + "/" + relative;
   if (stat(path.c_str(), &now) != 0 || !SameState(before, now)) return read;
   module(path);
   if (stat(path.c_str(), &now) != 0 || !SameState(before, now)) return read;
@@ -153,9 +157,11 @@ FileRead ReadOnce(const std::string& root, const std::string& relative,
 
 FileRead ReadOneState(const std::string& root, const std::string& relative,
                       std::atomic<uint64_t>& bytesRead,
-                      const std::function<void(const std::string& path)>& module) {
-  FileRead read = ReadOnce(root, relative, bytesRead, module);
-  if (read.fault == ReadFault::kUnsteady) read = ReadOnce(root, relative, bytesRead, module);
+                      const std::function<void(const std::string& path)>& module,
+                      bool throughLink) {
+  FileRead read = ReadOnce(root, relative, bytesRead, module, throughLink);
+  if (read.fault == ReadFault::kUnsteady)
+    read = ReadOnce(root, relative, bytesRead, module, throughLink);
   return read;
 }
 

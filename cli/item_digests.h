@@ -30,10 +30,11 @@ struct FileRead {
 // runs `module` on its absolute path. One state of the file must serve both: the same file
 // (device and inode), size and times before, between and after. A file that changed is
 // read (and `module` run) once more; a second change is kUnsteady. Adds the bytes read to
-// `bytesRead`.
+// `bytesRead`. With `throughLink`, `relative` is a link whose target is read instead.
 FileRead ReadOneState(const std::string& root, const std::string& relative,
                       std::atomic<uint64_t>& bytesRead,
-                      const std::function<void(const std::string& path)>& module);
+                      const std::function<void(const std::string& path)>& module,
+                      bool throughLink = false);
 
 // The module's digests and checks. Paths are absolute; a frames digest is its two parts
 // joined by ",". Each returns "" or false when the module refuses.

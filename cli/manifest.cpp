@@ -23,7 +23,8 @@ constexpr size_t kLongestLine = 16384;
 // About a hundred bytes a file: room for millions of files.
 constexpr off_t kLargestManifest = off_t(1) << 30;
 
-const ItemKind kKinds[] = {ItemKind::kFrames, ItemKind::kHkl, ItemKind::kDyn, ItemKind::kSha256};
+const ItemKind kKinds[] = {ItemKind::kFrames, ItemKind::kHkl, ItemKind::kDyn, ItemKind::kSha256,
+                           ItemKind::kLink};
 
 // Reads back what Escaped writes.
 bool UnescapePath(const std::string& text, std::string& path) {
@@ -51,11 +52,10 @@ bool UnescapePath(const std::string& text, std::string& path) {
 // SHA-256 is 64 hexadecimal digits; the module's digests are hexadecimal with a comma
 // between two parts.
 bool IsDigestText(ItemKind kind, const std::string& digest) {
-  const bool shape =
-      kind == ItemKind::kSha256 ? digest.size() == 64 : !digest.empty() && digest.size() <= 200;
+  const bool sha256 = kind == ItemKind::kSha256 || kind == ItemKind::kLink;
+  const bool shape = sha256 ? digest.size() == 64 : !digest.empty() && digest.size() <= 200;
   return shape && std::all_of(digest.begin(), digest.end(), [&](char c) {
-           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') ||
-                  (c == ',' && kind != ItemKind::kSha256);
+           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c == ',' && !sha256);
          });
 }
 
@@ -68,7 +68,7 @@ ManifestItem ParseItem(const std::string& line, size_t number) {
   const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
                                  [&](ItemKind k) { return name == KindName(k); });
   if (kind == std::end(kKinds))
-    throw ManifestError{number, "unknown kind '" + name + "' (FRAMES, HKL, DYN or SHA256)"};
+    throw ManifestError{number, "unknown kind '" + name + "' (FRAMES, HKL, DYN, SHA256 or LINK)"};
   ManifestItem item{*kind, line.substr(first + 2, second - first - 2), "", number};
   if (!IsDigestText(item.kind, item.digest))
     throw ManifestError{number, "not a " + name + " digest: '" + item.digest + "'"};
@@ -91,6 +91,8 @@ const char* KindName(ItemKind kind) {
       return "HKL";
     case ItemKind::kDyn:
       return "DYN";
+    case ItemKind::kLink:
+      return "LINK";
     default:
       return "SHA256";
   }

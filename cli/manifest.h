@@ -6,8 +6,9 @@
 
 namespace zt7cli {
 
-// What an item's digest covers.
-enum class ItemKind { kFrames, kHkl, kDyn, kSha256 };
+// What an item's digest covers. kLink: a frame that is a symbolic link, by the SHA-256 of
+// its target, which the frames digest reads.
+enum class ItemKind { kFrames, kHkl, kDyn, kSha256, kLink };
 
 const char* KindName(ItemKind kind);
 

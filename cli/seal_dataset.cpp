@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 #include "cli_support.h"
@@ -86,7 +87,7 @@ SealOutcome SealDataset(const std::string& folder, const std::string& mask, unsi
 
   // The HKL and DYN digests are issued only while some frames check out: the first set's.
   Gate gate{"", mask, ""};
-  const std::vector<FrameSet> sets = FindFrameSets(listing.files, mask);
+  const std::vector<FrameSet> sets = FindFrameSets(listing, mask);
   if (sets.empty())
     outcome.warnings.push_back("no file matches the frames mask '" + Escaped(mask) +
                                "': no frames digest");
@@ -101,6 +102,26 @@ SealOutcome SealDataset(const std::string& folder, const std::string& mask, unsi
     outcome.items.push_back({ItemKind::kFrames, digest, JoinPath(set.folder, mask)});
     ++outcome.frameSets;
     if (gate.digest.empty()) gate.folder = path, gate.digest = digest;
+  }
+  // The frames digest reads the targets of frames that are links: so does the seal.
+  std::set<std::string> frameLinks;
+  for (const FrameSet& set : sets) frameLinks.insert(set.links.begin(), set.links.end());
+  for (const std::string& link : listing.links) {
+    FileRead read;
+    read.fault = ReadFault::kChanged;  // not a frame: not followed
+    if (frameLinks.count(link) != 0)
+      read = ReadOneState(
+          root, link, counters.bytesDone, [](const std::string&) {}, true);
+    if (read.fault == ReadFault::kNone) {
+      outcome.items.push_back({ItemKind::kLink, read.sha256, link});
+      outcome.notes.push_back(Escaped(link) +
+                              ": symbolic link to a frame: its target is sealed, as the frames "
+                              "digest reads it");
+    } else if (read.fault == ReadFault::kUnreadable || read.fault == ReadFault::kUnsteady) {
+      outcome.errors.push_back(Escaped(link) + ": its target: " + read.why);
+    } else {
+      outcome.notes.push_back(LinkNotFollowed(link));
+    }
   }
 
   std::vector<FileSeal> seals(listing.files.size());

@@ -33,7 +33,8 @@ const ItemCheck* Find(const EntryCheck& entry, ItemKind kind) {
 
 // The verdict on a file that was read, from what each of its items found.
 void Judge(EntryCheck& entry) {
-  const ItemCheck* sha = Find(entry, ItemKind::kSha256);
+  const ItemCheck* link = Find(entry, ItemKind::kLink);
+  const ItemCheck* sha = link ? link : Find(entry, ItemKind::kSha256);
   const ItemCheck* hkl = Find(entry, ItemKind::kHkl);
   const ItemCheck* dyn = Find(entry, ItemKind::kDyn);
   auto same = [](const ItemCheck* item) { return item && item->found == item->expected; };
@@ -56,7 +57,7 @@ void Judge(EntryCheck& entry) {
     entry.reason = std::string("bytes changed, and its ") + (hkl ? "HKL" : "DYN") +
                    " digest does not check out";
   } else {
-    entry.reason = "SHA-256 differs";
+    entry.reason = link ? "its target changed: SHA-256 differs" : "SHA-256 differs";
   }
 }
 
@@ -123,13 +124,27 @@ DatasetVerification::DatasetVerification(const std::string& folder) {
   check_.notes = std::move(listing.skipped);
   for (const std::string& unlisted : listing.errors)
     check_.notes.push_back(unlisted + " (new files in it cannot be seen)");
+  auto added = [&](const std::string& path, ItemKind kind) {
+    EntryCheck& entry = entries[{path, false}];
+    if (!entry.items.empty()) return;
+    entry.path = path;
+    entry.status = Status::kNew;
+    entry.items.push_back({kind, "", ""});
+  };
   for (const DatasetFile& file : listing.files) {
     bytes_ += file.size;
-    EntryCheck& entry = entries[{file.path, false}];
-    if (!entry.items.empty()) continue;
-    entry.path = file.path;
-    entry.status = Status::kNew;
-    entry.items.push_back({ItemKind::kSha256, "", ""});
+    added(file.path, ItemKind::kSha256);
+  }
+  // A link is read only as a frame that a frames digest reads through.
+  for (const std::string& link : listing.links) {
+    const bool frame = std::any_of(items.begin(), items.end(), [&](const ManifestItem& item) {
+      return item.kind == ItemKind::kFrames && FramesFolder(item.path) == FramesFolder(link) &&
+             MatchesMask(FramesMask(link), FramesMask(item.path));
+    });
+    if (frame || entries.count({link, false}) != 0)
+      added(link, ItemKind::kLink);
+    else
+      check_.notes.push_back(LinkNotFollowed(link));
   }
   for (auto& [key, entry] : entries) {
     frames_.push_back(key.second);
@@ -167,6 +182,14 @@ std::string ErrorOfLastCheck() {
 bool DatasetVerification::CheckFile(EntryCheck& entry, std::atomic<uint64_t>& bytesRead,
                                     bool asked) {
   const bool added = entry.status == Status::kNew;
+  const bool link = entry.items.front().kind == ItemKind::kLink;
+  struct stat st;
+  if (link && !added && lstat(JoinPath(root_, entry.path).c_str(), &st) == 0 &&
+      !S_ISLNK(st.st_mode)) {
+    entry.status = Status::kFailed;
+    entry.reason = "no longer a symbolic link";
+    return false;
+  }
   bool doubt = false;
   std::string error;
   auto module = [&](const std::string& path) {
@@ -181,19 +204,21 @@ bool DatasetVerification::CheckFile(EntryCheck& entry, std::atomic<uint64_t>& by
       if (!passes && asked && error.empty()) error = ErrorOfLastCheck();
     }
   };
-  const FileRead read = ReadOneState(root_, entry.path, bytesRead, module);
+  const FileRead read = ReadOneState(root_, entry.path, bytesRead, module, link);
   for (ItemCheck& item : entry.items)
-    if (item.kind == ItemKind::kSha256) item.found = read.sha256;
+    if (item.kind == ItemKind::kSha256 || link) item.found = read.sha256;
   if (added) return false;
   switch (read.fault) {
     case ReadFault::kNone:
       break;
     case ReadFault::kAbsent:
-      entry.status = Status::kMissing;
+      entry.status =
+          link && !Absent(JoinPath(root_, entry.path)) ? Status::kFailed : Status::kMissing;
+      if (entry.status == Status::kFailed) entry.reason = "its target is missing";
       return false;
     case ReadFault::kChanged:
       entry.status = Status::kFailed;
-      entry.reason = read.why;
+      entry.reason = (link ? "its target is " : "") + read.why;
       return false;
     default:
       entry.status = Status::kError;

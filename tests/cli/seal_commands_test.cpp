@@ -200,29 +200,39 @@ TEST_F(SealCommands, ABadManifestIsRefusedNamingItsLine) {
 }
 
 // Temporary manifests are no part of a dataset; a file turned into a link is a change, read
-// through nothing; names are one line each, escaped as `ls -b` shows them.
+// through nothing; a frame that is a link is sealed by its target, which the frames digest
+// reads; names are one line each, escaped as `ls -b` shows them.
 TEST_F(SealCommands, LinksNamesAndLeftoversTellTheTruth) {
   const std::string d = folder.path(), odd = "a\033[2Jb\nc\t.txt";
   folder.MakeFile(".zt7util-seal.txt.x1Y2z3", "left by a killed seal");
   folder.MakeFile(odd, "odd");
-  const Outcome sealed = RunTool("seal --quiet --frames '*.cbf' " + Dir());
-  EXPECT_EQ(sealed.err, "zt7util: seal: '" + d +
-                            "': no file matches the frames mask '*.cbf': no frames digest\n");
+  folder.MakeFile("frames/g_1.cbf", "g");
+  fs::create_symlink("run.log", folder / "frames/g_2.cbf");
+  EXPECT_EQ(
+      RunTool("seal --quiet --frames '*.tif' " + Dir()).err,
+      "zt7util: seal: '" + d + "': no file matches the frames mask '*.tif': no frames digest\n");
+  ASSERT_EQ(RunTool("seal --force --frames '*.cbf' " + Dir()).status, 0);
   const std::string manifest = ReadFile(folder / "zt7util-seal.txt");
-  EXPECT_NE(manifest.find("  " + Sha256("odd") + "  a\\033[2Jb\\nc\\t.txt\n"), std::string::npos);
+  for (const std::string& line : {"  " + Sha256("odd") + "  a\\033[2Jb\\nc\\t.txt\n",
+                                  "LINK  " + Sha256("collection log") + "  frames/g_2.cbf\n"})
+    EXPECT_NE(manifest.find(line), std::string::npos) << manifest;
   EXPECT_EQ(manifest.find(".zt7util-seal.txt."), std::string::npos) << manifest;
   EXPECT_FALSE(fs::exists(folder / ".zt7util-seal.txt.x1Y2z3"));
 
   zodu::testing::TempFolder other;
   folder.MakeFile(".zt7util-seal.txt.a1b2c3", "being written");
   fs::remove(folder / odd);
+  folder.MakeFile("frames/run.log", "collection log, edited");
   fs::rename(folder / "notes.txt", other / "notes");
   fs::create_symlink(other / "notes", folder / "notes.txt");  // the same bytes, elsewhere
-  zt7test::ExpectCalls({{"verify " + Dir(), 1,
-                         d + "/a\\033[2Jb\\nc\\t.txt: MISSING\n" + d +
-                             "/notes.txt: FAILED (now a symbolic link)\n" + d +
-                             ": NOT INTACT, 7 OK, 1 FAILED, 1 MISSING, 0 NEW, 0 REFORMATTED, 0 "
-                             "ERROR\n"}});
+  const Outcome r = RunTool("verify " + Dir());
+  EXPECT_EQ(r.status, 1);
+  for (const std::string& line :
+       {d + "/a\\033[2Jb\\nc\\t.txt: MISSING\n",
+        d + "/frames/g_2.cbf: FAILED (its target changed: SHA-256 differs)\n",
+        d + "/notes.txt: FAILED (now a symbolic link)\n",
+        std::string(" 0 NEW, 0 REFORMATTED, 0 ERROR\n")})
+    EXPECT_NE(r.out.find(line), std::string::npos) << r.out;
   fs::rename(folder / "zt7util-seal.txt", other / "manifest");
   fs::create_symlink(other / "manifest", folder / "zt7util-seal.txt");
   zt7test::ExpectCalls({{"verify " + Dir(), 1, "zt7util-seal.txt' is a symbolic link, not read"}});
