@@ -173,7 +173,8 @@ ModuleWord WordOf(const std::vector<std::string>& entries) {
 
 void PrintError(const char* name, const std::string& subject, const std::string& reason) {
   std::fputs(
-      ("zt7util: " + std::string(name) + ": '" + Escaped(subject) + "': " + reason + "\n").c_str(),
+      ("zt7util: " + std::string(name) + ": '" + Escaped(subject) + "': " + Escaped(reason) + "\n")
+          .c_str(),
       stderr);
 }
 

@@ -65,7 +65,7 @@ bool CheckOne(const std::string& file, const std::string& digest) {
   }
   if (word.error) {
     PrintLine(Escaped(file) + ": could not be checked: " +
-              (word.reason.empty() ? "the library gave no reason" : word.reason));
+              (word.reason.empty() ? "the library gave no reason" : Escaped(word.reason)));
   } else {
     PrintLine(Escaped(file) + ": FAILED");
     Refused(kCheckDyn, file, word.reason);

@@ -1,4 +1,5 @@
-// The digests of a dataset's items: the module's through its exports, SHA-256 of files.
+// The digests of a dataset's items: the module's through its exports, SHA-256 of files,
+// all from one state of a file.
 #include "item_digests.h"
 
 #include <fcntl.h>

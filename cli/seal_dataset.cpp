@@ -52,11 +52,12 @@ FileSeal SealFile(const std::string& root, const std::string& name, const Gate& 
     seal.refused = true;
     if (!asked) return;
     const ModuleWord word = LastModuleWord();
+    const std::string reason = Escaped(word.reason);
     if (word.error)
       seal.error = shown + ": could not be sealed: " +
-                   (word.reason.empty() ? "the library gave no reason" : word.reason);
+                   (reason.empty() ? "the library gave no reason" : reason);
     else
-      seal.note = shown + ": no " + kind + " digest: " + word.reason;
+      seal.note = shown + ": no " + kind + " digest: " + reason;
     seal.module.clear();
   };
   const FileRead read = ReadOneState(root, name, bytesRead, module);
@@ -93,10 +94,11 @@ SealOutcome SealDataset(const std::string& folder, const std::string& mask, unsi
                                "': no frames digest");
   for (const FrameSet& set : sets) {
     const std::string path = JoinPath(root, set.folder);
+    NewLogEntries();  // one call at a time here: its entries are its own
     const std::string digest = FramesDigest(path, mask);
     if (digest.empty()) {
       outcome.errors.push_back((set.folder.empty() ? "." : Escaped(set.folder)) +
-                               ": no frames digest (a frame cannot be read)");
+                               ": no frames digest: " + Escaped(RefusalReason(LastModuleWord())));
       continue;
     }
     outcome.items.push_back({ItemKind::kFrames, digest, JoinPath(set.folder, mask)});

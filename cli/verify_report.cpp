@@ -67,7 +67,7 @@ std::string TextReport(const DatasetCheck& check) {
   for (const EntryCheck& entry : check.entries) {
     if (entry.status == Status::kOk) continue;
     text += Escaped(JoinPath(check.folder, entry.path)) + ": " + StatusName(entry.status);
-    if (!entry.reason.empty()) text += " (" + entry.reason + ")";
+    if (!entry.reason.empty()) text += " (" + Escaped(entry.reason) + ")";
     text += "\n";
   }
   // Errors alone leave the question open: nothing that was compared came out different.
