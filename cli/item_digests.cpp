@@ -156,6 +156,17 @@ FileRead ReadOnce(const std::string& root, const std::string& relative,
 
 }  // namespace
 
+FileRead LookAtFolder(const std::string& root, const std::string& relative) {
+  if (relative.empty()) return FileRead();
+  const Descriptor folder(open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.fd < 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  const Descriptor place(OpenBeneath(folder.fd, relative, O_PATH));
+  struct stat st;
+  if (place.fd < 0) return OpenFault(root, relative);
+  if (fstat(place.fd, &st) != 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  return S_ISDIR(st.st_mode) ? FileRead() : Fault(ReadFault::kChanged, "no longer a folder");
+}
+
 FileRead ReadOneState(const std::string& root, const std::string& relative,
                       std::atomic<uint64_t>& bytesRead,
                       const std::function<void(const std::string& path)>& module,

@@ -36,6 +36,10 @@ FileRead ReadOneState(const std::string& root, const std::string& relative,
                       const std::function<void(const std::string& path)>& module,
                       bool throughLink = false);
 
+// Whether `relative` (a folder of frames; "" for `root` itself) is a folder under `root`
+// with no link on the way: kNone, or why not (kAbsent, kChanged, kUnreadable).
+FileRead LookAtFolder(const std::string& root, const std::string& relative);
+
 // The module's digests and checks. Paths are absolute; a frames digest is its two parts
 // joined by ",". Each returns "" or false when the module refuses.
 std::string FramesDigest(const std::string& folder, const std::string& mask);

@@ -140,6 +140,18 @@ SealOutcome SealDataset(const std::string& folder, const std::string& mask, unsi
     if (seals[i].refused)
       seals[i] = SealFile(root, listing.files[i].path, gate, counters.bytesDone, true);
 
+  // A frame replaced while the folder was sealed: its SHA-256 and the frames digest may
+  // not come from one state.
+  for (const ManifestItem& item : outcome.items) {
+    if (item.kind != ItemKind::kFrames) continue;
+    NewLogEntries();
+    if (FramesCheckOut(JoinPath(root, FramesFolder(item.path)), mask, item.digest)) continue;
+    const ModuleWord word = LastModuleWord();
+    outcome.errors.push_back(Escaped(item.path) + ": " +
+                             (word.error ? "no frames digest: " + Escaped(RefusalReason(word))
+                                         : "the frames changed while they were sealed"));
+  }
+
   for (size_t i = 0; i < seals.size(); ++i) {
     const FileSeal& seal = seals[i];
     const std::string& name = listing.files[i].path;

@@ -237,8 +237,13 @@ bool DatasetVerification::CheckFile(EntryCheck& entry, std::atomic<uint64_t>& by
 bool DatasetVerification::CheckFrames(EntryCheck& entry, bool asked) {
   const std::string folder = JoinPath(root_, FramesFolder(entry.path));
   const std::string mask = FramesMask(entry.path);
-  if (Absent(folder)) {
-    entry.status = Status::kMissing;
+  // The module lists the folder by its path: never through a link.
+  const FileRead place = LookAtFolder(root_, FramesFolder(entry.path));
+  if (place.fault != ReadFault::kNone) {
+    entry.status = place.fault == ReadFault::kAbsent    ? Status::kMissing
+                   : place.fault == ReadFault::kChanged ? Status::kFailed
+                                                        : Status::kError;
+    entry.reason = place.why;
     return false;
   }
   ItemCheck& item = entry.items.front();

@@ -233,6 +233,13 @@ TEST_F(SealCommands, LinksNamesAndLeftoversTellTheTruth) {
         d + "/notes.txt: FAILED (now a symbolic link)\n",
         std::string(" 0 NEW, 0 REFORMATTED, 0 ERROR\n")})
     EXPECT_NE(r.out.find(line), std::string::npos) << r.out;
+  fs::rename(folder / "frames", folder / "moved");
+  fs::create_directory_symlink("moved", folder / "frames");
+  const Outcome moved = RunTool("verify " + Dir());
+  for (const std::string& line : {d + "/frames/*.cbf: FAILED (now a symbolic link)\n",
+                                  d + "/frames/f_001.img: FAILED (a folder on its path is now a "
+                                      "symbolic link)\n"})
+    EXPECT_NE(moved.out.find(line), std::string::npos) << moved.out;
   fs::rename(folder / "zt7util-seal.txt", other / "manifest");
   fs::create_symlink(other / "manifest", folder / "zt7util-seal.txt");
   zt7test::ExpectCalls({{"verify " + Dir(), 1, "zt7util-seal.txt' is a symbolic link, not read"}});
