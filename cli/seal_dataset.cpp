@@ -89,9 +89,14 @@ SealOutcome SealDataset(const std::string& folder, const std::string& mask, unsi
   // The HKL and DYN digests are issued only while some frames check out: the first set's.
   Gate gate{"", mask, ""};
   const std::vector<FrameSet> sets = FindFrameSets(listing, mask);
-  if (sets.empty())
-    outcome.warnings.push_back("no file matches the frames mask '" + Escaped(mask) +
-                               "': no frames digest");
+  if (sets.empty()) {
+    const bool single = std::any_of(listing.files.begin(), listing.files.end(), [&](auto& file) {
+      return MatchesMask(file.path.substr(file.path.rfind('/') + 1), mask);
+    });
+    outcome.warnings.push_back(
+        (single ? "no folder holds two files that match" : "no file matches") +
+        std::string(" the frames mask '") + Escaped(mask) + "': no frames digest");
+  }
   for (const FrameSet& set : sets) {
     const std::string path = JoinPath(root, set.folder);
     NewLogEntries();  // one call at a time here: its entries are its own
