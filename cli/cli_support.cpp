@@ -188,6 +188,10 @@ std::string RefusalReason(const ModuleWord& word) {
   return word.reason.empty() ? "refused by the library without a reason" : word.reason;
 }
 
+std::string ErrorReason(const ModuleWord& word) {
+  return word.reason.empty() ? "the library gave no reason" : word.reason;
+}
+
 int Refused(const char* name, const std::string& subject, const std::string& reason) {
   PrintError(name, subject, reason);
   return kRefused;
@@ -203,9 +207,7 @@ int ReportCheck(const char* name, const std::string& subject, int code, bool sec
   const bool passed = code == 3 || (code == 1 && !secondGiven);
   const ModuleWord word = WordOf(NewLogEntries());
   if (!passed && word.error)
-    return Refused(name, subject,
-                   "could not be checked: " +
-                       (word.reason.empty() ? "the library gave no reason" : word.reason));
+    return Refused(name, subject, "could not be checked: " + ErrorReason(word));
   std::string text = code == 3 ? "both parts valid" : code == 1 ? "first part valid" : "invalid";
   if (code == 1 && StartsWith(word.reason, kTestCrystal)) text = word.reason;
   PrintLine(std::to_string(code) + " " + text);

@@ -76,8 +76,10 @@ struct ModuleWord {
 };
 ModuleWord LastModuleWord();
 
-// Why the module refused, as the user reads it: its reason, or the fact that it gave none.
+// Why the module refused, or why a call could not be carried out, as the user reads it:
+// its reason, or the fact that it gave none.
 std::string RefusalReason(const ModuleWord& word);
+std::string ErrorReason(const ModuleWord& word);
 
 // One line on standard error saying why subcommand `name` got no result for `subject` (a
 // file, folder or text named by the user, shown escaped); returns kRefused.

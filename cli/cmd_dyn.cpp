@@ -64,8 +64,7 @@ bool CheckOne(const std::string& file, const std::string& digest) {
     word = LastModuleWord();
   }
   if (word.error) {
-    PrintLine(Escaped(file) + ": could not be checked: " +
-              (word.reason.empty() ? "the library gave no reason" : Escaped(word.reason)));
+    PrintLine(Escaped(file) + ": could not be checked: " + Escaped(ErrorReason(word)));
   } else {
     PrintLine(Escaped(file) + ": FAILED");
     Refused(kCheckDyn, file, word.reason);

@@ -52,12 +52,10 @@ FileSeal SealFile(const std::string& root, const std::string& name, const Gate& 
     seal.refused = true;
     if (!asked) return;
     const ModuleWord word = LastModuleWord();
-    const std::string reason = Escaped(word.reason);
     if (word.error)
-      seal.error = shown + ": could not be sealed: " +
-                   (reason.empty() ? "the library gave no reason" : reason);
+      seal.error = shown + ": could not be sealed: " + Escaped(ErrorReason(word));
     else
-      seal.note = shown + ": no " + kind + " digest: " + reason;
+      seal.note = shown + ": no " + kind + " digest: " + Escaped(word.reason);
     seal.module.clear();
   };
   const FileRead read = ReadOneState(root, name, bytesRead, module);

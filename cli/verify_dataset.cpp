@@ -173,8 +173,7 @@ namespace {
 // The module's word on the check just made, when it is an error: "" for a mismatch.
 std::string ErrorOfLastCheck() {
   const ModuleWord word = LastModuleWord();
-  if (!word.error) return "";
-  return word.reason.empty() ? "the library gave no reason" : word.reason;
+  return word.error ? ErrorReason(word) : "";
 }
 
 }  // namespace
