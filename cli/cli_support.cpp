@@ -78,8 +78,7 @@ bool AreRegularFiles(const char* name, const std::vector<std::string>& paths) {
   for (const std::string& path : paths) {
     const std::string why = WhyNotRegularFile(path);
     if (why.empty()) continue;
-    std::fputs(("zt7util: " + std::string(name) + ": '" + path + "': " + why + "\n").c_str(),
-               stderr);
+    Refused(name, path, why);
     return false;
   }
   return true;
@@ -131,32 +130,66 @@ int UsageError(const char* name, const std::string& message) {
   return kUsageError;
 }
 
+std::string Escaped(const std::string& name) {
+  std::string text;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      text += "\\\\";
+    } else if (c == '\n') {
+      text += "\\n";
+    } else if (c == '\r') {
+      text += "\\r";
+    } else if (c == '\t') {
+      text += "\\t";
+    } else if (byte < 0x20 || byte == 0x7f) {
+      const char octal[] = {'\\', char('0' + (byte >> 6)), char('0' + ((byte >> 3) & 7)),
+                            char('0' + (byte & 7)), '\0'};
+      text += octal;
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
 namespace {
 
 constexpr char kWarning[] = "Warning: ";
+constexpr char kError[] = "Error: ";  // an exception the module caught at its boundary
 constexpr char kTestCrystal[] = "unsealed test-crystal file";
 
 bool StartsWith(const std::string& text, const char* start) {
   return text.compare(0, std::strlen(start), start) == 0;
 }
 
-// The module's last word on the call that is not a warning, or "".
-std::string LastReason(const std::vector<std::string>& entries) {
+ModuleWord WordOf(const std::vector<std::string>& entries) {
+  for (const std::string& entry : entries)
+    if (StartsWith(entry, kError)) return {true, entry.substr(std::strlen(kError))};
   for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
-    if (!StartsWith(*entry, kWarning)) return *entry;
-  return "";
+    if (!StartsWith(*entry, kWarning)) return {false, *entry};
+  return {true, ""};
 }
 
 void PrintError(const char* name, const std::string& subject, const std::string& reason) {
-  std::fputs(("zt7util: " + std::string(name) + ": '" + subject + "': " + reason + "\n").c_str(),
-             stderr);
+  std::fputs(
+      ("zt7util: " + std::string(name) + ": '" + Escaped(subject) + "': " + Escaped(reason) + "\n")
+          .c_str(),
+      stderr);
 }
 
 }  // namespace
 
-std::string ModuleReason(const std::string& otherwise) {
-  const std::string reason = LastReason(NewLogEntries());
-  return reason.empty() ? otherwise : reason;
+ModuleWord LastModuleWord() {
+  return WordOf(NewLogEntries());
+}
+
+std::string RefusalReason(const ModuleWord& word) {
+  return word.reason.empty() ? "refused by the library without a reason" : word.reason;
+}
+
+std::string ErrorReason(const ModuleWord& word) {
+  return word.reason.empty() ? "the library gave no reason" : word.reason;
 }
 
 int Refused(const char* name, const std::string& subject, const std::string& reason) {
@@ -171,13 +204,14 @@ void ReportWarnings(const char* name) {
 }
 
 int ReportCheck(const char* name, const std::string& subject, int code, bool secondGiven) {
-  const std::string reason = LastReason(NewLogEntries());
-  std::string word = code == 3 ? "both parts valid" : code == 1 ? "first part valid" : "invalid";
-  if (code == 1 && StartsWith(reason, kTestCrystal)) word = reason;
-  PrintLine(std::to_string(code) + " " + word);
-  if (code == 3 || (code == 1 && !secondGiven)) return kSuccess;
-  PrintError(name, subject, reason.empty() ? "the digest does not match" : reason);
-  return kRefused;
+  const bool passed = code == 3 || (code == 1 && !secondGiven);
+  const ModuleWord word = WordOf(NewLogEntries());
+  if (!passed && word.error)
+    return Refused(name, subject, "could not be checked: " + ErrorReason(word));
+  std::string text = code == 3 ? "both parts valid" : code == 1 ? "first part valid" : "invalid";
+  if (code == 1 && StartsWith(word.reason, kTestCrystal)) text = word.reason;
+  PrintLine(std::to_string(code) + " " + text);
+  return passed ? kSuccess : Refused(name, subject, word.reason);
 }
 
 }  // namespace zt7cli

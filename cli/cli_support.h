@@ -62,12 +62,27 @@ void PrintLine(const std::string& text);
 // itself); returns kUsageError.
 int UsageError(const char* name, const std::string& message);
 
-// The module's own word on the last call: its last log entry since the previous look
-// that is not a warning, else `otherwise`.
-std::string ModuleReason(const std::string& otherwise);
+// `name` as `ls -b` shows it, so that a name is one line and cannot command the
+// terminal: backslash as \\, line feed, carriage return and tab as \n, \r, \t, every other
+// byte below 0x20 and 0x7f in octal (\033).
+std::string Escaped(const std::string& name);
+
+// The module's word on the last call that gave no result or a negative one, from its log.
+struct ModuleWord {
+  // The call could not be carried out: the module caught an error ("Error: ..."), or it
+  // gave no reason, which every refusal and every mismatch has.
+  bool error = false;
+  std::string reason;  // its reason or the error's message; "" when it gave none
+};
+ModuleWord LastModuleWord();
+
+// Why the module refused, or why a call could not be carried out, as the user reads it:
+// its reason, or the fact that it gave none.
+std::string RefusalReason(const ModuleWord& word);
+std::string ErrorReason(const ModuleWord& word);
 
 // One line on standard error saying why subcommand `name` got no result for `subject` (a
-// file, folder or text named by the user); returns kRefused.
+// file, folder or text named by the user, shown escaped); returns kRefused.
 int Refused(const char* name, const std::string& subject, const std::string& reason);
 
 // The module's warnings ("Warning: ...") of the last call, on standard error.
@@ -76,7 +91,8 @@ void ReportWarnings(const char* name);
 // Prints a check result (0, 1 or 3) with its word and gives the exit status: success
 // for 3, or for 1 when no second part was given to check. A 1 that the module gave to an
 // unsealed test-crystal file says so; a negative outcome adds the module's reason for
-// `subject` on standard error.
+// `subject` on standard error. A check the module could not carry out prints no result,
+// only "could not be checked: REASON".
 int ReportCheck(const char* name, const std::string& subject, int code, bool secondGiven);
 
 }  // namespace zt7cli

@@ -2,12 +2,14 @@
 #include <stdlib.h>  // for mkdtemp
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>  // for strerror
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -32,13 +34,27 @@ std::u16string Wide(const fs::path& path) {
   return WideText(path.string());
 }
 
+// Every write and read is checked: on a full disk the demo stops at the file it could not
+// write, naming it and the system's reason, instead of checking empty files.
+struct FileTrouble : std::runtime_error {
+  FileTrouble(const fs::path& path, int error)
+      : std::runtime_error("'" + Escaped(path.string()) + "': " + std::strerror(error)) {}
+};
+
 void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) throw FileTrouble(path, errno);
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  int error = errno;
+  if (std::fclose(file) != 0 && written) written = false, error = errno;
+  if (!written) throw FileTrouble(path, error);
 }
 
 std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::string text;
+  const std::string why = ReadText(path.string(), text);
+  if (!why.empty()) throw std::runtime_error("'" + Escaped(path.string()) + "': " + why);
+  return text;
 }
 
 // Frames of a rotation series: a short text header and a 16-bit image of background noise
@@ -307,7 +323,13 @@ int RunDemo(const DemoArguments& arguments) {
     fs::create_directories(root, error);
     if (error) return Refused(kDemo, arguments.folder, error.message());
   }
-  const int status = RunSteps(root);
+  int status = kRefused;
+  try {
+    status = RunSteps(root);
+  } catch (const std::exception& trouble) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "zt7util: demo: %s\n", trouble.what());
+  }
   if (arguments.folder.empty() && !arguments.keep) {
     fs::remove_all(root, error);
   } else {

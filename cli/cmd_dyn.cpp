@@ -6,6 +6,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cif_context.h"
 #include "cli_support.h"
@@ -23,21 +24,24 @@ constexpr char kCheckDyn[] = "check-dyn";
 constexpr char kDynLoop[] = "dyn-loop";
 
 struct DynArguments {
-  std::string folder, mask, first, second, file, digest, list;
+  std::string folder, mask, file, digest, list;
+  std::vector<std::string> words;  // FIRST SECOND FILE, or FIRST,SECOND FILE
 };
 
 int RunDigestDyn(const DynArguments& arguments) {
-  if (!AreRegularFiles(kDigestDyn, {arguments.file})) return kRefused;
+  const std::vector<std::string>& words = arguments.words;
+  DigestParts frames(words.size() == 2 ? words[0] : words[0] + "," + words[1]);
+  if (frames.given != 2 || frames.second.find(',') != std::string::npos)
+    return UsageError(kDigestDyn, "expected FIRST SECOND FILE, or FIRST,SECOND FILE");
+  const std::string& path = words.back();
+  if (!AreRegularFiles(kDigestDyn, {path})) return kRefused;
   const std::u16string folder = WideText(arguments.folder), mask = WideText(arguments.mask),
-                       file = WideText(arguments.file);
-  const std::string digest = pcDigestDYN(folder.c_str(), mask.c_str(), file.c_str(),
-                                         arguments.first.c_str(), arguments.second.c_str());
-  if (!digest.empty()) {
-    PrintLine(digest);
-    return kSuccess;
-  }
-  return Refused(kDigestDyn, arguments.file,
-                 ModuleReason("the frames digest does not check out in both parts"));
+                       file = WideText(path);
+  const std::string digest =
+      pcDigestDYN(folder.c_str(), mask.c_str(), file.c_str(), frames.First(), frames.Second());
+  if (digest.empty()) return Refused(kDigestDyn, path, RefusalReason(LastModuleWord()));
+  PrintLine(digest);
+  return kSuccess;
 }
 
 // The library refuses a path under ten characters: a short relative name goes to it whole.
@@ -47,13 +51,25 @@ std::u16string AbsoluteWide(const std::string& path) {
   return WideText(error ? path : absolute.string());
 }
 
-// "FILE: OK" or "FILE: FAILED"; true for OK. Nothing but a regular file is read.
+// "FILE: OK", "FILE: FAILED" with the module's reason on standard error, or "FILE: could
+// not be checked: REASON"; true for OK. Nothing but a regular file is read.
 bool CheckOne(const std::string& file, const std::string& digest) {
-  const std::u16string wide = AbsoluteWide(file);
-  const bool valid =
-      WhyNotRegularFile(file).empty() && bValidateDYNDigest(wide.c_str(), digest.c_str());
-  PrintLine(file + (valid ? ": OK" : ": FAILED"));
-  return valid;
+  ModuleWord word{true, WhyNotRegularFile(file)};
+  if (word.reason.empty()) {
+    const std::u16string wide = AbsoluteWide(file);
+    if (bValidateDYNDigest(wide.c_str(), digest.c_str())) {
+      PrintLine(Escaped(file) + ": OK");
+      return true;
+    }
+    word = LastModuleWord();
+  }
+  if (word.error) {
+    PrintLine(Escaped(file) + ": could not be checked: " + Escaped(ErrorReason(word)));
+  } else {
+    PrintLine(Escaped(file) + ": FAILED");
+    Refused(kCheckDyn, file, word.reason);
+  }
+  return false;
 }
 
 // Checks every "DIGEST  FILE" line of `list` (a file, or - for standard input).
@@ -75,8 +91,8 @@ int CheckList(const std::string& list) {
     const size_t blank = line.find(' ');
     if (blank == std::string::npos || blank + 2 >= line.size() ||
         (line[blank + 1] != ' ' && line[blank + 1] != '*')) {
-      std::fprintf(stderr, "zt7util: check-dyn: %s:%zu: not a 'DIGEST  FILE' line\n", list.c_str(),
-                   number);
+      std::fprintf(stderr, "zt7util: check-dyn: %s:%zu: not a 'DIGEST  FILE' line\n",
+                   Escaped(list).c_str(), number);
       ++failed;
     } else if (!CheckOne(line.substr(blank + 2), line.substr(0, blank))) {
       ++failed;
@@ -94,9 +110,7 @@ int RunCheckDyn(const DynArguments& arguments) {
                    : CheckList(arguments.list);
   if (!hasFile || arguments.digest.empty())
     return UsageError(kCheckDyn, "expected FILE DIGEST, or -c LIST");
-  if (!AreRegularFiles(kCheckDyn, {arguments.file})) return kRefused;
-  if (CheckOne(arguments.file, arguments.digest)) return kSuccess;
-  return Refused(kCheckDyn, arguments.file, ModuleReason("the digest does not match"));
+  return CheckOne(arguments.file, arguments.digest) ? kSuccess : kRefused;
 }
 
 int RunDynLoop(const std::string& path) {
@@ -105,8 +119,10 @@ int RunDynLoop(const std::string& path) {
   zodu::TStrList lines;
   try {
     zodu::TEFile in(zodu::PathFromUtf8(path.data(), path.size()), u"rb");
-    if (!zt7::WriteReflectionLoop(in, lines))
-      return Refused(kDynLoop, path, ModuleReason("no reflection loop"));
+    if (!zt7::WriteReflectionLoop(in, lines)) {
+      const std::string reason = LastModuleWord().reason;
+      return Refused(kDynLoop, path, reason.empty() ? "no reflection loop" : reason);
+    }
   } catch (...) {
     return Refused(kDynLoop, path, "cannot be read");
   }
@@ -122,17 +138,14 @@ int RunDynLoop(const std::string& path) {
 void AddDynCommands(Tool& tool) {
   auto digest = std::make_shared<DynArguments>();
   CLI::App& digestDyn = tool.Add(
-      {kDigestDyn, "FRAMES_FOLDER MASK FIRST SECOND FILE",
+      {kDigestDyn, "FRAMES_FOLDER MASK FIRST SECOND FILE (or FIRST,SECOND FILE)",
        "seal a reflection file whose frames digest (FIRST, SECOND) still checks out",
        "  A FILE whose name ends in .cif_od is sealed by its _refln loop (the digest starts\n"
        "  \"62\"): comments, other items and blocks and the spacing of the loop may change.\n"
        "  Any other file is sealed whole (\"61\")."},
       [digest] { return RunDigestDyn(*digest); });
-  AddRequired(digestDyn, {{"FRAMES_FOLDER", &digest->folder},
-                          {"MASK", &digest->mask},
-                          {"FIRST", &digest->first},
-                          {"SECOND", &digest->second},
-                          {"FILE", &digest->file}});
+  AddRequired(digestDyn, {{"FRAMES_FOLDER", &digest->folder}, {"MASK", &digest->mask}});
+  digestDyn.add_option("FIRST SECOND FILE", digest->words)->expected(2, 3)->required();
 
   auto check = std::make_shared<DynArguments>();
   CLI::App& checkDyn = tool.Add(

@@ -23,7 +23,8 @@ int RunDigestFrames(const FramesArguments& arguments) {
   EchoModuleLog(arguments.verbose);
   const std::u16string folder = WideText(arguments.folder), mask = WideText(arguments.mask);
   const std::string digest = pcDigestFrames(folder.c_str(), mask.c_str());
-  if (digest.empty()) return Refused(kDigestFrames, arguments.folder, ModuleReason("no digest"));
+  if (digest.empty())
+    return Refused(kDigestFrames, arguments.folder, RefusalReason(LastModuleWord()));
   PrintLine(digest);
   NewLogEntries();  // shown with -v
   return kSuccess;

@@ -27,7 +27,7 @@ int RunDigestHkl(const HklArguments& arguments) {
                        hkl = WideText(arguments.hkl);
   const std::string digest = pcDigestHKL(folder.c_str(), mask.c_str(), hkl.c_str(),
                                          arguments.digest.First(), arguments.digest.Second());
-  if (digest.empty()) return Refused(kDigestHkl, arguments.hkl, ModuleReason("no digest"));
+  if (digest.empty()) return Refused(kDigestHkl, arguments.hkl, RefusalReason(LastModuleWord()));
   PrintLine(digest);
   ReportWarnings(kDigestHkl);
   return kSuccess;
@@ -38,7 +38,7 @@ int RunUpdateHkl(const HklArguments& arguments) {
   const std::u16string oldHkl = WideText(arguments.hkl), newHkl = WideText(arguments.newHkl);
   const std::string digest = pcUpdateHKLDigests(
       oldHkl.c_str(), newHkl.c_str(), arguments.digest.First(), arguments.digest.Second());
-  if (digest.empty()) return Refused(kUpdateHkl, arguments.newHkl, ModuleReason("no digest"));
+  if (digest.empty()) return Refused(kUpdateHkl, arguments.newHkl, RefusalReason(LastModuleWord()));
   PrintLine(digest);
   ReportWarnings(kUpdateHkl);
   return kSuccess;

@@ -21,8 +21,8 @@ int RunMatchHkl(const std::string& a, const std::string& b) {
   const std::u16string first = WideText(a), second = WideText(b);
   const double distance = dMatchHKL(first.c_str(), second.c_str());
   // 1 is also the answer for files that cannot be compared; the module then says why.
-  const std::string why = ModuleReason("");
-  if (distance == 1.0 && !why.empty()) return Refused(kMatchHkl, a, why);
+  const ModuleWord word = LastModuleWord();
+  if (distance == 1.0 && !word.reason.empty()) return Refused(kMatchHkl, a, word.reason);
   char text[32];
   std::snprintf(text, sizeof text, "%.17g", distance);  // enough digits to read it back exactly
   PrintLine(text);

@@ -9,13 +9,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli_support.h"
 #include "dataset.h"
+#include "file_replace.h"
 #include "manifest.h"
+#include "module_log.h"
 #include "parallel_work.h"
 #include "seal_dataset.h"
 #include "tool.h"
@@ -44,8 +47,20 @@ std::string UtcNow() {
   return text;
 }
 
+// `note` begins with a path inside `folder`, shown escaped already.
 void Note(const char* command, const std::string& folder, const std::string& note) {
-  std::fprintf(stderr, "zt7util: %s: %s\n", command, JoinPath(folder, note).c_str());
+  std::fprintf(stderr, "zt7util: %s: %s\n", command, JoinPath(Escaped(folder), note).c_str());
+}
+
+// Removes the temporary manifests that an interrupted seal left in `folder`.
+void RemoveStaleManifests(const std::string& folder, bool quiet) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().string();
+    if (!IsTemporaryManifest(name) || !entry.is_regular_file(error)) continue;
+    if (std::filesystem::remove(entry.path(), error) && !quiet)
+      Note(kSeal, folder, Escaped(name) + ": removed, left by an interrupted seal");
+  }
 }
 
 bool ShowProgress(const DatasetOptions& options) {
@@ -72,20 +87,23 @@ int RunSeal(const SealArguments& arguments) {
     return Refused(kSeal, folder, std::string("cannot write in it: ") + std::strerror(errno));
 
   if (arguments.keyVersion != 0) SetKeyVersion(arguments.keyVersion);
+  RemoveStaleManifests(folder, arguments.options.quiet);
   WorkCounters counters{kSeal, 1};
   const SealOutcome outcome = SealDataset(folder, arguments.mask, arguments.options.jobs, counters,
                                           ShowProgress(arguments.options));
   if (!arguments.options.quiet)
     for (const std::string& note : outcome.notes) Note(kSeal, folder, note);
+  for (const std::string& warning : outcome.warnings) Refused(kSeal, folder, warning);
   for (const std::string& error : outcome.errors) Note(kSeal, folder, error);
   if (!outcome.errors.empty()) return Refused(kSeal, folder, "not sealed: no manifest written");
-  const std::string failure = WriteManifest(
+  std::string failure = ReplaceFile(
       manifest, FormatManifest(outcome.items, iGetKeyVersion(), UtcNow()), arguments.force);
+  if (failure == std::strerror(EEXIST)) failure = "exists (--force replaces it)";
   if (!failure.empty()) return Refused(kSeal, manifest, failure);
-  PrintLine(folder + ": sealed " + std::to_string(outcome.files) + " files (" +
+  PrintLine(Escaped(folder) + ": sealed " + std::to_string(outcome.files) + " files (" +
             std::to_string(outcome.frameSets) + " frame sets, " + std::to_string(outcome.hklFiles) +
             " HKL files, " + std::to_string(outcome.reflectionFiles) + " reflection files) in " +
-            manifest);
+            Escaped(manifest));
   return kSuccess;
 }
 
@@ -112,6 +130,8 @@ int RunVerify(const VerifyArguments& arguments) {
         if (--left[dataset] == 0) ++counters.datasetsDone;
       },
       counters, ShowProgress(arguments.options));
+  NewLogEntries();  // the calls on threads above: their entries cannot be told apart
+  for (const auto& dataset : datasets) dataset->CheckDoubtfulPieces(counters.bytesDone);
 
   bool intact = true;
   std::vector<const DatasetCheck*> checks;
@@ -136,7 +156,10 @@ void AddSealCommands(Tool& tool) {
        "  Keeps the frames digest of each folder of frames (MASK, default *.img), the HKL\n"
        "  digest of each .hkl file, the DYN digest of each .cif_od file and the SHA-256 of\n"
        "  every file, one `KIND  DIGEST  PATH` line each. Changes no other file; refuses a\n"
-       "  folder that has a manifest unless --force. Links, FIFOs and devices are skipped."},
+       "  folder that has a manifest unless --force. Links, FIFOs and devices are skipped,\n"
+       "  except a frame that is a link: its target, which the frames digest reads (LINK).\n"
+       "  A file that changes while it is read, or cannot be read, is named and no manifest\n"
+       "  is written."},
       [seal] { return RunSeal(*seal); });
   sealCommand.add_option("DIR", seal->folder)->required();
   sealCommand.add_option("--frames", seal->mask, "MASK");
@@ -148,10 +171,11 @@ void AddSealCommands(Tool& tool) {
   CLI::App& verifyCommand = tool.Add(
       {kVerify, "DIR... [--json] [-j N] [--quiet]",
        "check sealed dataset folders against their manifests",
-       "  Prints a line per file that is not OK (FAILED, MISSING, NEW, or REFORMATTED: a\n"
-       "  .cif_od file rewritten with its reflection loop intact) and a summary per folder.\n"
-       "  Exit 0 when every folder is intact, 1 otherwise. --json prints one report of\n"
-       "  every item. -j N checks on N threads (default: the number of cores)."},
+       "  Prints a line per file that is not OK (FAILED, MISSING, NEW, REFORMATTED: a\n"
+       "  .cif_od file rewritten with its reflection loop intact, or ERROR: it could not be\n"
+       "  checked) and a summary per folder. Exit 0 when every folder is intact, 1\n"
+       "  otherwise. --json prints one report of every item. -j N checks on N threads\n"
+       "  (default: the number of cores). Nothing is read through a symbolic link."},
       [verify] { return RunVerify(*verify); });
   verifyCommand.add_option("DIR", verify->folders)->required();
   verifyCommand.add_flag("--json", verify->json);

@@ -16,8 +16,6 @@ namespace fs = std::filesystem;
 
 const char* SkipReason(fs::file_type type) {
   switch (type) {
-    case fs::file_type::symlink:
-      return "symbolic link, not followed";
     case fs::file_type::fifo:
       return "FIFO, not read";
     case fs::file_type::block:
@@ -42,15 +40,18 @@ void ListFolder(const fs::path& root, const std::string& folder, DatasetListing&
     if (type == fs::file_type::directory) {
       ListFolder(root, path, listing);
     } else if (type == fs::file_type::regular) {
-      if (path == kManifestName) continue;
+      if (path == kManifestName || IsTemporaryManifest(path)) continue;
       const uint64_t size = entries->file_size(error);
       if (error) break;
       listing.files.push_back({path, size});
+    } else if (type == fs::file_type::symlink) {
+      listing.links.push_back(path);
     } else {
-      listing.skipped.push_back(path + ": " + SkipReason(type));
+      listing.skipped.push_back(Escaped(path) + ": " + SkipReason(type));
     }
   }
-  if (error) listing.errors.push_back((folder.empty() ? "." : folder) + ": " + error.message());
+  if (error)
+    listing.errors.push_back((folder.empty() ? "." : Escaped(folder)) + ": " + error.message());
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {
@@ -64,35 +65,51 @@ DatasetListing ListDataset(const std::string& root) {
   ListFolder(root, "", listing);
   std::sort(listing.files.begin(), listing.files.end(),
             [](const DatasetFile& a, const DatasetFile& b) { return a.path < b.path; });
+  std::sort(listing.links.begin(), listing.links.end());
   std::sort(listing.skipped.begin(), listing.skipped.end());
   return listing;
 }
 
-std::vector<FrameSet> FindFrameSets(const std::vector<DatasetFile>& files,
-                                    const std::string& mask) {
-  std::vector<zodu::TEFile::MaskAssociation> pieces;
-  const std::u16string wideMask = WideText(mask);
+bool MatchesMask(const std::string& name, const std::string& mask) {
+  const std::u16string wideName = WideText(name), wideMask = WideText(mask);
   for (size_t start = 0; start <= wideMask.size();) {
     size_t end = wideMask.find(u';', start);
     if (end == std::u16string::npos) end = wideMask.size();
-    if (end > start) pieces.emplace_back(zodu::vexstr(wideMask.data() + start, end - start));
+    if (end > start &&
+        zodu::TEFile::MaskAssociation(zodu::vexstr(wideMask.data() + start, end - start))
+            .Matches(wideName.data(), wideName.size()))
+      return true;
     start = end + 1;
   }
-  std::map<std::string, size_t> counts;
-  for (const DatasetFile& file : files) {
-    const size_t slash = file.path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : file.path.substr(0, slash);
-    const std::u16string name = WideText(file.path.substr(slash + 1));
-    for (const auto& piece : pieces) {
-      if (!piece.Matches(name.data(), name.size())) continue;
-      ++counts[folder];
-      break;
-    }
+  return false;
+}
+
+std::vector<FrameSet> FindFrameSets(const DatasetListing& listing, const std::string& mask) {
+  std::map<std::string, FrameSet> sets;
+  auto count = [&](const std::string& path, bool link) {
+    const size_t slash = path.rfind('/');
+    if (!MatchesMask(path.substr(slash + 1), mask)) return;
+    FrameSet& set = sets[slash == std::string::npos ? "" : path.substr(0, slash)];
+    ++set.count;
+    if (link) set.links.push_back(path);
+  };
+  for (const DatasetFile& file : listing.files) count(file.path, false);
+  for (const std::string& link : listing.links) count(link, true);
+  std::vector<FrameSet> found;
+  for (auto& [folder, set] : sets) {
+    set.folder = folder;
+    if (set.count >= 2) found.push_back(std::move(set));
   }
-  std::vector<FrameSet> sets;
-  for (const auto& [folder, count] : counts)
-    if (count >= 2) sets.push_back({folder, count});
-  return sets;
+  return found;
+}
+
+std::string LinkNotFollowed(const std::string& path) {
+  return Escaped(path) + ": symbolic link, not followed";
+}
+
+bool IsTemporaryManifest(const std::string& path) {
+  const std::string start = std::string(".") + kManifestName + ".";
+  return path.size() == start.size() + 6 && path.compare(0, start.size(), start) == 0;
 }
 
 bool IsHklFile(const std::string& path) {
@@ -126,12 +143,16 @@ std::string PathLeavesFolder(const std::string& canonicalRoot, const std::string
       return "'" + (name.empty() ? std::string("//") : name) + "' in the path";
     start = end + 1;
   }
+  // The last name may be anything, a link too: it is never followed (verify reads with
+  // no link on the way), and a file turned into a link is a change to report.
   std::error_code error;
-  const fs::path resolved = fs::weakly_canonical(fs::path(canonicalRoot) / path, error);
+  const fs::path resolved =
+      fs::weakly_canonical(fs::path(canonicalRoot) / fs::path(path).parent_path(), error);
   if (error) return "cannot resolve the path: " + error.message();
   const std::string text = resolved.string();
-  if (text.size() <= canonicalRoot.size() || text.compare(0, canonicalRoot.size(), canonicalRoot) ||
-      (canonicalRoot != "/" && text[canonicalRoot.size()] != '/'))
+  if (text.size() < canonicalRoot.size() || text.compare(0, canonicalRoot.size(), canonicalRoot) ||
+      (text.size() > canonicalRoot.size() && canonicalRoot != "/" &&
+       text[canonicalRoot.size()] != '/'))
     return "a link leads out of the folder";
   return "";
 }

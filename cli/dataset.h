@@ -17,23 +17,35 @@ struct DatasetFile {
 
 // Frames of one folder that the frames digest covers.
 struct FrameSet {
-  std::string folder;  // relative to the dataset folder; "" for the folder itself
-  size_t count = 0;    // regular files that match the mask
+  std::string folder;              // relative to the dataset folder; "" for the folder itself
+  size_t count = 0;                // regular files and links that match the mask
+  std::vector<std::string> links;  // those that are symbolic links: the digest reads their targets
 };
 
 struct DatasetListing {
   std::vector<DatasetFile> files;    // sorted by path
-  std::vector<std::string> skipped;  // "path: reason" for entries that are not read
+  std::vector<std::string> links;    // symbolic links, sorted
+  std::vector<std::string> skipped;  // "path: reason" for other entries, which are not read
   std::vector<std::string> errors;   // "path: reason" for folders that cannot be listed
 };
 
-// Every regular file under `root` (sub-folders included), never following a link and
-// never opening anything but folders. The manifest at the top is left out.
+// Every regular file and link under `root` (sub-folders included), never following a
+// link and never opening anything but folders. The manifest at the top is left out.
 DatasetListing ListDataset(const std::string& root);
 
-// The folders holding at least two files of `files` that match `mask` (pieces separated
-// by ";" with "*" and "?", case ignored, as the frames digest matches them).
-std::vector<FrameSet> FindFrameSets(const std::vector<DatasetFile>& files, const std::string& mask);
+// Whether the file name `name` matches `mask` (pieces separated by ";" with "*" and "?",
+// case ignored, as the frames digest matches them).
+bool MatchesMask(const std::string& name, const std::string& mask);
+
+// The folders holding at least two files or links of `listing` that match `mask`.
+std::vector<FrameSet> FindFrameSets(const DatasetListing& listing, const std::string& mask);
+
+// The note on a link that nothing reads through.
+std::string LinkNotFollowed(const std::string& path);
+
+// A manifest being written (its temporary name), or one that an interrupted seal left:
+// never part of the dataset.
+bool IsTemporaryManifest(const std::string& path);
 
 // Files whose module digest a seal keeps beside their SHA-256.
 bool IsHklFile(const std::string& path);
@@ -43,7 +55,8 @@ bool IsReflectionFile(const std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& path);
 
 // Why the relative `path` (of a manifest line) does not name a place inside `root`: not
-// relative, ".." or "." names, empty names, or a link that leads out. "" when it is inside.
+// relative, ".." or "." names, empty names, or a link on the way that leads out (the last
+// name is not followed). "" when it is inside.
 // `canonicalRoot` is `root` with its links resolved.
 std::string PathLeavesFolder(const std::string& canonicalRoot, const std::string& path);
 

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>   // for rename
+#include <cstdio>   // for renameat2
 #include <cstring>  // for strerror
 #include <filesystem>
 
@@ -35,7 +35,7 @@ bool WriteAll(int fd, const std::string& content) {
 
 }  // namespace
 
-std::string ReplaceFile(const std::string& path, const std::string& content) {
+std::string ReplaceFile(const std::string& path, const std::string& content, bool replace) {
   namespace fs = std::filesystem;
   std::error_code error;
   fs::file_status status = fs::symlink_status(path, error);
@@ -52,8 +52,19 @@ std::string ReplaceFile(const std::string& path, const std::string& content) {
   bool written = WriteAll(fd, content) && fchmod(fd, ModeFor(path)) == 0 && fsync(fd) == 0;
   int saved = errno;
   if (close(fd) != 0 && written) written = false, saved = errno;
-  if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return "";
-  if (written) saved = errno;
+  if (written) {
+    const unsigned flags = replace ? 0 : RENAME_NOREPLACE;
+    if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), flags) == 0) {
+      const int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      const bool synced = directory >= 0 && fsync(directory) == 0;
+      saved = errno;
+      if (directory >= 0) close(directory);
+      return synced
+                 ? ""
+                 : std::string("written, but its folder cannot be synced: ") + std::strerror(saved);
+    }
+    saved = errno;
+  }
   unlink(temporary.c_str());
   return std::strerror(saved);
 }

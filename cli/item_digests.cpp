@@ -1,11 +1,16 @@
-// The digests of a dataset's items: the module's through its exports, SHA-256 of files.
+// The digests of a dataset's items: the module's through its exports, SHA-256 of files,
+// all from one state of a file.
 #include "item_digests.h"
 
 #include <fcntl.h>
+#include <linux/openat2.h>  // for open_how, RESOLVE_NO_SYMLINKS
 #include <sys/stat.h>
+#include <sys/syscall.h>  // for SYS_openat2
+#include <time.h>         // for clock_gettime
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>  // for strerror
 #include <system_error>
 
 #include "cli_support.h"
@@ -51,39 +56,125 @@ class FileStream : public zodu::IInputStream {
   std::atomic<uint64_t>& bytesRead_;
 };
 
-std::string HashOpenFile(int fd, std::atomic<uint64_t>& bytesRead) {
-  struct stat before;
-  if (fstat(fd, &before) != 0) throw std::system_error(errno, std::generic_category());
-  if (!S_ISREG(before.st_mode)) throw std::runtime_error("not a regular file, not read");
-  posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  FileStream stream(fd, static_cast<uint64_t>(before.st_size), bytesRead);
+bool SameState(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+         a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+const char* NowA(mode_t mode) {
+  if (S_ISDIR(mode)) return "now a folder";
+  if (S_ISFIFO(mode)) return "now a FIFO, not read";
+  if (S_ISSOCK(mode)) return "now a socket, not read";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "now a device file, not read";
+  return "now not a regular file, not read";
+}
+
+// A descriptor closed with its holder.
+struct Descriptor {
+  int fd;
+  explicit Descriptor(int descriptor) : fd(descriptor) {}
+  ~Descriptor() {
+    if (fd >= 0) close(fd);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+};
+
+// `relative` under the folder `root`, with no link anywhere on the way.
+int OpenBeneath(int root, const std::string& relative, uint64_t flags) {
+  open_how how{};
+  how.flags = flags | O_CLOEXEC;
+  how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+  return static_cast<int>(syscall(SYS_openat2, root, relative.c_str(), &how, sizeof how));
+}
+
+FileRead Fault(ReadFault fault, std::string why) {
+  FileRead read;
+  read.fault = fault;
+  read.why = std::move(why);
+  return read;
+}
+
+FileRead OpenFault(const std::string& root, const std::string& relative) {
+  const int error = errno;
+  if (error == ENOENT || error == ENOTDIR) return Fault(ReadFault::kAbsent, "");
+  if (error != ELOOP) return Fault(ReadFault::kUnreadable, std::strerror(error));
+  struct stat st;
+  const bool last = lstat((root + "/" + relative).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+  return Fault(ReadFault::kChanged,
+               last ? "now a symbolic link" : "a folder on its path is now a symbolic link");
+}
+
+FileRead ReadOnce(const std::string& root, const std::string& relative,
+                  std::atomic<uint64_t>& bytesRead,
+                  const std::function<void(const std::string&)>& module, bool throughLink) {
+  const std::string path = root + "/" + relative;
+  const Descriptor folder(open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.fd < 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  auto openFile = [&](int flags) {
+    return throughLink ? open(path.c_str(), flags | O_CLOEXEC)
+                       : OpenBeneath(folder.fd, relative, flags);
+  };
+  // Looked at before it is opened, so that no FIFO or device is ever opened for reading.
+  const Descriptor place(openFile(O_PATH));
+  struct stat before, now;
+  if (place.fd < 0) return OpenFault(root, relative);
+  if (fstat(place.fd, &before) != 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  if (!S_ISREG(before.st_mode)) return Fault(ReadFault::kChanged, NowA(before.st_mode));
+  const Descriptor file(openFile(O_RDONLY | O_NONBLOCK | O_NOCTTY));
+  if (file.fd < 0) return OpenFault(root, relative);
+  FileRead read = Fault(ReadFault::kUnsteady, "changed while it was read, twice");
+  if (fstat(file.fd, &now) != 0 || !SameState(before, now)) return read;
+  timespec clock;
+  clock_gettime(CLOCK_REALTIME, &clock);
+  read.age = double(clock.tv_sec - before.st_mtim.tv_sec) +
+             1e-9 * double(clock.tv_nsec - before.st_mtim.tv_nsec);
+  posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  FileStream stream(file.fd, static_cast<uint64_t>(before.st_size), bytesRead);
   zodu::SHA256 sha;
-  sha.DigestStream(stream);
-  struct stat after;
-  if (fstat(fd, &after) != 0 || after.st_size != before.st_size)
-    throw std::runtime_error("the file changed size while it was read");
-  zodu::vexcstr hex = zodu::BytesToHex(sha.GetDigest(), zodu::SHA256::kDigestSize, 0, 0);
-  return std::string(hex.raw(), hex.Length());
+  try {
+    sha.DigestStream(stream);
+  } catch (const std::system_error& error) {
+    return Fault(ReadFault::kUnreadable, error.code().message());
+  } catch (const std::runtime_error&) {
+    return read;  // shorter than it was: it changed
+  } catch (...) {
+    return Fault(ReadFault::kUnreadable, "cannot be read");
+  }
+  // The module opens the file by its path: it must find the file just read, unchanged.
+  if (stat(path.c_str(), &now) != 0 || !SameState(before, now)) return read;
+  module(path);
+  if (stat(path.c_str(), &now) != 0 || !SameState(before, now)) return read;
+  if (fstat(file.fd, &now) != 0 || !SameState(before, now)) return read;
+  const zodu::vexcstr hex = zodu::BytesToHex(sha.GetDigest(), zodu::SHA256::kDigestSize, 0, 0);
+  read.sha256.assign(hex.raw(), hex.Length());
+  read.fault = ReadFault::kNone;
+  read.why.clear();
+  return read;
 }
 
 }  // namespace
 
-FileHash Sha256OfFile(const std::string& path, std::atomic<uint64_t>& bytesRead) {
-  // Non-blocking, so that a FIFO put in a file's place is refused instead of waited on.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return {"", std::generic_category().message(errno)};
-  FileHash hash;
-  try {
-    hash.hex = HashOpenFile(fd, bytesRead);
-  } catch (const std::system_error& error) {
-    hash.error = error.code().message();
-  } catch (const std::exception& error) {
-    hash.error = error.what();
-  } catch (...) {
-    hash.error = "cannot be read";
-  }
-  close(fd);
-  return hash;
+FileRead LookAtFolder(const std::string& root, const std::string& relative) {
+  if (relative.empty()) return FileRead();
+  const Descriptor folder(open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.fd < 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  const Descriptor place(OpenBeneath(folder.fd, relative, O_PATH));
+  struct stat st;
+  if (place.fd < 0) return OpenFault(root, relative);
+  if (fstat(place.fd, &st) != 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  return S_ISDIR(st.st_mode) ? FileRead() : Fault(ReadFault::kChanged, "no longer a folder");
+}
+
+FileRead ReadOneState(const std::string& root, const std::string& relative,
+                      std::atomic<uint64_t>& bytesRead,
+                      const std::function<void(const std::string& path)>& module,
+                      bool throughLink) {
+  FileRead read = ReadOnce(root, relative, bytesRead, module, throughLink);
+  if (read.fault == ReadFault::kUnsteady)
+    read = ReadOnce(root, relative, bytesRead, module, throughLink);
+  return read;
 }
 
 std::string FramesDigest(const std::string& folder, const std::string& mask) {

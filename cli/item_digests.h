@@ -1,20 +1,44 @@
-// The digests of a dataset's items: the module's through its exports, SHA-256 of files.
+// The digests of a dataset's items: the module's through its exports, SHA-256 of files,
+// and one state of a file for all of them.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace zt7cli {
 
-struct FileHash {
-  std::string hex;    // 64 lowercase hexadecimal digits; empty when the file was not read
-  std::string error;  // why not, e.g. "Permission denied"
+// Why a file of a dataset gave no SHA-256.
+enum class ReadFault {
+  kNone,
+  kAbsent,      // nothing at its path
+  kChanged,     // a link, FIFO, folder or device now stands at its path (or on the way)
+  kUnreadable,  // an error of the system: the file could not be read
+  kUnsteady,    // it changed, was replaced or deleted while it was read, twice
 };
 
-// Standard SHA-256 of the regular file at `path`. Anything else (a FIFO, a device, a
-// folder) is refused without waiting on it. Adds the bytes read to `bytesRead`.
-FileHash Sha256OfFile(const std::string& path, std::atomic<uint64_t>& bytesRead);
+struct FileRead {
+  ReadFault fault = ReadFault::kNone;
+  std::string sha256;  // 64 lowercase hexadecimal digits when read
+  std::string why;     // for a fault: "now a symbolic link", "Input/output error", ...
+  double age = 0;      // seconds from its last change to the read
+};
+
+// Reads the file `relative` of the dataset folder `root` (absolute, links resolved) for
+// its SHA-256, opening nothing but a regular file and following no link on the way, then
+// runs `module` on its absolute path. One state of the file must serve both: the same file
+// (device and inode), size and times before, between and after. A file that changed is
+// read (and `module` run) once more; a second change is kUnsteady. Adds the bytes read to
+// `bytesRead`. With `throughLink`, `relative` is a link whose target is read instead.
+FileRead ReadOneState(const std::string& root, const std::string& relative,
+                      std::atomic<uint64_t>& bytesRead,
+                      const std::function<void(const std::string& path)>& module,
+                      bool throughLink = false);
+
+// Whether `relative` (a folder of frames; "" for `root` itself) is a folder under `root`
+// with no link on the way: kNone, or why not (kAbsent, kChanged, kUnreadable).
+FileRead LookAtFolder(const std::string& root, const std::string& relative);
 
 // The module's digests and checks. Paths are absolute; a frames digest is its two parts
 // joined by ",". Each returns "" or false when the module refuses.

@@ -1,9 +1,7 @@
 // Writing and reading the seal manifest.
 #include "manifest.h"
 
-#include <fcntl.h>   // for AT_FDCWD, RENAME_NOREPLACE
-#include <stdio.h>   // for renameat2
-#include <stdlib.h>  // for mkstemp
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +10,8 @@
 #include <cstring>
 #include <set>
 #include <tuple>
+
+#include "cli_support.h"
 
 namespace zt7cli {
 namespace {
@@ -23,23 +23,28 @@ constexpr size_t kLongestLine = 16384;
 // About a hundred bytes a file: room for millions of files.
 constexpr off_t kLargestManifest = off_t(1) << 30;
 
-const ItemKind kKinds[] = {ItemKind::kFrames, ItemKind::kHkl, ItemKind::kDyn, ItemKind::kSha256};
+const ItemKind kKinds[] = {ItemKind::kFrames, ItemKind::kHkl, ItemKind::kDyn, ItemKind::kSha256,
+                           ItemKind::kLink};
 
+// Reads back what Escaped writes.
 bool UnescapePath(const std::string& text, std::string& path) {
+  static const std::string kNamed = "\\\\n\nr\rt\t";  // letter, then the byte it stands for
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '\\') {
       path += text[i];
       continue;
     }
     if (++i == text.size()) return false;
-    if (text[i] == '\\')
-      path += '\\';
-    else if (text[i] == 'n')
-      path += '\n';
-    else if (text[i] == 'r')
-      path += '\r';
-    else
+    const size_t named = kNamed.find(text[i]);
+    if (named != std::string::npos && named % 2 == 0) {
+      path += kNamed[named + 1];
+    } else if (i + 2 < text.size() && text[i] >= '0' && text[i] <= '3' && text[i + 1] >= '0' &&
+               text[i + 1] <= '7' && text[i + 2] >= '0' && text[i + 2] <= '7') {
+      path += char((text[i] - '0') << 6 | (text[i + 1] - '0') << 3 | (text[i + 2] - '0'));
+      i += 2;
+    } else {
       return false;
+    }
   }
   return true;
 }
@@ -47,11 +52,10 @@ bool UnescapePath(const std::string& text, std::string& path) {
 // SHA-256 is 64 hexadecimal digits; the module's digests are hexadecimal with a comma
 // between two parts.
 bool IsDigestText(ItemKind kind, const std::string& digest) {
-  const bool shape =
-      kind == ItemKind::kSha256 ? digest.size() == 64 : !digest.empty() && digest.size() <= 200;
+  const bool sha256 = kind == ItemKind::kSha256 || kind == ItemKind::kLink;
+  const bool shape = sha256 ? digest.size() == 64 : !digest.empty() && digest.size() <= 200;
   return shape && std::all_of(digest.begin(), digest.end(), [&](char c) {
-           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') ||
-                  (c == ',' && kind != ItemKind::kSha256);
+           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c == ',' && !sha256);
          });
 }
 
@@ -64,12 +68,12 @@ ManifestItem ParseItem(const std::string& line, size_t number) {
   const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
                                  [&](ItemKind k) { return name == KindName(k); });
   if (kind == std::end(kKinds))
-    throw ManifestError{number, "unknown kind '" + name + "' (FRAMES, HKL, DYN or SHA256)"};
+    throw ManifestError{number, "unknown kind '" + name + "' (FRAMES, HKL, DYN, SHA256 or LINK)"};
   ManifestItem item{*kind, line.substr(first + 2, second - first - 2), "", number};
   if (!IsDigestText(item.kind, item.digest))
     throw ManifestError{number, "not a " + name + " digest: '" + item.digest + "'"};
   if (!UnescapePath(line.substr(second + 2), item.path))
-    throw ManifestError{number, "a backslash in the path that is not \\\\, \\n or \\r"};
+    throw ManifestError{number, "a backslash in the path that is not \\\\, \\n, \\r, \\t or \\NNN"};
   return item;
 }
 
@@ -79,21 +83,6 @@ std::string SystemError(const std::string& what) {
 
 }  // namespace
 
-std::string EscapePath(const std::string& path) {
-  std::string text;
-  for (char c : path) {
-    if (c == '\\')
-      text += "\\\\";
-    else if (c == '\n')
-      text += "\\n";
-    else if (c == '\r')
-      text += "\\r";
-    else
-      text += c;
-  }
-  return text;
-}
-
 const char* KindName(ItemKind kind) {
   switch (kind) {
     case ItemKind::kFrames:
@@ -102,6 +91,8 @@ const char* KindName(ItemKind kind) {
       return "HKL";
     case ItemKind::kDyn:
       return "DYN";
+    case ItemKind::kLink:
+      return "LINK";
     default:
       return "SHA256";
   }
@@ -124,8 +115,8 @@ std::string FormatManifest(std::vector<ManifestItem> items, int keyVersion,
   std::string text = std::string(kHeaderStart) + "seal manifest, key version " +
                      std::to_string(keyVersion) + ", sealed " + utcTime + "\n";
   for (const ManifestItem& item : items)
-    text += KindName(item.kind) + (kSeparator + item.digest) + kSeparator + EscapePath(item.path) +
-            "\n";
+    text +=
+        KindName(item.kind) + (kSeparator + item.digest) + kSeparator + Escaped(item.path) + "\n";
   return text;
 }
 
@@ -157,56 +148,27 @@ std::vector<ManifestItem> ParseManifest(const std::string& text) {
 }
 
 std::string ReadManifest(const std::string& path, std::string& text) {
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return SystemError("cannot read '" + path + "'");
+  // A link is not followed, whatever it points at: verify reads nothing through links.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0 && errno == ELOOP) return "'" + Escaped(path) + "' is a symbolic link, not read";
+  if (fd < 0) return SystemError("cannot read '" + Escaped(path) + "'");
   struct stat st;
   std::string failure;
   if (fstat(fd, &st) != 0)
-    failure = SystemError("cannot read '" + path + "'");
+    failure = SystemError("cannot read '" + Escaped(path) + "'");
   else if (!S_ISREG(st.st_mode))
-    failure = "'" + path + "' is not a regular file";
+    failure = "'" + Escaped(path) + "' is not a regular file";
   else if (st.st_size > kLargestManifest)
-    failure = "'" + path + "' is too large for a manifest";
+    failure = "'" + Escaped(path) + "' is too large for a manifest";
   char buffer[1 << 16];
   for (ssize_t n; failure.empty() && (n = read(fd, buffer, sizeof buffer)) != 0;) {
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) failure = SystemError("cannot read '" + path + "'");
+    if (n < 0) failure = SystemError("cannot read '" + Escaped(path) + "'");
     if (n > 0) text.append(buffer, static_cast<size_t>(n));
-    if (text.size() > kLargestManifest) failure = "'" + path + "' is too large for a manifest";
+    if (text.size() > kLargestManifest)
+      failure = "'" + Escaped(path) + "' is too large for a manifest";
   }
   close(fd);
-  return failure;
-}
-
-std::string WriteManifest(const std::string& path, const std::string& text, bool replace) {
-  const size_t slash = path.rfind('/');
-  std::string temporary = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
-                          ".zt7util-seal.txt.XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) return SystemError("cannot write '" + path + "'");
-  // mkstemp makes the file private; a manifest is as readable as the files it seals.
-  const mode_t mask = umask(0);
-  umask(mask);
-  std::string failure;
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  if (done < text.size() || fchmod(fd, 0666 & ~mask) != 0 || fsync(fd) != 0)
-    failure = SystemError("cannot write '" + temporary + "'");
-  if (close(fd) != 0 && failure.empty()) failure = SystemError("cannot write '" + temporary + "'");
-  if (failure.empty()) {
-    const int moved =
-        replace ? rename(temporary.c_str(), path.c_str())
-                : renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE);
-    if (moved != 0)
-      failure = errno == EEXIST ? "'" + path + "' exists (--force replaces it)"
-                                : SystemError("cannot put the manifest in place as '" + path + "'");
-  }
-  if (!failure.empty()) unlink(temporary.c_str());
   return failure;
 }
 

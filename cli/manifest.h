@@ -6,8 +6,9 @@
 
 namespace zt7cli {
 
-// What an item's digest covers.
-enum class ItemKind { kFrames, kHkl, kDyn, kSha256 };
+// What an item's digest covers. kLink: a frame that is a symbolic link, by the SHA-256 of
+// its target, which the frames digest reads.
+enum class ItemKind { kFrames, kHkl, kDyn, kSha256, kLink };
 
 const char* KindName(ItemKind kind);
 
@@ -19,10 +20,6 @@ struct ManifestItem {
   std::string path;
   size_t line = 0;  // where a manifest read from a file has it, from 1
 };
-
-// `path` with backslash, line feed and carriage return escaped (\\, \n, \r), as the
-// manifest and the report write it, so that every path stays on one line.
-std::string EscapePath(const std::string& path);
 
 // The frames item path's two halves: folder ("" for the dataset folder) and mask.
 std::string FramesFolder(const std::string& path);
@@ -42,12 +39,7 @@ struct ManifestError {
 };
 
 // Reads the manifest file at `path` into `text`, refusing anything but a regular file of
-// reasonable size. "" on success, else the reason.
+// reasonable size (a symbolic link is not followed). "" on success, else the reason.
 std::string ReadManifest(const std::string& path, std::string& text);
-
-// Puts `text` in place as the manifest at `path` through a temporary file beside it, so
-// that the manifest is either whole or absent. Without `replace`, an existing manifest is
-// kept and the call fails. "" on success, else the reason.
-std::string WriteManifest(const std::string& path, const std::string& text, bool replace);
 
 }  // namespace zt7cli

@@ -59,7 +59,7 @@ void Tool::PrintHelp() const {
   PrintLine("");
   PrintLine(
       "Options end at '--'; an argument after it is taken as it is, even with a leading '-'.");
-  PrintLine("Exit status: 0 success, 1 refused or a negative check, 2 usage error.");
+  PrintLine("Exit status: 0 success, 1 refused, a negative check or an error, 2 usage error.");
 }
 
 int Tool::PrintVersion() const {

@@ -9,8 +9,10 @@
 #include <map>
 #include <system_error>
 
+#include "cli_support.h"
 #include "dataset.h"
 #include "item_digests.h"
+#include "module_log.h"
 
 namespace zt7cli {
 namespace {
@@ -31,7 +33,8 @@ const ItemCheck* Find(const EntryCheck& entry, ItemKind kind) {
 
 // The verdict on a file that was read, from what each of its items found.
 void Judge(EntryCheck& entry) {
-  const ItemCheck* sha = Find(entry, ItemKind::kSha256);
+  const ItemCheck* link = Find(entry, ItemKind::kLink);
+  const ItemCheck* sha = link ? link : Find(entry, ItemKind::kSha256);
   const ItemCheck* hkl = Find(entry, ItemKind::kHkl);
   const ItemCheck* dyn = Find(entry, ItemKind::kDyn);
   auto same = [](const ItemCheck* item) { return item && item->found == item->expected; };
@@ -54,7 +57,7 @@ void Judge(EntryCheck& entry) {
     entry.reason = std::string("bytes changed, and its ") + (hkl ? "HKL" : "DYN") +
                    " digest does not check out";
   } else {
-    entry.reason = "SHA-256 differs";
+    entry.reason = link ? "its target changed: SHA-256 differs" : "SHA-256 differs";
   }
 }
 
@@ -70,8 +73,10 @@ const char* StatusName(Status status) {
       return "MISSING";
     case Status::kNew:
       return "NEW";
-    default:
+    case Status::kReformatted:
       return "REFORMATTED";
+    default:
+      return "ERROR";
   }
 }
 
@@ -86,7 +91,7 @@ DatasetVerification::DatasetVerification(const std::string& folder) {
   std::error_code error;
   root_ = fs::canonical(folder, error).string();
   if (error || !fs::is_directory(root_, error)) {
-    check_.error = "'" + folder + "' is not a folder";
+    check_.error = "'" + Escaped(folder) + "' is not a folder";
     return;
   }
   const std::string manifestPath = JoinPath(folder, kManifestName);
@@ -97,18 +102,18 @@ DatasetVerification::DatasetVerification(const std::string& folder) {
   try {
     items = ParseManifest(text);
   } catch (const ManifestError& bad) {
-    check_.error = manifestPath + ":" + std::to_string(bad.line) + ": " + bad.reason;
+    check_.error = Escaped(manifestPath) + ":" + std::to_string(bad.line) + ": " + bad.reason;
     return;
   }
   // Every path is checked before anything is read, so that no line reaches outside.
   std::map<std::pair<std::string, bool>, EntryCheck> entries;
   for (const ManifestItem& item : items) {
+    // A frames item's last name is its mask: its folder is resolved whole.
     const bool frames = item.kind == ItemKind::kFrames;
-    const std::string place = frames ? FramesFolder(item.path) : item.path;
-    const std::string leaves = place.empty() ? "" : PathLeavesFolder(root_, place);
+    const std::string leaves = PathLeavesFolder(root_, item.path);
     if (!leaves.empty() || (frames && FramesMask(item.path).empty())) {
-      check_.error = manifestPath + ":" + std::to_string(item.line) + ": path refused (" +
-                     (leaves.empty() ? "no frames mask" : leaves) + "): " + item.path;
+      check_.error = Escaped(manifestPath) + ":" + std::to_string(item.line) + ": path refused (" +
+                     (leaves.empty() ? "no frames mask" : leaves) + "): " + Escaped(item.path);
       return;
     }
     EntryCheck& entry = entries[{item.path, frames}];
@@ -119,66 +124,137 @@ DatasetVerification::DatasetVerification(const std::string& folder) {
   check_.notes = std::move(listing.skipped);
   for (const std::string& unlisted : listing.errors)
     check_.notes.push_back(unlisted + " (new files in it cannot be seen)");
+  auto added = [&](const std::string& path, ItemKind kind) {
+    EntryCheck& entry = entries[{path, false}];
+    if (!entry.items.empty()) return;
+    entry.path = path;
+    entry.status = Status::kNew;
+    entry.items.push_back({kind, "", ""});
+  };
   for (const DatasetFile& file : listing.files) {
     bytes_ += file.size;
-    EntryCheck& entry = entries[{file.path, false}];
-    if (!entry.items.empty()) continue;
-    entry.path = file.path;
-    entry.status = Status::kNew;
-    entry.items.push_back({ItemKind::kSha256, "", ""});
+    added(file.path, ItemKind::kSha256);
+  }
+  // A link is read only as a frame that a frames digest reads through.
+  for (const std::string& link : listing.links) {
+    const bool frame = std::any_of(items.begin(), items.end(), [&](const ManifestItem& item) {
+      return item.kind == ItemKind::kFrames && FramesFolder(item.path) == FramesFolder(link) &&
+             MatchesMask(FramesMask(link), FramesMask(item.path));
+    });
+    if (frame || entries.count({link, false}) != 0)
+      added(link, ItemKind::kLink);
+    else
+      check_.notes.push_back(LinkNotFollowed(link));
   }
   for (auto& [key, entry] : entries) {
     frames_.push_back(key.second);
     check_.entries.push_back(std::move(entry));
   }
+  doubts_.assign(check_.entries.size(), 0);
 }
 
 void DatasetVerification::CheckPiece(size_t piece, std::atomic<uint64_t>& bytesRead) {
   EntryCheck& entry = check_.entries[piece];
-  if (frames_[piece])
-    CheckFrames(entry);
-  else
-    CheckFile(entry, bytesRead);
+  doubts_[piece] = frames_[piece] ? CheckFrames(entry, false) : CheckFile(entry, bytesRead, false);
 }
 
-void DatasetVerification::CheckFile(EntryCheck& entry, std::atomic<uint64_t>& bytesRead) {
-  const std::string path = JoinPath(root_, entry.path);
-  if (entry.status != Status::kNew && Absent(path)) {
-    entry.status = Status::kMissing;
-    return;
+void DatasetVerification::CheckDoubtfulPieces(std::atomic<uint64_t>& bytesRead) {
+  for (size_t piece = 0; piece < doubts_.size(); ++piece) {
+    if (!doubts_[piece]) continue;
+    EntryCheck& entry = check_.entries[piece];
+    if (entry.status != Status::kNew) entry.status = Status::kOk;
+    entry.reason.clear();
+    doubts_[piece] = frames_[piece] ? CheckFrames(entry, true) : CheckFile(entry, bytesRead, true);
   }
-  // The module's checks open the file as it is: they run only on a regular file read.
-  const FileHash hash = Sha256OfFile(path, bytesRead);
-  if (!hash.error.empty()) {
-    if (entry.status == Status::kNew) return;
+}
+
+namespace {
+
+// The module's word on the check just made, when it is an error: "" for a mismatch.
+std::string ErrorOfLastCheck() {
+  const ModuleWord word = LastModuleWord();
+  return word.error ? ErrorReason(word) : "";
+}
+
+}  // namespace
+
+bool DatasetVerification::CheckFile(EntryCheck& entry, std::atomic<uint64_t>& bytesRead,
+                                    bool asked) {
+  const bool added = entry.status == Status::kNew;
+  const bool link = entry.items.front().kind == ItemKind::kLink;
+  struct stat st;
+  if (link && !added && lstat(JoinPath(root_, entry.path).c_str(), &st) == 0 &&
+      !S_ISLNK(st.st_mode)) {
     entry.status = Status::kFailed;
-    entry.reason = "cannot be read: " + hash.error;
-    return;
+    entry.reason = "no longer a symbolic link";
+    return false;
   }
-  for (ItemCheck& item : entry.items) {
-    if (item.kind == ItemKind::kSha256)
-      item.found = hash.hex;
-    else if (item.kind == ItemKind::kHkl ? HklChecksOut(path, item.expected)
-                                         : DynChecksOut(path, item.expected))
-      item.found = item.expected;
+  bool doubt = false;
+  std::string error;
+  auto module = [&](const std::string& path) {
+    doubt = false;
+    error.clear();
+    for (ItemCheck& item : entry.items) {
+      if (item.kind == ItemKind::kSha256) continue;
+      const bool passes = item.kind == ItemKind::kHkl ? HklChecksOut(path, item.expected)
+                                                      : DynChecksOut(path, item.expected);
+      item.found = passes ? item.expected : "";
+      doubt = doubt || !passes;
+      if (!passes && asked && error.empty()) error = ErrorOfLastCheck();
+    }
+  };
+  const FileRead read = ReadOneState(root_, entry.path, bytesRead, module, link);
+  for (ItemCheck& item : entry.items)
+    if (item.kind == ItemKind::kSha256 || link) item.found = read.sha256;
+  if (added) return false;
+  switch (read.fault) {
+    case ReadFault::kNone:
+      break;
+    case ReadFault::kAbsent:
+      entry.status =
+          link && !Absent(JoinPath(root_, entry.path)) ? Status::kFailed : Status::kMissing;
+      if (entry.status == Status::kFailed) entry.reason = "its target is missing";
+      return false;
+    case ReadFault::kChanged:
+      entry.status = Status::kFailed;
+      entry.reason = (link ? "its target is " : "") + read.why;
+      return false;
+    default:
+      entry.status = Status::kError;
+      entry.reason = (read.fault == ReadFault::kUnreadable ? "cannot be read: " : "") + read.why;
+      return false;
   }
-  if (entry.status != Status::kNew) Judge(entry);
+  if (!error.empty()) {
+    entry.status = Status::kError;
+    entry.reason = error;
+    return false;
+  }
+  Judge(entry);
+  return doubt;
 }
 
-void DatasetVerification::CheckFrames(EntryCheck& entry) {
+bool DatasetVerification::CheckFrames(EntryCheck& entry, bool asked) {
   const std::string folder = JoinPath(root_, FramesFolder(entry.path));
   const std::string mask = FramesMask(entry.path);
-  if (Absent(folder)) {
-    entry.status = Status::kMissing;
-    return;
+  // The module lists the folder by its path: never through a link.
+  const FileRead place = LookAtFolder(root_, FramesFolder(entry.path));
+  if (place.fault != ReadFault::kNone) {
+    entry.status = place.fault == ReadFault::kAbsent    ? Status::kMissing
+                   : place.fault == ReadFault::kChanged ? Status::kFailed
+                                                        : Status::kError;
+    entry.reason = place.why;
+    return false;
   }
   ItemCheck& item = entry.items.front();
   item.found = FramesDigest(folder, mask);
-  if (!FramesCheckOut(folder, mask, item.expected)) {
-    entry.status = Status::kFailed;
-    entry.reason = item.found.empty() ? "no frames digest: fewer than two frames, or one unreadable"
+  if (asked) NewLogEntries();
+  if (FramesCheckOut(folder, mask, item.expected)) return false;
+  const std::string error = asked ? ErrorOfLastCheck() : "";
+  entry.status = error.empty() ? Status::kFailed : Status::kError;
+  entry.reason = !error.empty()       ? error
+                 : item.found.empty() ? "no frames digest: fewer than two frames, or one unreadable"
                                       : "frames digest does not check out";
-  }
+  return true;
 }
 
 }  // namespace zt7cli

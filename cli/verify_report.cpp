@@ -1,6 +1,7 @@
 // What verify prints: lines for people, or one JSON document for programs.
 #include "verify_report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "cli_support.h"
@@ -9,8 +10,8 @@
 namespace zt7cli {
 namespace {
 
-constexpr Status kStatuses[] = {Status::kOk, Status::kFailed, Status::kMissing, Status::kNew,
-                                Status::kReformatted};
+constexpr Status kStatuses[] = {Status::kOk,  Status::kFailed,      Status::kMissing,
+                                Status::kNew, Status::kReformatted, Status::kError};
 
 size_t Count(const DatasetCheck& check, Status status) {
   size_t n = 0;
@@ -65,14 +66,18 @@ std::string TextReport(const DatasetCheck& check) {
   std::string text;
   for (const EntryCheck& entry : check.entries) {
     if (entry.status == Status::kOk) continue;
-    text += EscapePath(JoinPath(check.folder, entry.path)) + ": " + StatusName(entry.status);
-    if (!entry.reason.empty()) text += " (" + entry.reason + ")";
+    text += Escaped(JoinPath(check.folder, entry.path)) + ": " + StatusName(entry.status);
+    if (!entry.reason.empty()) text += " (" + Escaped(entry.reason) + ")";
     text += "\n";
   }
-  text += EscapePath(check.folder) + ": " +
-          (!check.error.empty() ? "NOT VERIFIED"
-           : check.Intact()     ? "intact"
-                                : "NOT INTACT");
+  // Errors alone leave the question open: nothing that was compared came out different.
+  const bool changed = std::any_of(check.entries.begin(), check.entries.end(), [](auto& e) {
+    return e.status == Status::kFailed || e.status == Status::kMissing || e.status == Status::kNew;
+  });
+  text += Escaped(check.folder) + ": " +
+          (!check.error.empty() || (!changed && Count(check, Status::kError) > 0) ? "NOT VERIFIED"
+           : check.Intact()                                                       ? "intact"
+                                                                                  : "NOT INTACT");
   for (Status status : kStatuses)
     text += ", " + std::to_string(Count(check, status)) + " " + StatusName(status);
   return text + "\n";

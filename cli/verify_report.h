@@ -9,8 +9,9 @@
 namespace zt7cli {
 
 // One "FOLDER/PATH: STATUS (reason)" line per entry that is not OK (paths escaped as in
-// the manifest), then the summary
-// "FOLDER: intact|NOT INTACT|NOT VERIFIED, n OK, n FAILED, n MISSING, n NEW, n REFORMATTED".
+// the manifest), then the summary "FOLDER: intact|NOT INTACT|NOT VERIFIED, n OK, n FAILED,
+// n MISSING, n NEW, n REFORMATTED, n ERROR"; NOT VERIFIED when nothing could be checked, or
+// some items could not and the others are intact.
 std::string TextReport(const DatasetCheck& check);
 
 // {"intact": bool, "datasets": [{"folder", "intact", "error", "counts", "items": [{"kind",

@@ -53,6 +53,16 @@ class SealedCollection(unittest.TestCase):
             self.assertEqual(zt7util.check_refs(text, seal.first), Check(True, None))
         self.assertEqual(zt7util.update_hkl_digest(hkl, hkl, *seal), seal)  # carried over
 
+    def test_digests_as_the_tool_prints_them_and_short_relative_paths(self) -> None:
+        hkl, folder, frames = self.files["hkl"], self.files["frames"], str(self.frames)
+        dyn = zt7util.dyn_digest(hkl, folder, MASK, frames)
+        self.addCleanup(os.chdir, os.getcwd())
+        os.chdir(hkl.parent)  # "run.hkl": a name the library refuses unless made absolute
+        self.assertEqual((zt7util.check_hkl(hkl.name, str(self.seal)),
+                          zt7util.check_frames(folder.name, MASK, frames),
+                          zt7util.check_dyn(hkl.name, dyn)), (Check(True, True),) * 2 + (True,))
+        self.assertRaises(ValueError, zt7util.check_hkl, hkl, frames, self.seal.second)
+
     def test_refused_digests_name_the_call_and_the_file(self) -> None:
         frames, hkl, (first, second) = self.files["frames"], self.files["hkl"], self.frames
         for call, arguments in (

@@ -10,8 +10,10 @@ later whether the data still match it::
     print(str(seal))                                          # store this text
     assert zt7util.check_hkl("run1/run1.hkl", *seal)          # later: both parts check out
 
-Paths are str or os.PathLike. A digest that the library refuses raises `Refused`; a check
-that fails returns a false result and never raises. Calls from several threads are safe
+Paths are str or os.PathLike, relative ones taken from the current folder. A stored digest
+is given as its two parts or as one text FIRST,SECOND, as the zt7util tool prints it. A
+digest that the library refuses raises `Refused`; a check that fails returns a false result
+and never raises. Calls from several threads are safe
 and run in parallel: the library is safe for this, and the interpreter lock is released
 during each call. The library is found through the ZT7UTIL_LIBRARY environment variable,
 else beside an installed package, else by the system's loader.
@@ -84,13 +86,9 @@ def frames_digest(folder: PathArgument, mask: str) -> Digest:
 def check_frames(folder: PathArgument, mask: str, first: str, second: str | None = None) -> Check:
     """Checks the stored frames digest (`first`, and `second` when given) against the
     frames in `folder` that match `mask` today. A missing folder checks out as nothing."""
-    arguments = (
-        _args.wide_path("folder", folder),
-        _args.wide_text("mask", mask),
-        _args.narrow_text("first", first),
-        _args.narrow_text("second", second, optional=True),
-    )
-    return Check.from_code(_c.iValidateFramesDigests(*arguments), second is not None)
+    parts = _args.digest_parts(first, second)
+    arguments = (_args.wide_path("folder", folder), _args.wide_text("mask", mask), *parts)
+    return Check.from_code(_c.iValidateFramesDigests(*arguments), parts[1] is not None)
 
 
 def hkl_digest(
@@ -105,8 +103,7 @@ def hkl_digest(
         _args.wide_path("frames_folder", frames_folder),
         _args.wide_text("mask", mask),
         _args.wide_path("hkl", hkl),
-        _args.narrow_text("first", first),
-        _args.narrow_text("second", second, optional=True),
+        *_args.digest_parts(first, second),
     )
     text = _c.pcDigestHKL(*arguments)
     reasons = "no such file, the frames do not check out, or too few reflection lines"
@@ -128,8 +125,7 @@ def update_hkl_digest(
     arguments = (
         _args.wide_path("old_hkl", old_hkl),
         _args.wide_path("new_hkl", new_hkl),
-        _args.narrow_text("old_first", old_first, optional=True),
-        _args.narrow_text("old_second", old_second, optional=True),
+        *_args.digest_parts(old_first, old_second, optional=True),
     )
     text = _c.pcUpdateHKLDigests(*arguments)
     reasons = (
@@ -144,12 +140,10 @@ def check_hkl(hkl: PathArgument, first: str | None = None, second: str | None = 
     without a valid digest still passes part 1 when it is one of the three standard test
     crystals and its CELL line agrees with the structure file beside it (.ins, else .res).
     """
-    arguments = (
-        _args.wide_path("hkl", hkl),
-        _args.narrow_text("first", first, optional=True),
-        _args.narrow_text("second", second, optional=True),
+    parts = _args.digest_parts(first, second, optional=True)
+    return Check.from_code(
+        _c.iValidateHKLDigests(_args.wide_path("hkl", hkl), *parts), parts[1] is not None
     )
-    return Check.from_code(_c.iValidateHKLDigests(*arguments), second is not None)
 
 
 def check_refs(
@@ -157,12 +151,11 @@ def check_refs(
 ) -> Check:
     """Checks a reflection list held as text (the lines of an HKL file separated by line
     feeds; carriage returns count as part of the lines) against its digest parts."""
-    arguments = (
-        _args.narrow_bytes("reflections", reflections),
-        _args.narrow_text("first", first, optional=True),
-        _args.narrow_text("second", second, optional=True),
+    parts = _args.digest_parts(first, second, optional=True)
+    return Check.from_code(
+        _c.iValidateRefsDigests(_args.narrow_bytes("reflections", reflections), *parts),
+        parts[1] is not None,
     )
-    return Check.from_code(_c.iValidateRefsDigests(*arguments), second is not None)
 
 
 def match_hkl(first_hkl: PathArgument, second_hkl: PathArgument) -> float:
@@ -187,7 +180,7 @@ def dyn_digest(
     frames_folder: PathArgument,
     mask: str,
     first: str,
-    second: str,
+    second: str | None = None,
 ) -> str:
     """The DYN digest (38 characters) of a reflection file, issued only when both parts
     of the frames digest (`first`, `second`) still check out. A ".cif_od" file is sealed
@@ -199,8 +192,7 @@ def dyn_digest(
         _args.wide_path("frames_folder", frames_folder),
         _args.wide_text("mask", mask),
         _args.wide_path("reflection_file", reflection_file),
-        _args.narrow_text("first", first),
-        _args.narrow_text("second", second),
+        *_args.digest_parts(first, second),
     )
     text = _c.pcDigestDYN(*arguments)
     reasons = (

@@ -24,8 +24,9 @@ def _without_nul(name: str, text: str | bytes) -> None:
 
 
 def wide_path(name: str, value: PathArgument) -> bytes:
-    """A path as NUL-terminated UTF-16LE. Lone surrogates (the surrogateescape form of
-    file-name bytes that are not UTF-8) pass through; the library turns them back into
+    """A path as NUL-terminated UTF-16LE, made absolute as the zt7util tool makes it (the
+    library refuses some short relative names). Lone surrogates (the surrogateescape form
+    of file-name bytes that are not UTF-8) pass through; the library turns them back into
     the same bytes."""
     if value is None or isinstance(value, bytes):
         raise _type_error(name, "a str or os.PathLike path", value)
@@ -35,6 +36,8 @@ def wide_path(name: str, value: PathArgument) -> bytes:
         raise _type_error(name, "a str or os.PathLike path", value) from None
     if not isinstance(text, str):
         raise _type_error(name, "a path that is text, not bytes", text)
+    if text and not os.path.isabs(text):
+        text = os.path.join(os.getcwd(), text)
     return wide_text(name, text)
 
 
@@ -58,6 +61,19 @@ def narrow_text(name: str, value: str | None, *, optional: bool = False) -> byte
         return value.encode("ascii")
     except UnicodeEncodeError:
         raise ValueError(f"{name}: digest texts are ASCII; got {value!r}") from None
+
+
+def digest_parts(
+    first: str | None, second: str | None, *, optional: bool = False
+) -> tuple[bytes | None, bytes | None]:
+    """A stored digest's two parts, given as two texts or, as the tool prints it, as one
+    text FIRST,SECOND."""
+    if isinstance(first, str) and second is None and "," in first:
+        first, second = first.split(",", 1)
+    for part_name, part in (("first", first), ("second", second)):
+        if isinstance(part, str) and "," in part:
+            raise ValueError(f"{part_name}: a digest is two parts with one comma between them")
+    return narrow_text("first", first, optional=optional), narrow_text("second", second, optional=True)
 
 
 def narrow_bytes(name: str, value: str | bytes) -> bytes:

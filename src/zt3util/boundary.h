@@ -8,7 +8,7 @@ namespace zt7 {
 // The refusal of every text export.
 inline constexpr const char* kRefusedText = "";
 
-// Reports a failure that an export caught. Never throws.
+// Reports a failure that an export caught, as a log entry "Error: MESSAGE". Never throws.
 void ReportBoundaryError(const zodu::vexstr& message) noexcept;
 
 // Reports the exception being handled: a module error by its report, a standard one by

@@ -44,6 +44,13 @@ TEST(Tool, DemoNeverWritesOverFilesAndCleansUp) {
   unsetenv("TMPDIR");
   EXPECT_EQ(demo.status, 0) << demo.out << demo.err;
   EXPECT_TRUE(std::filesystem::is_empty(folder / "tmp"));
+  // A full disk (here a limit on file sizes) stops it at the first file it cannot write.
+  const zt7test::Outcome full =
+      RunTool("demo " + zt7test::Quote(folder / "full"), 120, "ulimit -f 64; trap '' XFSZ; ");
+  EXPECT_EQ(full.status, 1);
+  EXPECT_TRUE(std::regex_match(full.err, std::regex("zt7util: demo: '[^\n]*/frames/run1_0[^\n]*"
+                                                    "\.img': File too large\n")))
+      << full.err;
 }
 
 // The README's example session, run line by line in a fresh folder: each output line must

@@ -69,6 +69,10 @@ TEST_F(DigestCommands, OutcomesOfEachSubcommand) {
       {"check-cell nan nan nan nan nan nan", 1, "no\n"},  // not finite: never a match
       {"check-cell 7.77 8.72 10.86 90 104 ninety", 2, "ninety"},
       {"digest-dyn " + F + " " + first + " " + second + " " + R, 0, loop + "\n"},
+      {"digest-dyn " + F + " " + digest + " " + R, 0, loop + "\n"},  // as printed
+      {"digest-dyn " + F + " " + digest + " " + second + " " + R, 2, "FIRST,SECOND FILE"},
+      // Every refusal names its reason, the library's or the fact that it gave none.
+      {"update-hkl " + P("other.txt") + " " + A, 1, "zt7util: update-hkl: " + A + ": "},
       {"check-dyn " + R + " " + loop, 0, r + ": OK\n"},
       {"dyn-loop " + R, 0, loopText},
       {"check-dyn -c " + P("list"), 0, r + ": OK\n" + other + ": OK\n"},

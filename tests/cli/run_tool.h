@@ -35,13 +35,15 @@ inline std::string Quote(const std::string& text) {
   return quoted + "'";
 }
 
-// Runs the tool with `arguments` (already quoted for the shell). A run that takes longer
-// than `seconds` is ended and gives status 124.
-inline Outcome RunTool(const std::string& arguments, int seconds = 5) {
+// Runs the tool with `arguments` (already quoted for the shell), after the shell commands
+// `before` (limits, such as "ulimit -v 65536;"). A run that takes longer than `seconds` is
+// ended and gives status 124.
+inline Outcome RunTool(const std::string& arguments, int seconds = 5,
+                       const std::string& before = "") {
   std::string folder = (std::filesystem::temp_directory_path() / "zt7cli.XXXXXX").string();
   if (!mkdtemp(folder.data())) throw std::runtime_error("mkdtemp failed");
-  const std::string command = "timeout " + std::to_string(seconds) + " '" + ZT7_TOOL_PATH + "' " +
-                              arguments + " >'" + folder + "/out' 2>'" + folder + "/err'";
+  const std::string command = before + "timeout " + std::to_string(seconds) + " '" + ZT7_TOOL_PATH +
+                              "' " + arguments + " >'" + folder + "/out' 2>'" + folder + "/err'";
   const int raw = std::system(command.c_str());
   Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(folder + "/out"),
                   ReadFile(folder + "/err")};

@@ -4,10 +4,13 @@
 #include <sys/stat.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/run_tool.h"
@@ -136,7 +139,7 @@ TEST_F(SealCommands, VerifyNamesEveryChangedMissingAndNewFile) {
        {"seal " + Dir() + "/notes.txt", 1, "notes.txt"},
        {"seal " + Dir(), 0, "sealed 8 files"},
        {"verify " + Dir(), 0,
-        folder.path() + ": intact, 9 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED\n"}});
+        folder.path() + ": intact, 9 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED, 0 ERROR\n"}});
 
   Replace(folder / "frames/f_001.img", "f_", "F_");       // the frames digest reads it
   Replace(folder / "crystal.hkl", " 995.27", " 905.27");  // same fingerprint bin
@@ -157,11 +160,10 @@ TEST_F(SealCommands, VerifyNamesEveryChangedMissingAndNewFile) {
       "digest compares binned intensities and cannot vouch that the data are unchanged)\n" + d +
       "/frames/*.img: FAILED (frames digest does not check out)\n" + d +
       "/frames/extra.txt: NEW\n" + d + "/frames/f_001.img: FAILED (SHA-256 differs)\n" + d +
-      "/frames/run.log: FAILED (cannot be read: not a regular file, not read)\n" + d +
-      "/notes.txt: MISSING\n" + d +
+      "/frames/run.log: FAILED (now a FIFO, not read)\n" + d + "/notes.txt: MISSING\n" + d +
       "/second.cif_od: FAILED (bytes changed, and its DYN digest does not check out)\n" + d +
       "/second.hkl: FAILED (bytes changed, and its HKL digest does not check out)\n" + d +
-      ": NOT INTACT, 1 OK, 6 FAILED, 1 MISSING, 1 NEW, 1 REFORMATTED\n";
+      ": NOT INTACT, 1 OK, 6 FAILED, 1 MISSING, 1 NEW, 1 REFORMATTED, 0 ERROR\n";
   const Outcome r = RunTool("verify -j 4 " + Dir() + " " + Dir());  // in order, whatever the jobs
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, report + report);
@@ -193,8 +195,110 @@ TEST_F(SealCommands, ABadManifestIsRefusedNamingItsLine) {
               std::string::npos)
         << r.err;
     EXPECT_EQ(r.out,
-              folder.path() + ": NOT VERIFIED, 0 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED\n");
+              folder.path() +
+                  ": NOT VERIFIED, 0 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED, 0 ERROR\n");
   }
+}
+
+// Temporary manifests are no part of a dataset; a file turned into a link is a change, read
+// through nothing; a frame that is a link is sealed by its target, which the frames digest
+// reads; names are one line each, escaped as `ls -b` shows them.
+TEST_F(SealCommands, LinksNamesAndLeftoversTellTheTruth) {
+  const std::string d = folder.path(), odd = "a\033[2Jb\nc\t.txt";
+  folder.MakeFile(".zt7util-seal.txt.x1Y2z3", "left by a killed seal");
+  folder.MakeFile(odd, "odd");
+  folder.MakeFile("frames/g_1.cbf", "g");
+  fs::create_symlink("run.log", folder / "frames/g_2.cbf");
+  EXPECT_EQ(
+      RunTool("seal --quiet --frames '*.tif' " + Dir()).err,
+      "zt7util: seal: '" + d + "': no file matches the frames mask '*.tif': no frames digest\n");
+  ASSERT_EQ(RunTool("seal --force --frames '*.cbf' " + Dir()).status, 0);
+  const std::string manifest = ReadFile(folder / "zt7util-seal.txt");
+  for (const std::string& line : {"  " + Sha256("odd") + "  a\\033[2Jb\\nc\\t.txt\n",
+                                  "LINK  " + Sha256("collection log") + "  frames/g_2.cbf\n"})
+    EXPECT_NE(manifest.find(line), std::string::npos) << manifest;
+  EXPECT_EQ(manifest.find(".zt7util-seal.txt."), std::string::npos) << manifest;
+  EXPECT_FALSE(fs::exists(folder / ".zt7util-seal.txt.x1Y2z3"));
+
+  zodu::testing::TempFolder other;
+  folder.MakeFile(".zt7util-seal.txt.a1b2c3", "being written");
+  fs::remove(folder / odd);
+  folder.MakeFile("frames/run.log", "collection log, edited");
+  fs::rename(folder / "notes.txt", other / "notes");
+  fs::create_symlink(other / "notes", folder / "notes.txt");  // the same bytes, elsewhere
+  const Outcome r = RunTool("verify " + Dir());
+  EXPECT_EQ(r.status, 1);
+  for (const std::string& line :
+       {d + "/a\\033[2Jb\\nc\\t.txt: MISSING\n",
+        d + "/frames/g_2.cbf: FAILED (its target changed: SHA-256 differs)\n",
+        d + "/notes.txt: FAILED (now a symbolic link)\n",
+        std::string(" 0 NEW, 0 REFORMATTED, 0 ERROR\n")})
+    EXPECT_NE(r.out.find(line), std::string::npos) << r.out;
+  fs::rename(folder / "frames", folder / "moved");
+  fs::create_directory_symlink("moved", folder / "frames");
+  const Outcome moved = RunTool("verify " + Dir());
+  for (const std::string& line : {d + "/frames/*.cbf: FAILED (now a symbolic link)\n",
+                                  d + "/frames/f_001.img: FAILED (a folder on its path is now a "
+                                      "symbolic link)\n"})
+    EXPECT_NE(moved.out.find(line), std::string::npos) << moved.out;
+  fs::rename(folder / "zt7util-seal.txt", other / "manifest");
+  fs::create_symlink(other / "manifest", folder / "zt7util-seal.txt");
+  zt7test::ExpectCalls({{"verify " + Dir(), 1, "zt7util-seal.txt' is a symbolic link, not read"}});
+}
+
+// A file replaced again and again while it is read has no one state to seal or to check.
+TEST_F(SealCommands, AFileThatKeepsChangingIsNamedNotSealedNorJudged) {
+  ASSERT_EQ(RunTool("seal --quiet " + Dir()).status, 0);
+  const std::string manifest = ReadFile(folder / "zt7util-seal.txt");
+  zodu::testing::TempFolder versions;
+  std::string lines;  // long enough that every read sees a replacement
+  for (int i = 0; i < 1000; ++i) lines += HklText();
+  for (const char* name : {"0", "1"}) versions.MakeFile(name, lines + name);
+  std::atomic<bool> done{false};
+  std::thread replacing([&] {  // a new file in its place every millisecond
+    for (int i = 0; !done; ++i) {
+      fs::create_hard_link(versions / std::to_string(i % 2), versions / "next");
+      fs::rename(versions / "next", folder / "crystal.hkl");
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  const Outcome verified = RunTool("verify -j 2 " + Dir(), 60);
+  const Outcome resealed = RunTool("seal --force -j 2 " + Dir(), 60);
+  done = true;
+  replacing.join();
+  EXPECT_NE(verified.out.find("/crystal.hkl: ERROR (changed while it was read, twice)\n"),
+            std::string::npos)
+      << verified.out;
+  EXPECT_EQ(resealed.status, 1);
+  EXPECT_NE(resealed.err.find("/crystal.hkl: changed while it was read, twice\n"),
+            std::string::npos)
+      << resealed.err;
+  EXPECT_EQ(ReadFile(folder / "zt7util-seal.txt"), manifest);
+}
+
+// Under a memory limit the loop of a large .cif_od file cannot be read: each command says
+// that it could not check or seal it, never that it changed.
+TEST_F(SealCommands, ACheckThatCouldNotBeMadeIsAnErrorNeverAMismatch) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers' runtime needs more address space than the limit";
+#endif
+  const std::vector<dyn_reference::Row> rows = dyn_reference::Rows(400000);
+  const std::string large = zt7test::Quote(folder.MakeFile("large.cif_od", CifText(rows)));
+  ASSERT_EQ(RunTool("seal --quiet " + Dir(), 60).status, 0);
+  const std::string manifest = ReadFile(folder / "zt7util-seal.txt");
+  const std::string digest = dyn_reference::LoopDigest(dyn_reference::kColumns, rows);
+  const std::pair<std::string, std::string> calls[] = {
+      {"check-dyn " + large + " " + digest, "/large.cif_od: could not be checked: "},
+      {"verify -j 1 " + Dir(), "/large.cif_od: ERROR ("},
+      {"verify -j 1 " + Dir(), ": NOT VERIFIED, 9 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED, "},
+      {"seal --force -j 1 " + Dir(), "/large.cif_od: could not be sealed: "},
+  };
+  for (const auto& [arguments, text] : calls) {
+    const Outcome r = RunTool(arguments, 60, "ulimit -v 65536; ");
+    EXPECT_EQ(r.status, 1) << arguments;
+    EXPECT_NE((r.out + r.err).find(text), std::string::npos) << r.out << r.err;
+  }
+  EXPECT_EQ(ReadFile(folder / "zt7util-seal.txt"), manifest);
 }
 
 }  // namespace
