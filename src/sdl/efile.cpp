@@ -1,7 +1,11 @@
 // TEFile's stream members: opening, reading, writing and seeking a file.
 #include "sdl/efile.h"
 
+#include <fcntl.h>  // for open without waiting on a pipe
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>  // for strchr
 
 #include "sdl/utf8_path.h"
 
@@ -9,15 +13,42 @@ namespace zodu {
 namespace {
 
 // Opening a folder "rb" succeeds here and only reading fails, and opening a pipe waits for
-// a writer: such paths are refused before the open, and the result is checked after it.
+// a writer. A file opened for reading alone is opened without waiting and checked through
+// its descriptor, so nothing can be swapped in between; other modes are checked before the
+// open and again after it.
 bool IsOtherThanRegularFile(const char* path) {
   struct stat st;
   return stat(path, &st) == 0 && !S_ISREG(st.st_mode);
 }
 
-bool IsRegularFile(FILE* handle) {
+bool IsRegularFile(int descriptor) {
   struct stat st;
-  return fstat(fileno(handle), &st) == 0 && S_ISREG(st.st_mode);
+  return fstat(descriptor, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsReadOnlyMode(const char* mode) {
+  return mode[0] == 'r' && std::strchr(mode, '+') == nullptr;
+}
+
+FILE* OpenForReading(const char* path, const char* mode) {
+  const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
+  if (IsRegularFile(descriptor) && fcntl(descriptor, F_SETFL, 0) == 0) {
+    if (FILE* handle = fdopen(descriptor, mode)) return handle;
+  }
+  close(descriptor);
+  return nullptr;
+}
+
+FILE* OpenRegularFile(const char* path, const char* mode) {
+  if (IsReadOnlyMode(mode)) return OpenForReading(path, mode);
+  if (IsOtherThanRegularFile(path)) return nullptr;
+  FILE* handle = std::fopen(path, mode);
+  if (handle && !IsRegularFile(fileno(handle))) {
+    std::fclose(handle);
+    handle = nullptr;
+  }
+  return handle;
 }
 
 }  // namespace
@@ -33,13 +64,7 @@ TEFile::~TEFile() {
 void TEFile::Open(const vexstr& name, const vexstr& mode) {
   Close();
   vexcstr path = PathToUtf8(name);
-  if (!IsOtherThanRegularFile(path.c_str())) {
-    handle_ = std::fopen(path.c_str(), PathToUtf8(mode).c_str());
-    if (handle_ && !IsRegularFile(handle_)) {
-      std::fclose(handle_);
-      handle_ = nullptr;
-    }
-  }
+  handle_ = OpenRegularFile(path.c_str(), PathToUtf8(mode).c_str());
   if (!handle_) {
     // Built before the name is cleared: `name` may be GetName() itself.
     TFileException error(ZT_LOCATION, name,
