@@ -1,11 +1,15 @@
 // The CIF reader: text to tokens to blocks, items, loops, comments, lists and maps.
+#include <algorithm>
+#include <cstring>  // for memchr
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>  // for char_traits
 #include <vector>
 
 #include "sdl/bapp.h"
 #include "sdl/estrlist.h"
+#include "sdl/utf8_path.h"
 #include "xlib/cif_site.h"
 #include "xlib/cif_tokenizer.h"
 
@@ -83,9 +87,11 @@ void FillLevel(CifText& text, const TokenView& t, Level& level, MapLine mapLine)
     TokenView part;
     while (tokenizer.Next(part)) level.tokens.push_back(part);
   }
-  if (level.isMap && level.tokens.size() % 2 != 0)
+  if (level.isMap && level.tokens.size() % 2 != 0) {
+    text.NoteFault(t.begin, "even number of items is expected for a map");
     RaiseParsing("cif_dp::cetDict::FromToken", __LINE__,
                  vexstr(u"even number of items is expected for a map"), mapLine());
+  }
 }
 
 ICifEntry* NewContainer(const CifText& text, const TokenView& t) {
@@ -161,10 +167,23 @@ size_t NormalizeLineEnds(char16_t* s, size_t n) {
 // document, as nothing would have been built).
 class CifLoader {
  public:
-  CifLoader(TCifDP& doc, const vexstr& text)
-      : doc_(doc), text_(text), tokenizer_(text_, 0, text.Length(), doc.version_) {}
+  CifLoader(TCifDP& doc, const vexstr& text, CifFindings* findings)
+      : doc_(doc), text_(text), tokenizer_(text_, 0, text.Length(), doc.version_) {
+    text_.SetFindings(findings, doc.version_ == 2 ? 10 : 0);
+  }
 
   void Run() {
+    try {
+      ReadAll();
+      if (!sawHeading_) text_.Report(CifFinding::kNoDataHeading, 0, "no data_ heading");
+    } catch (...) {
+      text_.ReportFault();
+      throw;
+    }
+  }
+
+ private:
+  void ReadAll() {
     try {
       Walk();
     } catch (...) {
@@ -185,7 +204,6 @@ class CifLoader {
     }
   }
 
- private:
   bool Take(TokenView& t) {
     if (hasPending_) {
       t = pending_;
@@ -224,10 +242,11 @@ class CifLoader {
       if (first == '#') {
         current_->Add(new cetComment(TextOf(t).SubStringFrom(1)));
       } else if (IsLoopHeader(t)) {
-        ReadLoop();
+        ReadLoop(t);
       } else if (first == '_') {
         ReadItem(t);
       } else if (StartsWithi(text_, t, u"data_", 5)) {
+        sawHeading_ = true;
         OpenBlock(TextOf(t).SubStringFrom(5));
       } else if (StartsWithi(text_, t, u"save_", 5)) {
         if (t.end - t.begin > 5)
@@ -235,26 +254,52 @@ class CifLoader {
         else if (current_->GetParent())
           current_ = current_->GetParent();
       } else if (first == ';') {
-        RaiseParsing("cif_dp::TCifDP::LoadFromString", __LINE__, vexstr(u"unnamed text block"),
-                     LineOf(t));
+        RaiseAt(t, __LINE__, vexstr(u"unnamed text block"), LineOf(t));
       } else if (first == '\'') {
-        RaiseParsing("cif_dp::TCifDP::LoadFromString", __LINE__, vexstr(u"unnamed text string"),
-                     LineOf(t));
+        RaiseAt(t, __LINE__, vexstr(u"unnamed text string"), LineOf(t));
+      } else if (text_.Finds()) {
+        SkippedValue(t);
       }
     }
+  }
+
+  [[noreturn]] void RaiseAt(const TokenView& t, int line, const vexstr& reason, size_t number) {
+    text_.NoteFault(t.begin, Utf8Text(reason));
+    RaiseParsing("cif_dp::TCifDP::LoadFromString", line, reason, number);
+  }
+
+  void SkippedValue(const TokenView& t) {
+    if (t.begin == 0 && !t.wrap && text_.Chars()[0] == 0xFEFF)
+      text_.Report(CifFinding::kByteOrderMark, 0,
+                   "a byte-order mark joins the first word, which is then skipped: " +
+                       MessageText(TextOf(t).SubStringFrom(1)));
+    else
+      text_.Report(CifFinding::kUnnamedValue, t.begin,
+                   "value without a name, skipped: " + MessageText(TextOf(t)));
   }
 
   void ReadItem(const TokenView& nameToken) {
     const vexstr name = TextOf(nameToken);
     TokenView t;
-    if (!Take(t)) RaiseMissingValue(name);
+    if (!Take(t)) RaiseMissingValue(nameToken, name);
     ItemComment comment;
     if (IsComment(t)) {
       comment.text = TextOf(t).SubStringFrom(1);
       comment.present = true;
-      do {
-        if (!Take(t)) RaiseMissingValue(name);
-      } while (IsComment(t));
+      for (bool first = true;; first = false) {
+        if (!first)
+          text_.Report(
+              CifFinding::kDroppedComment, t.begin,
+              "a second comment before the value of " + MessageText(name) + " is not kept");
+        if (!Take(t)) RaiseMissingValue(nameToken, name);
+        if (!IsComment(t)) break;
+      }
+    }
+    if (text_.Finds()) {
+      const ICifEntry* earlier = current_->FindEntry(name);
+      if (earlier && !dynamic_cast<const cetTable*>(earlier))
+        text_.Report(CifFinding::kReplacedName, nameToken.begin,
+                     MessageText(name) + " is given again: the earlier value is not kept");
     }
     std::unique_ptr<ICifEntry> entry(
         EntryFromView(text_, t, doc_.version_, [&] { return LineOf(t); }));
@@ -268,9 +313,8 @@ class CifLoader {
     bool present = false;
   };
 
-  [[noreturn]] static void RaiseMissingValue(const vexstr& name) {
-    RaiseParsing("cif_dp::TCifDP::LoadFromString", __LINE__, vexstr(u"missing value for ") << name,
-                 0);
+  [[noreturn]] void RaiseMissingValue(const TokenView& nameToken, const vexstr& name) {
+    RaiseAt(nameToken, __LINE__, vexstr(u"missing value for ") << name, 0);
   }
 
   void OpenBlock(const vexstr& header) {
@@ -297,7 +341,7 @@ class CifLoader {
            StartsWithi(text_, t, u"data_", 5) || StartsWithi(text_, t, u"save_", 5);
   }
 
-  void ReadLoop() {
+  void ReadLoop(const TokenView& loopToken) {
     auto table = std::make_unique<cetTable>();
     table->text_ = text_.Text();
     std::vector<vexstr> headerComments, valueComments;
@@ -334,9 +378,9 @@ class CifLoader {
       }
     }
     if (columns == 0 || values % columns != 0)
-      RaiseParsing("cif_dp::TCifDP::LoadFromString", __LINE__,
-                   vexstr(u"invalid table ") << (table->HasName() ? table->GetName() : vexstr()),
-                   firstValue);
+      RaiseAt(loopToken, __LINE__,
+              vexstr(u"invalid table ") << (table->HasName() ? table->GetName() : vexstr()),
+              firstValue);
     for (const auto& cell : deferred) {
       const TokenView token = cell.second;
       table->objects_[table->cells_[cell.first].at].reset(
@@ -344,6 +388,8 @@ class CifLoader {
     }
     table->FinishRows();
     if (table->RowCount() == 0) {
+      text_.Report(CifFinding::kEmptyLoop, loopToken.begin,
+                   "loop " + MessageText(table->GetName()) + " has no values and is dropped");
       if (zodu::TBasicApp::HasInstance())
         zodu::TBasicApp::NewLogEntry(zodu::kLogWarning)
             << u"Ignoring empty table " << table->GetName();
@@ -380,10 +426,15 @@ class CifLoader {
   TokenView pending_{};
   bool hasPending_ = false;
   bool tokenizerFailed_ = false;
+  bool sawHeading_ = false;
   size_t taken_ = 0;
 };
 
 void TCifDP::LoadFromString(const vexstr& source) {
+  LoadFromString(source, nullptr);
+}
+
+void TCifDP::LoadFromString(const vexstr& source, CifFindings* findings) {
   Clear();
   static const vexstr kMagic(u"#\\#CIF_2.0");
   version_ = source.Length() >= 10 && source.SubStringTo(10) == kMagic ? 2 : 1;
@@ -393,7 +444,7 @@ void TCifDP::LoadFromString(const vexstr& source) {
     std::copy(text.begin(), text.end(), chars);
     text = vexstr::Adopt(chars, NormalizeLineEnds(chars, text.Length()), text.Length() + 1);
   }
-  CifLoader loader(*this, version_ == 2 ? text.SubStringFrom(10) : text);
+  CifLoader loader(*this, version_ == 2 ? text.SubStringFrom(10) : text, findings);
   loader.Run();
   for (CifBlock& block : blocks_) block.Tidy();
 }
@@ -402,37 +453,109 @@ void TCifDP::LoadFromStrings(const TStrList& lines) {
   LoadFromString(lines.Text(vexstr(u"\n")));
 }
 
-// UTF-8 as the files' writers meant it, one 16-bit character per sequence: lead bytes from
-// 0xE0 start three bytes, from 0xC0 two, continuation bytes are not checked, and any other
-// byte is widened with its sign. A sequence cut off by the end takes its missing bytes as 0.
 void TCifDP::LoadFromStream(zodu::IInputStream& in) {
-  const uint64_t length = in.Length(), position = in.GetPosition();
-  const size_t n = size_t(position < length ? length - position : 0);
-  std::unique_ptr<unsigned char[]> bytes(new unsigned char[n + 2]);
-  if (n) in.Read(bytes.get(), n);
-  bytes[n] = bytes[n + 1] = 0;
-  auto* chars = static_cast<char16_t*>(zodu::vex_malloc_((n + 1) * sizeof(char16_t)));
+  LoadFromStream(in, nullptr);
+}
+
+namespace {
+
+// What decoding found, at a position of the decoded text.
+struct DecodeNote {
+  CifFinding::Kind kind;
+  size_t at;
+  std::string message;
+};
+
+// Why the bytes are not text at all, or null.
+const char* NotTextReason(const unsigned char* b, size_t n) {
+  if (n >= 2 && b[0] == 0x1F && b[1] == 0x8B) return "not text: gzip-compressed data";
+  if (std::memchr(b, 0, std::min<size_t>(n, 4096))) return "not text: NUL bytes near the start";
+  return nullptr;
+}
+
+// Of a reading of something that is not text, only the failure is worth telling.
+class FailureOnly : public CifFindings {
+ public:
+  explicit FailureOnly(CifFindings& to) : to_(to) {}
+  void Found(const CifFinding& finding) override {
+    if (finding.kind == CifFinding::kFailure) to_.Found(finding);
+  }
+
+ private:
+  CifFindings& to_;
+};
+
+// UTF-8, one 16-bit character per sequence. A byte that does not begin a complete, valid
+// sequence is the one character of its value (ISO 8859-1), so that it never swallows the
+// quote or line feed after it. A character beyond U+FFFF reads as it always has: its first
+// three bytes as one character, the fourth widened with its sign; valid UTF-8 thus reads as
+// it did when the digests of such files were made. Returns the number of characters.
+size_t DecodeUtf8(const unsigned char* b, size_t n, char16_t* chars,
+                  std::vector<DecodeNote>* notes) {
   size_t count = 0;
-  const unsigned char* b = bytes.get();
+  bool latin1 = false;
   for (size_t i = 0; i < n;) {
     const unsigned char b0 = b[i];
     if (b0 < 0x80) {
       chars[count++] = b0;
       ++i;
-    } else if (b0 >= 0xE0) {
-      chars[count++] = char16_t((b0 & 0x0F) * 4096 + (b[i + 1] & 0x3F) * 64 + (b[i + 2] & 0x3F));
-      i += 3;
-    } else if (b0 >= 0xC0) {
+      continue;
+    }
+    const size_t length = zodu::Utf8SequenceLength(reinterpret_cast<const char*>(b + i), n - i);
+    if (length == 0) {
+      if (notes && !latin1) notes->push_back({CifFinding::kNotUtf8, count, ""});
+      latin1 = true;
+      chars[count++] = b0;
+      ++i;
+    } else if (length == 2) {
       chars[count++] = char16_t((b0 & 0x1F) * 64 + (b[i + 1] & 0x3F));
       i += 2;
     } else {
-      chars[count++] = char16_t(int16_t(int8_t(b0)));
-      ++i;
+      chars[count++] = char16_t((b0 & 0x0F) * 4096 + (b[i + 1] & 0x3F) * 64 + (b[i + 2] & 0x3F));
+      if (length == 4) {
+        if (notes)
+          notes->push_back(
+              {CifFinding::kDroppedChar, count - 1, "a character beyond U+FFFF is not kept"});
+        chars[count++] = char16_t(0xFF00 | b[i + 3]);
+      }
+      i += length;
     }
   }
+  return count;
+}
+
+void ReportNotes(std::vector<DecodeNote>& notes, const char16_t* chars, size_t count,
+                 CifFindings& findings) {
+  TextPlaces places(chars, 0, std::find(chars, chars + count, u'\n') == chars + count);
+  for (DecodeNote& note : notes) {
+    const auto [line, column] = places.At(note.at);
+    if (note.kind == CifFinding::kNotUtf8)
+      note.message = "not UTF-8 from " + std::to_string(line) + ":" + std::to_string(column) +
+                     ", read as ISO 8859-1";
+    findings.Found(CifFinding{note.kind, note.kind != CifFinding::kNotUtf8, line, column,
+                              std::move(note.message)});
+  }
+}
+
+}  // namespace
+
+void TCifDP::LoadFromStream(zodu::IInputStream& in, CifFindings* findings) {
+  const uint64_t length = in.Length(), position = in.GetPosition();
+  const size_t n = size_t(position < length ? length - position : 0);
+  std::unique_ptr<unsigned char[]> bytes(new unsigned char[n + 1]);
+  if (n) in.Read(bytes.get(), n);
+  std::optional<FailureOnly> failureOnly;
+  if (const char* notText = findings ? NotTextReason(bytes.get(), n) : nullptr) {
+    findings->Found(CifFinding{CifFinding::kNotText, true, 1, 1, notText});
+    findings = &failureOnly.emplace(*findings);
+  }
+  std::vector<DecodeNote> notes;
+  auto* chars = static_cast<char16_t*>(zodu::vex_malloc_((n + 1) * sizeof(char16_t)));
+  size_t count = DecodeUtf8(bytes.get(), n, chars, findings ? &notes : nullptr);
   bytes.reset();
+  if (!notes.empty()) ReportNotes(notes, chars, count, *findings);
   count = NormalizeLineEnds(chars, count);
-  LoadFromString(vexstr::Adopt(chars, count, n + 1));
+  LoadFromString(vexstr::Adopt(chars, count, n + 1), findings);
 }
 
 zodu::ConstTypeList<CifToken> TCifDP::TokenizeString(const vexstr& text, int version) {

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "sdl/utf8_path.h"
 #include "xlib/cif_site.h"
 
 namespace cif_dp {
@@ -37,6 +38,50 @@ inline bool IsWhite(char16_t c) {
 }
 
 }  // namespace
+
+std::string Utf8Text(const vexstr& text) {
+  const zodu::vexcstr bytes = zodu::PathToUtf8(text);
+  return std::string(bytes.raw(), bytes.Length());
+}
+
+std::string MessageText(const char16_t* chars, size_t length) {
+  constexpr size_t kMost = 40;
+  return Utf8Text(vexstr(chars, std::min(length, kMost))) + (length > kMost ? "..." : "");
+}
+
+std::pair<size_t, size_t> TextPlaces::At(size_t pos) {
+  if (pos < pos_) pos_ = line_ = column_ = 0;
+  for (; pos_ < pos; ++pos_) {
+    const char16_t c = chars_[pos_];
+    if (c == '\n' || (c == '\r' && returnsEnd_)) {
+      ++line_;
+      column_ = 0;
+    } else if (c != '\r') {
+      ++column_;
+    }
+  }
+  return {line_ + 1, column_ + 1 + (line_ == 0 ? shift_ : 0)};
+}
+
+void CifText::SetFindings(CifFindings* findings, size_t shift) {
+  findings_ = findings;
+  places_ = TextPlaces(chars_, shift, false);
+}
+
+void CifText::Report(CifFinding::Kind kind, size_t at, const std::string& message) {
+  if (!findings_) return;
+  const auto [line, column] = places_.At(at);
+  findings_->Found(CifFinding{kind, kind != CifFinding::kNotUtf8, line, column, message});
+}
+
+void CifText::NoteFault(size_t at, std::string reason) {
+  faultAt_ = at;
+  faultReason_ = std::move(reason);
+}
+
+void CifText::ReportFault() {
+  if (!faultReason_.empty()) Report(CifFinding::kFailure, faultAt_, faultReason_);
+}
 
 // A quote opens a quoted part only when none is open and closes only the same quote, so a
 // quote of the other kind inside a quoted part changes nothing.
@@ -73,6 +118,7 @@ size_t CifText::MatchBracket(size_t pos, size_t bound, char16_t open, char16_t c
       if (opens.empty()) return i;
     }
   }
+  NoteFault(pos, std::string("unclosed bracket '") + char(open) + "'");
   RaiseNoBracket(__LINE__);
 }
 
@@ -89,6 +135,7 @@ vexstr CifText::TokenText(const TokenView& token) const {
 }
 
 void CifTokenizer::Raise(const char* reason, size_t at) const {
+  text_.NoteFault(at, reason);
   throw ParsingException(
       zodu::FormatLocation("xlib/cifdp", "cif_dp::TCifDP::TokenizeString", __LINE__),
       vexstr(reason), text_.LineAt(begin_, at));
@@ -102,6 +149,10 @@ bool CifTokenizer::QuotedString(char16_t quote, TokenView& token) {
     if (j + 2 >= end_) Raise("unbalanced quotation", i);
     token = TokenView{uint32_t(i + 3), uint32_t(j), uint32_t(i), quote};
     // The character after the closing quotes is taken as a separator.
+    if (j + 3 < end_ && !IsWhite(s_[j + 3]))
+      text_.Report(
+          CifFinding::kDroppedChar, j + 3,
+          "'" + MessageText(s_ + j + 3, 1) + "' right after the closing quotes is not kept");
     i_ = std::min(j + 4, end_);
     return true;
   }
@@ -119,6 +170,7 @@ bool CifTokenizer::QuotedString(char16_t quote, TokenView& token) {
     }
   }
   // Unterminated: up to the second-last character, closed with the quote.
+  text_.Report(CifFinding::kUnclosed, i, "unclosed quotation: the rest of the text is one value");
   if (i + 1 >= end_)
     token = TokenView{uint32_t(i), uint32_t(i + 1), uint32_t(i), 0};
   else

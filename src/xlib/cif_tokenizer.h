@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "xlib/cifdp.h"
 
@@ -18,12 +20,36 @@ struct TokenView {
   char16_t wrap;
 };
 
+// Text for findings in UTF-8: whole, or cut after 40 characters for a message.
+std::string Utf8Text(const vexstr& text);
+std::string MessageText(const char16_t* chars, size_t length);
+inline std::string MessageText(const vexstr& text) {
+  return MessageText(text.raw(), text.Length());
+}
+
+// Lines and columns (from 1) of positions of a text, counted forward from the last position
+// asked for. Carriage returns end lines when `returnsEnd` (a text without line feeds), else
+// they are not counted; `shift` characters stand before the first line (the CIF 2.0 magic).
+class TextPlaces {
+ public:
+  TextPlaces(const char16_t* chars, size_t shift, bool returnsEnd)
+      : chars_(chars), shift_(shift), returnsEnd_(returnsEnd) {}
+  std::pair<size_t, size_t> At(size_t pos);
+
+ private:
+  const char16_t* chars_;
+  size_t shift_;
+  bool returnsEnd_;
+  size_t pos_ = 0, line_ = 0, column_ = 0;
+};
+
 // The text being read, with the bracket matches found so far: a match found inside an
 // outer walk is the one a fresh walk from that bracket would find, so nested lists are
 // matched once each rather than once per level.
 class CifText {
  public:
-  explicit CifText(const vexstr& text) : text_(text), chars_(text.raw()) {}
+  explicit CifText(const vexstr& text)
+      : text_(text), chars_(text.raw()), places_(text.raw(), 0, false) {}
   const vexstr& Text() const { return text_; }
   const char16_t* Chars() const { return chars_; }
   size_t Length() const { return text_.Length(); }
@@ -41,9 +67,22 @@ class CifText {
     return token.end - token.begin + (token.wrap ? 2 : 0);
   }
 
+  // Findings of the reading go to `findings` (none when null); `shift` as for TextPlaces.
+  void SetFindings(CifFindings* findings, size_t shift);
+  bool Finds() const { return findings_ != nullptr; }
+  void Report(CifFinding::Kind kind, size_t at, const std::string& message);
+  // Keeps where the failure about to be raised lies, so that the reading can say so.
+  void NoteFault(size_t at, std::string reason);
+  // The kept failure, as a finding; nothing when none was kept.
+  void ReportFault();
+
  private:
   vexstr text_;
   const char16_t* chars_;
+  CifFindings* findings_ = nullptr;
+  TextPlaces places_;
+  size_t faultAt_ = 0;
+  std::string faultReason_;
   std::unordered_map<uint32_t, uint32_t> closeOf_;
 };
 

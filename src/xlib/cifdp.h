@@ -16,6 +16,7 @@
 #include "sdl/istream.h"
 #include "sdl/smart/vex_ptr.h"
 #include "sdl/typelist.h"
+#include "xlib/cif_findings.h"
 
 namespace cif_dp {
 
@@ -304,6 +305,10 @@ class TCifDP : public zodu::IVexObject {
   virtual void LoadFromStream(zodu::IInputStream& in);
   // Replaces the content; raises ParsingException for a structural fault.
   virtual void LoadFromString(const vexstr& text);
+  // The same readings, telling `findings` (may be null) every place where the document
+  // differs from the text; a failure is found before it is raised.
+  void LoadFromStream(zodu::IInputStream& in, CifFindings* findings);
+  void LoadFromString(const vexstr& text, CifFindings* findings);
   virtual TStrList& SaveToStrings(TStrList& out) const;
 
   // 1 for CIF 1.1 text, 2 for CIF 2.0 (and a new document).
