@@ -1,5 +1,6 @@
 // The CIF reader: text to tokens to blocks, items, loops, comments, lists and maps.
 #include <algorithm>
+#include <cstdlib>  // for free
 #include <cstring>  // for memchr
 #include <exception>
 #include <memory>
@@ -21,9 +22,10 @@ namespace {
   throw ParsingException(zodu::FormatLocation("xlib/cifdp", function, line), reason, number);
 }
 
-bool StartsWithi(const CifText& text, const TokenView& t, const char16_t* prefix, size_t n) {
+template <class C>
+bool StartsWithi(const CifText<C>& text, const TokenView& t, const char16_t* prefix, size_t n) {
   if (t.wrap || t.end - t.begin < n) return false;
-  const char16_t* s = text.Chars() + t.begin;
+  const C* s = text.Chars() + t.begin;
   for (size_t i = 0; i < n; ++i) {
     char16_t c = s[i];
     if (c >= 'A' && c <= 'Z') c = char16_t(c + ('a' - 'A'));
@@ -32,7 +34,8 @@ bool StartsWithi(const CifText& text, const TokenView& t, const char16_t* prefix
   return true;
 }
 
-bool IsBracketToken(const CifText& text, const TokenView& t, int version) {
+template <class C>
+bool IsBracketToken(const CifText<C>& text, const TokenView& t, int version) {
   if (version != 2 || text.TokenLength(t) == 0) return false;
   const char16_t first = text.FirstChar(t);
   return first == '[' || first == '{';
@@ -56,7 +59,8 @@ cetStringList* TextField(const vexstr& token) {
 }
 
 // Every entry kind but lists and maps, from a token of `text`.
-ICifEntry* PlainEntry(const CifText& text, const TokenView& t) {
+template <class C>
+ICifEntry* PlainEntry(const CifText<C>& text, const TokenView& t) {
   const size_t n = text.TokenLength(t);
   if (n == 0) return new cetString(vexstr(), true);
   const char16_t first = text.FirstChar(t);
@@ -66,7 +70,7 @@ ICifEntry* PlainEntry(const CifText& text, const TokenView& t) {
     if (n >= 2 && token[n - 1] == ';') return TextField(token);
     return new cetString(token, true);
   }
-  if (t.wrap) return new cetString(text.Text().SubString(t.begin, t.end - t.begin), true);
+  if (t.wrap) return new cetString(text.Slice(t.begin, t.end - t.begin), true);
   return new cetString(text.TokenText(t));
 }
 
@@ -80,10 +84,10 @@ struct Level {
 };
 
 // The line of the map's token is counted only when the map fails.
-template <class MapLine>
-void FillLevel(CifText& text, const TokenView& t, Level& level, MapLine mapLine) {
+template <class C, class MapLine>
+void FillLevel(CifText<C>& text, const TokenView& t, Level& level, MapLine mapLine) {
   if (t.end - t.begin >= 2) {
-    CifTokenizer tokenizer(text, t.begin + 1, t.end - 1, 2);
+    CifTokenizer<C> tokenizer(text, t.begin + 1, t.end - 1, 2);
     TokenView part;
     while (tokenizer.Next(part)) level.tokens.push_back(part);
   }
@@ -94,15 +98,16 @@ void FillLevel(CifText& text, const TokenView& t, Level& level, MapLine mapLine)
   }
 }
 
-ICifEntry* NewContainer(const CifText& text, const TokenView& t) {
+template <class C>
+ICifEntry* NewContainer(const CifText<C>& text, const TokenView& t) {
   if (text.FirstChar(t) == '[') return new cetList();
   return new cetDict();
 }
 
 // Fills `root` from its token. Nested lists and maps are kept on a stack of levels, not
 // on the call stack, so that brackets nested a hundred thousand deep are read as any other.
-template <class MapLine>
-void FillBracketed(CifText& text, const TokenView& t, ICifEntry& root, MapLine rootLine) {
+template <class C, class MapLine>
+void FillBracketed(CifText<C>& text, const TokenView& t, ICifEntry& root, MapLine rootLine) {
   std::vector<Level> levels;
   levels.push_back(Level{&root, dynamic_cast<cetDict*>(&root) != nullptr, t.begin + 1, {}});
   FillLevel(text, t, levels.back(), rootLine);
@@ -132,8 +137,8 @@ void FillBracketed(CifText& text, const TokenView& t, ICifEntry& root, MapLine r
 
 // An entry from a token of `text`, as EntryFromToken makes it; `line` gives the token's
 // line for the map's failure.
-template <class MapLine>
-ICifEntry* EntryFromView(CifText& text, const TokenView& t, int version, MapLine line) {
+template <class C, class MapLine>
+ICifEntry* EntryFromView(CifText<C>& text, const TokenView& t, int version, MapLine line) {
   if (!IsBracketToken(text, t, version)) return PlainEntry(text, t);
   std::unique_ptr<ICifEntry> root(NewContainer(text, t));
   FillBracketed(text, t, *root, line);
@@ -142,7 +147,8 @@ ICifEntry* EntryFromView(CifText& text, const TokenView& t, int version, MapLine
 
 // Removes carriage returns when the text has line feeds, else makes them line feeds;
 // returns the new length.
-size_t NormalizeLineEnds(char16_t* s, size_t n) {
+template <class C>
+size_t NormalizeLineEnds(C* s, size_t n) {
   bool hasFeed = false, hasReturn = false;
   for (size_t i = 0; i < n; ++i) {
     hasFeed |= s[i] == '\n';
@@ -165,9 +171,10 @@ size_t NormalizeLineEnds(char16_t* s, size_t n) {
 // reader that tokenizes the whole text first: after a fault of the building, the rest is
 // still tokenized, and a tokenizing fault there is the one reported (with an empty
 // document, as nothing would have been built).
+template <class C>
 class CifLoader {
  public:
-  CifLoader(TCifDP& doc, const vexstr& text, CifFindings* findings)
+  CifLoader(TCifDP& doc, const TextHolder<C>& text, CifFindings* findings)
       : doc_(doc), text_(text), tokenizer_(text_, 0, text.Length(), doc.version_) {
     text_.SetFindings(findings, doc.version_ == 2 ? 10 : 0);
   }
@@ -231,7 +238,7 @@ class CifLoader {
   // Exactly "loop_", in this case.
   bool IsLoopHeader(const TokenView& t) const {
     return !t.wrap && t.end - t.begin == 5 &&
-           std::char_traits<char16_t>::compare(text_.Chars() + t.begin, u"loop_", 5) == 0;
+           std::equal(text_.Chars() + t.begin, text_.Chars() + t.end, "loop_");
   }
 
   void Walk() {
@@ -343,7 +350,10 @@ class CifLoader {
 
   void ReadLoop(const TokenView& loopToken) {
     auto table = std::make_unique<cetTable>();
-    table->text_ = text_.Text();
+    if constexpr (std::is_same_v<C, char>)
+      table->narrowText_ = text_.Text();
+    else
+      table->text_ = text_.Text();
     std::vector<vexstr> headerComments, valueComments;
     TokenView t;
     bool more;
@@ -402,26 +412,26 @@ class CifLoader {
 
   // A cell that is a plain or quoted value stays a view of the text.
   void AppendCell(cetTable& table, const TokenView& t) {
-    const char16_t* s = text_.Chars();
+    const C* s = text_.Chars();
     const size_t n = t.end - t.begin;
     if (t.wrap) {
       table.AppendView(t.begin, n, true);
       return;
     }
-    const char16_t first = s[t.begin];
+    const C first = s[t.begin];
     if (first == ';' || first == '#') {
       table.AppendObject(PlainEntry(text_, t));
       return;
     }
     if (n > 1 && (first == '\'' || first == '"') && s[t.end - 1] == first)
       table.AppendView(t.begin + 1, n - 2, true);
-    else
-      table.AppendView(t.begin, n, cetString::NeedsQuotes(s + t.begin, n));
+    else  // a plain token holds no blank or tab, so it is not quoted
+      table.AppendView(t.begin, n, false);
   }
 
   TCifDP& doc_;
-  CifText text_;
-  CifTokenizer tokenizer_;
+  CifText<C> text_;
+  CifTokenizer<C> tokenizer_;
   CifBlock* current_ = nullptr;
   TokenView pending_{};
   bool hasPending_ = false;
@@ -434,17 +444,35 @@ void TCifDP::LoadFromString(const vexstr& source) {
   LoadFromString(source, nullptr);
 }
 
+namespace {
+
+// 2 for a text that opens with the CIF 2.0 magic, else 1.
+template <class C>
+int VersionOf(const C* s, size_t n) {
+  static const char kMagic[] = "#\\#CIF_2.0";
+  return n >= 10 && std::equal(kMagic, kMagic + 10, s) ? 2 : 1;
+}
+
+}  // namespace
+
 void TCifDP::LoadFromString(const vexstr& source, CifFindings* findings) {
-  Clear();
-  static const vexstr kMagic(u"#\\#CIF_2.0");
-  version_ = source.Length() >= 10 && source.SubStringTo(10) == kMagic ? 2 : 1;
+  const int version = VersionOf(source.raw(), source.Length());
   vexstr text = source;
   if (text.IndexOf(u'\r') >= 0) {
     auto* chars = static_cast<char16_t*>(zodu::vex_malloc_((text.Length() + 1) * sizeof(char16_t)));
     std::copy(text.begin(), text.end(), chars);
     text = vexstr::Adopt(chars, NormalizeLineEnds(chars, text.Length()), text.Length() + 1);
   }
-  CifLoader loader(*this, version_ == 2 ? text.SubStringFrom(10) : text, findings);
+  LoadText(text, version, findings);
+}
+
+// `text` has its line ends made uniform already.
+template <class Text>
+void TCifDP::LoadText(const Text& text, int version, CifFindings* findings) {
+  using C = std::remove_const_t<std::remove_pointer_t<decltype(text.raw())>>;
+  Clear();
+  version_ = version;
+  CifLoader<C> loader(*this, version_ == 2 ? text.SubStringFrom(10) : text, findings);
   loader.Run();
   for (CifBlock& block : blocks_) block.Tidy();
 }
@@ -539,28 +567,40 @@ void ReportNotes(std::vector<DecodeNote>& notes, const char16_t* chars, size_t c
 
 }  // namespace
 
+// Text of ASCII alone, the common case, is read as it is: no decoding, half the memory.
 void TCifDP::LoadFromStream(zodu::IInputStream& in, CifFindings* findings) {
   const uint64_t length = in.Length(), position = in.GetPosition();
   const size_t n = size_t(position < length ? length - position : 0);
-  std::unique_ptr<unsigned char[]> bytes(new unsigned char[n + 1]);
+  std::unique_ptr<char, decltype(&std::free)> bytes(static_cast<char*>(zodu::vex_malloc_(n + 1)),
+                                                    &std::free);
   if (n) in.Read(bytes.get(), n);
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes.get());
   std::optional<FailureOnly> failureOnly;
-  if (const char* notText = findings ? NotTextReason(bytes.get(), n) : nullptr) {
+  if (const char* notText = findings ? NotTextReason(b, n) : nullptr) {
     findings->Found(CifFinding{CifFinding::kNotText, true, 1, 1, notText});
     findings = &failureOnly.emplace(*findings);
   }
+  unsigned char high = 0;
+  for (size_t i = 0; i < n; ++i) high |= b[i];
+  if (high < 0x80) {
+    const size_t count = NormalizeLineEnds(bytes.get(), n);
+    const int version = VersionOf(bytes.get(), count);
+    LoadText(zodu::vexcstr::Adopt(bytes.release(), count, n + 1), version, findings);
+    return;
+  }
   std::vector<DecodeNote> notes;
   auto* chars = static_cast<char16_t*>(zodu::vex_malloc_((n + 1) * sizeof(char16_t)));
-  size_t count = DecodeUtf8(bytes.get(), n, chars, findings ? &notes : nullptr);
+  size_t count = DecodeUtf8(b, n, chars, findings ? &notes : nullptr);
   bytes.reset();
   if (!notes.empty()) ReportNotes(notes, chars, count, *findings);
   count = NormalizeLineEnds(chars, count);
-  LoadFromString(vexstr::Adopt(chars, count, n + 1), findings);
+  const int version = VersionOf(chars, count);
+  LoadText(vexstr::Adopt(chars, count, n + 1), version, findings);
 }
 
 zodu::ConstTypeList<CifToken> TCifDP::TokenizeString(const vexstr& text, int version) {
-  CifText source(text);
-  CifTokenizer tokenizer(source, 0, text.Length(), version);
+  CifText<char16_t> source(text);
+  CifTokenizer<char16_t> tokenizer(source, 0, text.Length(), version);
   zodu::TTypeList<CifToken> tokens;
   TokenView t;
   size_t line = 0, counted = 0;
@@ -574,26 +614,26 @@ zodu::ConstTypeList<CifToken> TCifDP::TokenizeString(const vexstr& text, int ver
 
 vexstr TCifDP::ExtractBracketedData(const vexstr& text, char16_t open, char16_t close,
                                     size_t& pos) {
-  CifText source(text);
+  CifText<char16_t> source(text);
   const size_t start = pos;
   pos = source.MatchBracket(start, text.Length(), open, close);
   return text.SubString(start, pos - start + 1);
 }
 
 ICifEntry* TCifDP::EntryFromToken(const CifToken& token, int version) {
-  CifText source(token.text);
+  CifText<char16_t> source(token.text);
   const TokenView t{0, uint32_t(token.text.Length()), 0, 0};
   return EntryFromView(source, t, version, [&] { return size_t(token.line); });
 }
 
 void cetList::FromToken(const CifToken& token) {
-  CifText source(token.text);
+  CifText<char16_t> source(token.text);
   FillBracketed(source, TokenView{0, uint32_t(token.text.Length()), 0, 0}, *this,
                 [&] { return size_t(token.line); });
 }
 
 void cetDict::FromToken(const CifToken& token) {
-  CifText source(token.text);
+  CifText<char16_t> source(token.text);
   FillBracketed(source, TokenView{0, uint32_t(token.text.Length()), 0, 0}, *this,
                 [&] { return size_t(token.line); });
 }

@@ -56,6 +56,7 @@ cetTable::cetTable(const cetTable& other)
       rowCount_(other.rowCount_),
       rowNames_(other.rowNames_),
       text_(other.text_),
+      narrowText_(other.narrowText_),
       cells_(other.cells_) {
   objects_.reserve(other.objects_.size());
   for (const auto& object : other.objects_)
@@ -166,8 +167,7 @@ ICifEntry* cetTable::Get(size_t row, size_t col) const {
       return objects_[cell.at].get();
     default: {
       // Made an entry on first request, then kept as one.
-      auto* entry =
-          new cetString(text_.SubString(cell.at, LengthOf(cell)), KindOf(cell) == kQuotedView);
+      auto* entry = new cetString(ViewText(cell), KindOf(cell) == kQuotedView);
       objects_.emplace_back(entry);
       cell = Cell{uint32_t(objects_.size() - 1), uint32_t(kObject) << kKindShift};
       return entry;
@@ -186,9 +186,16 @@ void cetTable::Set(size_t row, size_t col, ICifEntry* entry) {
   cell = Cell{uint32_t(objects_.size() - 1), uint32_t(kObject) << kKindShift};
 }
 
+vexstr cetTable::ViewText(const Cell& cell) const {
+  if (narrowText_.Length() == 0) return text_.SubString(cell.at, LengthOf(cell));
+  return vexstr(narrowText_.raw() + cell.at, LengthOf(cell));
+}
+
 void cetTable::AppendView(size_t at, size_t length, bool quoted) {
   if (length > kMaxViewLength) {
-    AppendObject(new cetString(text_.SubString(at, length), quoted));
+    AppendObject(new cetString(
+        narrowText_.Length() ? vexstr(narrowText_.raw() + at, length) : text_.SubString(at, length),
+        quoted));
     return;
   }
   cells_.push_back(

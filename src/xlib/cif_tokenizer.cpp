@@ -23,11 +23,15 @@ struct ClassTable {
 };
 constexpr ClassTable kClasses;
 
+inline uint8_t ClassOf(char c) {
+  return kClasses.of[static_cast<unsigned char>(c)];
+}
 inline uint8_t ClassOf(char16_t c) {
   return c < 256 ? kClasses.of[c] : uint8_t(kOrdinary);
 }
 
-inline bool IsWhite(char16_t c) {
+template <class C>
+inline bool IsWhite(C c) {
   return c == ' ' || c == '\t' || c == '\n';
 }
 
@@ -44,15 +48,11 @@ std::string Utf8Text(const vexstr& text) {
   return std::string(bytes.raw(), bytes.Length());
 }
 
-std::string MessageText(const char16_t* chars, size_t length) {
-  constexpr size_t kMost = 40;
-  return Utf8Text(vexstr(chars, std::min(length, kMost))) + (length > kMost ? "..." : "");
-}
-
-std::pair<size_t, size_t> TextPlaces::At(size_t pos) {
+template <class C>
+std::pair<size_t, size_t> TextPlaces<C>::At(size_t pos) {
   if (pos < pos_) pos_ = line_ = column_ = 0;
   for (; pos_ < pos; ++pos_) {
-    const char16_t c = chars_[pos_];
+    const C c = chars_[pos_];
     if (c == '\n' || (c == '\r' && returnsEnd_)) {
       ++line_;
       column_ = 0;
@@ -63,35 +63,40 @@ std::pair<size_t, size_t> TextPlaces::At(size_t pos) {
   return {line_ + 1, column_ + 1 + (line_ == 0 ? shift_ : 0)};
 }
 
-void CifText::SetFindings(CifFindings* findings, size_t shift) {
+template <class C>
+void CifText<C>::SetFindings(CifFindings* findings, size_t shift) {
   findings_ = findings;
-  places_ = TextPlaces(chars_, shift, false);
+  places_ = TextPlaces<C>(chars_, shift, false);
 }
 
-void CifText::Report(CifFinding::Kind kind, size_t at, const std::string& message) {
+template <class C>
+void CifText<C>::Report(CifFinding::Kind kind, size_t at, const std::string& message) {
   if (!findings_) return;
   const auto [line, column] = places_.At(at);
   findings_->Found(CifFinding{kind, kind != CifFinding::kNotUtf8, line, column, message});
 }
 
-void CifText::NoteFault(size_t at, std::string reason) {
+template <class C>
+void CifText<C>::NoteFault(size_t at, std::string reason) {
   faultAt_ = at;
   faultReason_ = std::move(reason);
 }
 
-void CifText::ReportFault() {
+template <class C>
+void CifText<C>::ReportFault() {
   if (!faultReason_.empty()) Report(CifFinding::kFailure, faultAt_, faultReason_);
 }
 
 // A quote opens a quoted part only when none is open and closes only the same quote, so a
 // quote of the other kind inside a quoted part changes nothing.
-size_t CifText::MatchBracket(size_t pos, size_t bound, char16_t open, char16_t close) {
+template <class C>
+size_t CifText<C>::MatchBracket(size_t pos, size_t bound, char16_t open, char16_t close) {
   if (pos >= bound || chars_[pos] != open) RaiseNoBracket(__LINE__);
   if (auto known = closeOf_.find(uint32_t(pos)); known != closeOf_.end()) return known->second;
   std::vector<uint32_t> opens;
   char16_t quote = 0;
   for (size_t i = pos; i < bound; ++i) {
-    const char16_t c = chars_[i];
+    const C c = chars_[i];
     if (c == '\'' || c == '"') {
       if (quote == 0)
         quote = c;
@@ -122,26 +127,38 @@ size_t CifText::MatchBracket(size_t pos, size_t bound, char16_t open, char16_t c
   RaiseNoBracket(__LINE__);
 }
 
-size_t CifText::LineAt(size_t from, size_t pos) const {
+template <class C>
+size_t CifText<C>::LineAt(size_t from, size_t pos) const {
   size_t lines = 0;
   for (size_t i = from; i < pos; ++i) lines += chars_[i] == '\n';
   return lines;
 }
 
-vexstr CifText::TokenText(const TokenView& token) const {
-  vexstr inner = text_.SubString(token.begin, token.end - token.begin);
+template <class C>
+vexstr CifText<C>::Slice(size_t begin, size_t length) const {
+  if constexpr (std::is_same_v<C, char>)
+    return vexstr(chars_ + begin, length);
+  else
+    return text_.SubString(begin, length);
+}
+
+template <class C>
+vexstr CifText<C>::TokenText(const TokenView& token) const {
+  vexstr inner = Slice(token.begin, token.end - token.begin);
   if (!token.wrap) return inner;
   return vexstr(&token.wrap, 1) << inner << token.wrap;
 }
 
-void CifTokenizer::Raise(const char* reason, size_t at) const {
+template <class C>
+void CifTokenizer<C>::Raise(const char* reason, size_t at) const {
   text_.NoteFault(at, reason);
   throw ParsingException(
       zodu::FormatLocation("xlib/cifdp", "cif_dp::TCifDP::TokenizeString", __LINE__),
       vexstr(reason), text_.LineAt(begin_, at));
 }
 
-bool CifTokenizer::QuotedString(char16_t quote, TokenView& token) {
+template <class C>
+bool CifTokenizer<C>::QuotedString(char16_t quote, TokenView& token) {
   const size_t i = i_;
   if (i + 2 < end_ && s_[i + 1] == quote && s_[i + 2] == quote) {
     size_t j = i + 3;
@@ -179,10 +196,11 @@ bool CifTokenizer::QuotedString(char16_t quote, TokenView& token) {
   return true;
 }
 
-bool CifTokenizer::Next(TokenView& token) {
+template <class C>
+bool CifTokenizer<C>::Next(TokenView& token) {
   while (i_ < end_) {
     const size_t i = i_;
-    const char16_t c = s_[i];
+    const C c = s_[i];
     const bool atStart = i == begin_;
     switch (ClassOf(c)) {
       case kWhite:
@@ -232,5 +250,12 @@ bool CifTokenizer::Next(TokenView& token) {
   }
   return false;
 }
+
+template class TextPlaces<char>;
+template class TextPlaces<char16_t>;
+template class CifText<char>;
+template class CifText<char16_t>;
+template class CifTokenizer<char>;
+template class CifTokenizer<char16_t>;
 
 }  // namespace cif_dp

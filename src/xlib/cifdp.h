@@ -23,6 +23,7 @@ namespace cif_dp {
 using zodu::vexstr;
 using TStrList = zodu::TStrList;
 
+template <class C>
 class CifLoader;
 class ICifEntry;
 
@@ -207,8 +208,9 @@ class cetTable : public ICifEntry {
   void Set(size_t row, size_t col, ICifEntry* cell);
 
  private:
+  template <class C>
   friend class CifLoader;
-  // A cell: a view of `text_` (plain or quoted), an index into `objects_`, or unset.
+  // A cell: a view of the text (plain or quoted), an index into `objects_`, or unset.
   struct Cell {
     uint32_t at;
     uint32_t lengthAndKind;
@@ -227,6 +229,8 @@ class cetTable : public ICifEntry {
   void AppendObject(ICifEntry* cell);
   void FinishRows();
   void WriteCell(const Cell& cell, TStrList& out) const;
+  // The text a view cell shows.
+  vexstr ViewText(const Cell& cell) const;
 
   // Column names lowered as the comparisons lower them.
   static std::u16string FoldedKey(const vexstr& name);
@@ -239,7 +243,9 @@ class cetTable : public ICifEntry {
   size_t rowCount_ = 0;
   // Row names, only from the first named row on.
   std::vector<vexstr> rowNames_;
+  // The text the cells view: 16-bit, or 8-bit text of ASCII alone.
   vexstr text_;
+  zodu::vexcstr narrowText_;
   mutable std::vector<Cell> cells_;
   mutable std::vector<std::unique_ptr<ICifEntry>> objects_;
 };
@@ -329,7 +335,10 @@ class TCifDP : public zodu::IVexObject {
   static ICifEntry* EntryFromToken(const CifToken& token, int version);
 
  private:
+  template <class C>
   friend class CifLoader;
+  template <class Text>
+  void LoadText(const Text& text, int version, CifFindings* findings);
   // The name under which a block called `name` can be added: `name`, or `name` with the
   // first free number, logged as a duplicate.
   vexstr FreeBlockName(const vexstr& name);
