@@ -354,6 +354,7 @@ class CifLoader {
       table->narrowText_ = text_.Text();
     else
       table->text_ = text_.Text();
+    table->version2_ = doc_.version_ == 2;
     std::vector<vexstr> headerComments, valueComments;
     TokenView t;
     bool more;

@@ -210,21 +210,46 @@ class cetTable : public ICifEntry {
  private:
   template <class C>
   friend class CifLoader;
-  // A cell: a view of the text (plain or quoted), an index into `objects_`, or unset.
-  struct Cell {
-    uint32_t at;
-    uint32_t lengthAndKind;
-  };
+  // A cell in four bytes: where a view of the text starts (a plain value, or the opening
+  // quote of a quoted one; its end is found again as the tokenizer found it), an index into
+  // `objects_`, or unset.
   enum CellKind : uint32_t { kPlainView = 0, kQuotedView = 1, kObject = 2, kUnset = 3 };
-  static constexpr uint32_t kKindShift = 30;
-  static constexpr uint32_t kMaxViewLength = (1u << kKindShift) - 1;
-  static CellKind KindOf(Cell c) { return CellKind(c.lengthAndKind >> kKindShift); }
-  static uint32_t LengthOf(Cell c) { return c.lengthAndKind & kMaxViewLength; }
+  struct Cell {
+    uint32_t at : 30;
+    uint32_t kind : 2;
+  };
+  static constexpr uint32_t kMaxAt = (1u << 30) - 1;
+  static CellKind KindOf(Cell c) { return CellKind(c.kind); }
+  // Cells in chunks of fixed size: growing never copies them, so that the peak of a loop
+  // of millions of rows is its cells and not twice as many.
+  class Cells {
+   public:
+    Cells() = default;
+    Cells(const Cells& other) { *this = other; }
+    Cells& operator=(const Cells& other);
+    size_t size() const { return size_; }
+    Cell& operator[](size_t i) const { return chunks_[i >> kChunkBits][i & (kChunk - 1)]; }
+    void push_back(Cell cell) {
+      if ((size_ & (kChunk - 1)) == 0 && (size_ >> kChunkBits) == chunks_.size())
+        chunks_.emplace_back(new Cell[kChunk]);
+      (*this)[size_++] = cell;
+    }
+    void swap(Cells& other) {
+      chunks_.swap(other.chunks_);
+      std::swap(size_, other.size_);
+    }
+
+   private:
+    static constexpr size_t kChunkBits = 16, kChunk = size_t(1) << kChunkBits;
+    std::vector<std::unique_ptr<Cell[]>> chunks_;
+    size_t size_ = 0;
+  };
 
   void FoldColumn(size_t i);
   // The loop name from the common part of two or more columns; empty when there is none.
   vexstr NameFromColumns() const;
-  // Appends a cell that views `text_` (the loader sets that to its document text).
+  // Appends a cell that views the text the loader set, [at, at + length) of a plain value,
+  // or the inside of the quoted value that opens at `at`.
   void AppendView(size_t at, size_t length, bool quoted);
   void AppendObject(ICifEntry* cell);
   void FinishRows();
@@ -246,7 +271,9 @@ class cetTable : public ICifEntry {
   // The text the cells view: 16-bit, or 8-bit text of ASCII alone.
   vexstr text_;
   zodu::vexcstr narrowText_;
-  mutable std::vector<Cell> cells_;
+  // The text is CIF 2.0, where a colon after a quoted value ends it.
+  bool version2_ = false;
+  mutable Cells cells_;
   mutable std::vector<std::unique_ptr<ICifEntry>> objects_;
 };
 
