@@ -221,14 +221,17 @@ vexstr cetTable::ViewText(const Cell& cell) const {
 }
 
 // A value whose place the view cannot find again (a text beyond the cell's reach, a
-// triple-quoted or unterminated string) is kept as an entry.
+// triple-quoted or unterminated string) is kept as an entry. A plain value from the
+// tokenizer always ends at white space or the end, as a view finds it.
 void cetTable::AppendView(size_t at, size_t length, bool quoted) {
   const size_t start = at - quoted;
-  const std::pair<size_t, size_t> range =
-      narrowText_.Length() != 0
-          ? ViewRange(narrowText_.raw(), narrowText_.Length(), start, quoted, version2_)
-          : ViewRange(text_.raw(), text_.Length(), start, quoted, version2_);
-  if (start > kMaxAt || range != std::make_pair(at, length)) {
+  bool found = start <= kMaxAt;
+  if (found && quoted)
+    found = (narrowText_.Length() != 0
+                 ? ViewRange(narrowText_.raw(), narrowText_.Length(), start, true, version2_)
+                 : ViewRange(text_.raw(), text_.Length(), start, true, version2_)) ==
+            std::make_pair(at, length);
+  if (!found) {
     AppendObject(new cetString(narrowText_.Length() != 0 ? vexstr(narrowText_.raw() + at, length)
                                                          : text_.SubString(at, length),
                                quoted));

@@ -1,6 +1,7 @@
 // The CIF tokenizer: one pass over the text driven by a table of character classes.
 #include "xlib/cif_tokenizer.h"
 
+#include <cstring>  // for memchr
 #include <vector>
 
 #include "sdl/utf8_path.h"
@@ -32,7 +33,17 @@ inline uint8_t ClassOf(char16_t c) {
 
 template <class C>
 inline bool IsWhite(C c) {
-  return c == ' ' || c == '\t' || c == '\n';
+  return ClassOf(c) == kWhite;
+}
+
+// The first position from `from` on that holds `c`, or `end`.
+inline size_t Find(const char* s, size_t from, size_t end, char c) {
+  const void* at = from < end ? std::memchr(s + from, c, end - from) : nullptr;
+  return at ? size_t(static_cast<const char*>(at) - s) : end;
+}
+inline size_t Find(const char16_t* s, size_t from, size_t end, char16_t c) {
+  while (from < end && s[from] != c) ++from;
+  return from;
 }
 
 [[noreturn, gnu::cold]] void RaiseNoBracket(int line) {
@@ -204,7 +215,8 @@ bool CifTokenizer<C>::Next(TokenView& token) {
     const bool atStart = i == begin_;
     switch (ClassOf(c)) {
       case kWhite:
-        ++i_;
+        do ++i_;
+        while (i_ < end_ && IsWhite(s_[i_]));
         continue;
       case kQuote:
         if (atStart || IsWhite(s_[i - 1]) || (version_ == 2 && i == afterColon_))
@@ -213,8 +225,8 @@ bool CifTokenizer<C>::Next(TokenView& token) {
       case kSemicolon:
         if (atStart) Raise("invalid start of file", i);
         if (s_[i - 1] == '\n') {
-          size_t k = i + 1;
-          while (k + 1 < end_ && !(s_[k] == '\n' && s_[k + 1] == ';')) ++k;
+          size_t k = Find(s_, i + 1, end_, '\n');
+          while (k + 1 < end_ && s_[k + 1] != ';') k = Find(s_, k + 1, end_, '\n');
           if (k + 1 >= end_) Raise("unbalanced quotation", i);
           token = TokenView{uint32_t(i), uint32_t(k + 2), uint32_t(i), 0};
           i_ = k + 2;
@@ -223,8 +235,7 @@ bool CifTokenizer<C>::Next(TokenView& token) {
         break;
       case kHash:
         if (atStart || IsWhite(s_[i - 1])) {
-          size_t k = i;
-          while (k < end_ && s_[k] != '\n') ++k;
+          const size_t k = Find(s_, i, end_, '\n');
           token = TokenView{uint32_t(i), uint32_t(k), uint32_t(i), 0};
           i_ = k < end_ ? k + 1 : end_;
           return true;

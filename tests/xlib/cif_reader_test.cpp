@@ -24,8 +24,17 @@ using zodu::testing_support::Raises;
 
 const std::string kV2 = "#\\#CIF_2.0\n";
 
+// Each text reads to its picture, given as 16-bit text and as the bytes of a stream.
 void ExpectPictures(const std::initializer_list<std::pair<std::string, std::string>>& cases) {
-  for (const auto& [text, picture] : cases) EXPECT_EQ(cif_test::ReadPicture(text), picture) << text;
+  for (const auto& [text, picture] : cases) {
+    EXPECT_EQ(cif_test::ReadPicture(text), picture) << text;
+    zodu::TEMemoryStream stream(64);
+    stream.Write(text.data(), text.size());
+    stream.SetPosition(0);
+    TCifDP doc;
+    doc.LoadFromStream(stream);
+    EXPECT_EQ(Picture(doc), picture) << text;
+  }
 }
 
 TEST(CifReader, Tokens) {
@@ -59,6 +68,10 @@ TEST(CifReader, BlocksFramesAndLoops) {
        "[x] loop _a(_a_x,_a_y):1,<p q> # v # h _b=5"},
       {"data_x\nloop_ _p_1 _p_2\nloop_ _q 7", "[x] loop _q(_q):7"},
       {kV2 + "data_x loop_ _l _m [1 2] {'k':v}", "[x] loop _(_l,_m):[1,2],{<'k'>:v}"},
+      // Cells of every quoting, as kept in a loop.
+      {"data_x\nloop_ _l_a _l_b '''t u''' 'it's'\n\"a b\" 'open",
+       "[x] loop _l(_l_a,_l_b):<t u>,<it's>/<a b>,<ope>"},
+      {kV2 + "data_x loop_ _l 'a':b", "[x] loop _l(_l):<a>/b"},
       // Loops named alike, and a loop named as an item: every entry is kept.
       {"data_x loop_ _atom_site.label _atom_site.x A 1 loop_ _atom_type.symbol _atom_type.n C 2",
        "[x] loop _atom(_atom_site.label,_atom_site.x):A,1 "
@@ -66,11 +79,12 @@ TEST(CifReader, BlocksFramesAndLoops) {
       {"data_x _a 1 loop_ _a_x _a_y 2 3", "[x] _a=1 loop _a(_a_x,_a_y):2,3"},
       {"data_x loop_ _a_x _a_y 2 3 _a 1 _b 4 _A 5", "[x] loop _a(_a_x,_a_y):2,3 _A=5 _b=4"},
   });
+  auto twice = [](const std::string& lines) { return lines + lines; };  // text, then bytes
   EXPECT_EQ(log.bytes,
-            "Duplicate CIF data name 'X' auto renaming...\r\nNew name: X1\r\n"
-            "Duplicate CIF data name 'x' auto renaming...\r\nNew name: x2\r\n"
-            "Duplicate CIF data name 'f' auto renaming...\r\nNew name: f1\r\n"
-            "Ignoring empty table _p\r\nChanging table type for _a\r\n");
+            twice("Duplicate CIF data name 'X' auto renaming...\r\nNew name: X1\r\n"
+                  "Duplicate CIF data name 'x' auto renaming...\r\nNew name: x2\r\n") +
+                twice("Duplicate CIF data name 'f' auto renaming...\r\nNew name: f1\r\n") +
+                twice("Ignoring empty table _p\r\n") + twice("Changing table type for _a\r\n"));
   app.GetLog().RemoveStream(&log);
 }
 
