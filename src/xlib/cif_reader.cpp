@@ -149,12 +149,8 @@ ICifEntry* EntryFromView(CifText<C>& text, const TokenView& t, int version, MapL
 // returns the new length.
 template <class C>
 size_t NormalizeLineEnds(C* s, size_t n) {
-  bool hasFeed = false, hasReturn = false;
-  for (size_t i = 0; i < n; ++i) {
-    hasFeed |= s[i] == '\n';
-    hasReturn |= s[i] == '\r';
-  }
-  if (!hasReturn) return n;
+  if (std::find(s, s + n, C('\r')) == s + n) return n;
+  const bool hasFeed = std::find(s, s + n, C('\n')) != s + n;
   size_t out = 0;
   for (size_t i = 0; i < n; ++i) {
     if (s[i] != '\r')
