@@ -79,6 +79,9 @@ TEST_F(CifCommands, UnreadableFilesGetOneLine) {
       EXPECT_EQ(r.out + r.err, line(command, path, error)) << command;
     }
   }
+  for (const char* command : {"check-cif", "cif-json", "format-cif"})  // - is standard input
+    EXPECT_EQ(RunTool(command + (" - <" + Q(cases[0].first))).err, "-:1:1: invalid start of file\n")
+        << command;
   // check-cif goes on after a file it cannot read.
   const std::string good = folder.MakeFile("good.cif", "data_x\n_a 1\n");
   const Outcome r = RunTool("check-cif " + Q(good) + all);
