@@ -148,6 +148,24 @@ TEST_F(CifCommands, LatinOneCommentsKeepTheNextRow) {
   EXPECT_EQ(RunTool("check-dyn " + Q(changed) + " " + digest).out, changed + ": FAILED\n");
 }
 
+// Real dictionaries as a Debian package ships them (libcifpp-data) read whole, with no
+// finding; their save frames are counted apart by their headings.
+TEST_F(CifCommands, RealDictionariesReadWhole) {
+  const std::string folder = "/usr/share/libcifpp";
+  if (!std::filesystem::exists(folder + "/mmcif_pdbx.dic")) GTEST_SKIP() << "no libcifpp-data";
+  for (const char* name : {"mmcif_ddl.dic", "mmcif_pdbx.dic"}) {
+    const std::string path = folder + "/" + name, text = ReadFile(path);
+    const std::regex heading("(^|\n)[ \t]*save_[^ \t\n]");
+    const auto frames = std::distance(std::sregex_iterator(text.begin(), text.end(), heading),
+                                      std::sregex_iterator());
+    const Outcome r = RunTool("check-cif " + Q(path), 20);
+    EXPECT_EQ(r.status, 0) << name;
+    EXPECT_EQ(r.err, "") << name;
+    EXPECT_NE(r.out.find(", save frames " + std::to_string(frames) + ","), std::string::npos)
+        << r.out;
+  }
+}
+
 TEST_F(CifCommands, CifJsonFollowsTheDraft) {
   const Outcome r = RunTool(
       "cif-json " + Q(File("#\\#CIF_2.0\ndata_Cell\n_Cell_length_a 5.959(1)\n"
