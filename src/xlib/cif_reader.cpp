@@ -179,6 +179,11 @@ class CifLoader {
     try {
       ReadAll();
       if (!sawHeading_) text_.Report(CifFinding::kNoDataHeading, 0, "no data_ heading");
+      // A value keeps a NUL, but CIF text may not hold one and many readers end a text there.
+      const C* end = text_.Chars() + text_.Length();
+      if (const C* nul = text_.Finds() ? std::find(text_.Chars(), end, C(0)) : end; nul != end)
+        text_.Report(CifFinding::kDroppedChar, size_t(nul - text_.Chars()),
+                     "a NUL character, which CIF text cannot hold");
     } catch (...) {
       text_.ReportFault();
       throw;
