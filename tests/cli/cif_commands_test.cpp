@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "cli/run_tool.h"
+#include "support/dyn_reference.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -46,7 +47,8 @@ TEST_F(CifCommands, ReadableFilesAreCountedAndRoundTrip) {
     Outcome r = RunTool("check-cif " + Q(path));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, path + ": " + c.counts + "\n");
-    EXPECT_EQ(r.err, std::regex_replace(c.warnings, std::regex(".+\n"), path + ": $&"));
+    EXPECT_EQ(r.err, std::regex_replace(c.warnings, std::regex(".+\n"),
+                                        "zt7util: check-cif: '" + path + "': $&"));
     r = RunTool("format-cif " + Q(path) + " -o " + Q(out));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(RunTool("check-cif " + Q(out)).out, out + ": " + c.counts + "\n");
@@ -58,28 +60,110 @@ TEST_F(CifCommands, ReadableFilesAreCountedAndRoundTrip) {
 TEST_F(CifCommands, UnreadableFilesGetOneLine) {
   const std::string fifo = folder / "fifo";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  const std::string parse = "Failed to parse CIF because ";
   const std::pair<std::string, std::string> cases[] = {
-      {folder.MakeFile("a.cif", ";x\n"), parse + "invalid start of file at CIF#0"},
-      {fifo, "not a regular file"},
+      {folder.MakeFile("a.cif", ";x\n"), ":1:1: invalid start of file"},
+      {fifo, "a FIFO, not a regular file"},
       {folder / "missing.cif", "no such file"},
+  };
+  auto line = [](const std::string& command, const std::string& path, const std::string& error) {
+    return error[0] == ':' ? path + error + "\n"
+                           : "zt7util: " + command + ": '" + path + "': " + error + "\n";
   };
   std::string all, errors;
   for (const auto& [path, error] : cases) {
     all += " " + Q(path);
-    errors += path + ": " + error + "\n";
-    for (const char* command : {"cif-json ", "format-cif "}) {
-      const Outcome r = RunTool(command + Q(path));
+    errors += line("check-cif", path, error);
+    for (const char* command : {"cif-json", "format-cif"}) {
+      const Outcome r = RunTool(command + (" " + Q(path)));
       EXPECT_EQ(r.status, 1) << command << path;
-      EXPECT_EQ(r.out + r.err, path + ": " + error + "\n") << command;
+      EXPECT_EQ(r.out + r.err, line(command, path, error)) << command;
     }
   }
+  for (const char* command : {"check-cif", "cif-json", "format-cif"})  // - is standard input
+    EXPECT_EQ(RunTool(command + (" - <" + Q(cases[0].first))).err, "-:1:1: invalid start of file\n")
+        << command;
   // check-cif goes on after a file it cannot read.
   const std::string good = folder.MakeFile("good.cif", "data_x\n_a 1\n");
   const Outcome r = RunTool("check-cif " + Q(good) + all);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, good + ": CIF 1.1, blocks 1, save frames 0, items 1, loops 0, loop rows 0\n");
   EXPECT_EQ(r.err, errors);
+}
+
+// check-cif names each place where the document differs from the file as FILE:LINE:COLUMN,
+// and fails when anything was lost; a file that is not UTF-8 but otherwise read whole warns.
+TEST_F(CifCommands, CheckCifNamesWhatTheDocumentLacks) {
+  const std::string counts = ": CIF 1.1, blocks 1, save frames 0, items ";
+  const struct {
+    std::string text;
+    int status;
+    std::string items, err;  // "F" stands for the file's name
+  } cases[] = {
+      {"data_x\n_a 'M\xe8'\n_b 2\n_c 3\n", 0, "3",
+       "F:2:6: not UTF-8 from 2:6, read as ISO 8859-1\n"},
+      {"data_x\n_a 1\n2\n", 1, "1", "F:3:1: value without a name, skipped: 2\n"},
+      {"_a 1\n", 1, "1", "F:1:1: no data_ heading\n"},
+      {"\x1f\x8b\x08\x00\x00", 1, "0", "F:1:1: not text: gzip-compressed data\n"},
+      // A reading that fails says so in the reader's words, where the fault lies.
+      {"data_x\n_a 1\nloop_\n_b_1\n_b_2\n1 2\n3\n", 1, "", "F:3:1: invalid table _b\n"},
+      {"#\\#CIF_2.0\ndata_x\n_l [1 [2\n", 1, "", "F:3:4: unclosed bracket '['\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string path = File(c.text);
+    for (const std::string& name : {path, std::string("-")}) {
+      const Outcome r = RunTool(std::string("check-cif ") + (name == "-" ? "- <" : "") + Q(path));
+      EXPECT_EQ(r.status, c.status) << c.text;
+      EXPECT_EQ(r.out, c.items.empty() ? "" : name + counts + c.items + ", loops 0, loop rows 0\n");
+      EXPECT_EQ(r.err, std::regex_replace(c.err, std::regex("^F"), name)) << c.text;
+    }
+  }
+  const Outcome r = RunTool("check-cif --json " + Q(File("data_x\n_a 1\n_a 2\n")));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "{\"file\": \"" + folder / "in.cif" +
+                       "\", \"read\": true, \"lost\": true, \"cif-version\": \"1.1\", "
+                       "\"blocks\": 1, \"save-frames\": 0, \"items\": 1, \"loops\": 0, "
+                       "\"loop-rows\": 0, \"findings\": [{\"line\": 3, \"column\": 1, "
+                       "\"kind\": \"replaced-name\", \"lost\": true, \"message\": \"_a is given "
+                       "again: the earlier value is not kept\"}], \"findings-not-shown\": 0, "
+                       "\"log\": []}\n");
+}
+
+// A Latin-1 comment at the end of a loop row no longer swallows the next row, so a changed
+// intensity there is seen by the loop's digest.
+TEST_F(CifCommands, LatinOneCommentsKeepTheNextRow) {
+  std::vector<dyn_reference::Row> rows = dyn_reference::Rows(120);
+  auto file = [&](const std::string& name) {
+    std::string text = "data_r\nloop_\n";
+    for (const std::string& column : dyn_reference::kColumns) text += column + "\n";
+    for (size_t i = 0; i < rows.size(); ++i)
+      text += rows[i][0] + " " + rows[i][1] + " " + rows[i][2] + " " + rows[i][3] + " " +
+              rows[i][4] + (i == 50 ? " # r\xe9sum\xe9\n" : "\n");
+    return folder.MakeFile(name, text);
+  };
+  const std::string digest = dyn_reference::LoopDigest(dyn_reference::kColumns, rows);
+  const std::string sealed = file("sealed.cif_od");
+  rows[51][3] = "12345.67";
+  const std::string changed = file("changed.cif_od");
+  EXPECT_EQ(RunTool("check-dyn " + Q(sealed) + " " + digest).out, sealed + ": OK\n");
+  EXPECT_EQ(RunTool("check-dyn " + Q(changed) + " " + digest).out, changed + ": FAILED\n");
+}
+
+// Real dictionaries as a Debian package ships them (libcifpp-data) read whole, with no
+// finding; their save frames are counted apart by their headings.
+TEST_F(CifCommands, RealDictionariesReadWhole) {
+  const std::string folder = "/usr/share/libcifpp";
+  if (!std::filesystem::exists(folder + "/mmcif_pdbx.dic")) GTEST_SKIP() << "no libcifpp-data";
+  for (const char* name : {"mmcif_ddl.dic", "mmcif_pdbx.dic"}) {
+    const std::string path = folder + "/" + name, text = ReadFile(path);
+    const std::regex heading("(^|\n)[ \t]*save_[^ \t\n]");
+    const auto frames = std::distance(std::sregex_iterator(text.begin(), text.end(), heading),
+                                      std::sregex_iterator());
+    const Outcome r = RunTool("check-cif " + Q(path), 20);
+    EXPECT_EQ(r.status, 0) << name;
+    EXPECT_EQ(r.err, "") << name;
+    EXPECT_NE(r.out.find(", save frames " + std::to_string(frames) + ","), std::string::npos)
+        << r.out;
+  }
 }
 
 TEST_F(CifCommands, CifJsonFollowsTheDraft) {
@@ -131,7 +215,9 @@ TEST_F(CifCommands, FormatCifWritesNothingThatWouldChange) {
     const std::string path = File(text);
     const Outcome r = RunTool("format-cif " + Q(path) + " -o " + Q(out));
     EXPECT_EQ(r.status, 1) << text;
-    EXPECT_EQ(r.err, path + ": " + error + "; nothing written\n") << text;
+    EXPECT_NE(r.err.find("zt7util: format-cif: '" + path + "': " + error + "; nothing written\n"),
+              std::string::npos)
+        << r.err;
     EXPECT_EQ(ReadFile(out), "old\n");
     EXPECT_EQ(ReadFile(path), text);
   }
@@ -146,7 +232,7 @@ TEST_F(CifCommands, FormatCifReplacesOutOnlyWhenComplete) {
   EXPECT_EQ(ReadFile(in), written);
   Outcome r = RunTool("format-cif " + Q(in) + " -o " + Q(folder.path()));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, folder.path() + ": not a regular file\n");
+  EXPECT_EQ(r.err, "zt7util: format-cif: '" + folder.path() + "': not a regular file\n");
   namespace fs = std::filesystem;  // in.cif and out.cif: no temporary file is left behind
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2);
 }
