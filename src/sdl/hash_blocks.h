@@ -22,6 +22,26 @@ enum class LengthOrder { Little, Big };
 void HashMemory(uint32_t* state, BlockFunction compress, LengthOrder order, const void* data,
                 uint32_t length);
 
+// A message fed in pieces: the same digest as HashMemory over the pieces joined, holding
+// no more than one block of them.
+class MemoryPieces {
+ public:
+  MemoryPieces(uint32_t* state, BlockFunction compress, LengthOrder order)
+      : state_(state), compress_(compress), order_(order) {}
+  void Add(const void* data, size_t length);
+  // Pads as HashMemory does; raises when the pieces came to more than 4 GiB, whose bit
+  // count HashMemory cannot hold.
+  void Finish();
+
+ private:
+  uint32_t* state_;
+  BlockFunction compress_;
+  LengthOrder order_;
+  unsigned char pending_[64];
+  size_t pendingLength_ = 0;
+  uint64_t total_ = 0;
+};
+
 // Hashes the stream's Length() bytes from its current position with standard padding
 // and a 64-bit bit count. Errors of the stream pass through.
 void HashStream(uint32_t* state, BlockFunction compress, LengthOrder order,
