@@ -175,6 +175,18 @@ ICifEntry* cetTable::Get(size_t row, size_t col) const {
   }
 }
 
+cetTable::CellView cetTable::Peek(size_t row, size_t col) const {
+  const Cell cell = cells_[row * columns_.Count() + col];
+  switch (KindOf(cell)) {
+    case kUnset:
+      return {nullptr, {}, false};
+    case kObject:
+      return {objects_[cell.at].get(), {}, false};
+    default:
+      return {nullptr, {text_.raw() + cell.at, LengthOf(cell)}, KindOf(cell) == kQuotedView};
+  }
+}
+
 void cetTable::Set(size_t row, size_t col, ICifEntry* entry) {
   std::unique_ptr<ICifEntry> owned(entry);
   Cell& cell = cells_[row * columns_.Count() + col];

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -36,6 +38,9 @@ struct CaseFreeLess {
 };
 template <class V>
 using NameMap = std::map<vexstr, V, CaseFreeLess>;
+
+// Takes written lines one at a time, so that a document or loop is never held as text.
+using LineSink = std::function<void(const vexstr& line)>;
 
 // One token of CIF text: its text and the number of line feeds before it.
 struct CifToken {
@@ -186,6 +191,10 @@ class cetTable : public ICifEntry {
   ~cetTable() override;
   ICifEntry* Replicate() const override { return new cetTable(*this); }
   void WriteLines(TStrList& out) const override;
+  // The same lines, each handed on as soon as it is complete. With `fieldsAsRead`, a text
+  // field cell is written as the reader gives it back (see CifBlock), not as the loop
+  // digests cover it.
+  void WriteLines(const LineSink& sink, bool fieldsAsRead = false) const;
   vexstr GetStringValue() const override;
   // Rewrites the start of every column name from the old name to `newName`.
   void SetName(const vexstr& newName) override;
@@ -202,6 +211,14 @@ class cetTable : public ICifEntry {
   const vexstr& GetRowName(size_t row) const;
   // The cell, null while unset.
   ICifEntry* Get(size_t row, size_t col) const;
+  // A cell as it is held, without making it an entry as Get does: the entry when it is
+  // one (null while unset), else its text and whether it is quoted.
+  struct CellView {
+    const ICifEntry* entry;
+    std::u16string_view text;
+    bool quoted;
+  };
+  CellView Peek(size_t row, size_t col) const;
   // Takes ownership of `cell` (may be null), destroying the previous one.
   void Set(size_t row, size_t col, ICifEntry* cell);
 
@@ -225,7 +242,7 @@ class cetTable : public ICifEntry {
   void AppendView(size_t at, size_t length, bool quoted);
   void AppendObject(ICifEntry* cell);
   void FinishRows();
-  void WriteCell(const Cell& cell, TStrList& out) const;
+  void WriteCell(const Cell& cell, bool fieldsAsRead, TStrList& out) const;
 
   // Column names lowered as the comparisons lower them.
   static std::u16string FoldedKey(const vexstr& name);
@@ -251,6 +268,9 @@ class CifBlock : public ICifEntry {
   CifBlock(const CifBlock& other);
   ICifEntry* Replicate() const override { return new CifBlock(*this); }
   void WriteLines(TStrList& out) const override;
+  // The same lines, handed on entry by entry, but for text fields: an empty last line is
+  // written as the end of the text, so that every field reads back with its lines.
+  void WriteLines(const LineSink& sink) const;
   void Tidy() override;
   vexstr GetStringValue() const override;
   bool IsBlock() const { return true; }
@@ -305,6 +325,8 @@ class TCifDP : public zodu::IVexObject {
   // Replaces the content; raises ParsingException for a structural fault.
   virtual void LoadFromString(const vexstr& text);
   virtual TStrList& SaveToStrings(TStrList& out) const;
+  // The lines of SaveToStrings, handed on entry by entry (a loop row by row).
+  void SaveTo(const LineSink& sink) const;
 
   // 1 for CIF 1.1 text, 2 for CIF 2.0 (and a new document).
   int GetVersion() const { return version_; }

@@ -34,7 +34,7 @@ TEST(CifWriter, LayoutOfReadDocuments) {
        "data_" + std::string(40, 'n') + "\n_" + std::string(40, 'i') + " \n " + b40},
       {"data_a save_f _x 1 save_", "data_a\nsave_f\n" + Named("_x") + " 1\nsave_"},
       {"#\\#CIF_2.0\ndata_x _l [1 2] _e [] _m {'k':v} _n {}",
-       "data_x\n_l [ 1 2 ]\n_e []\n_m { ''k'': v}\n_n {}"},
+       "data_x\n_l [ 1 2 ]\n_e []\n_m { 'k': v}\n_n {}"},
       {"_a 1 # c\n", Named("_a") + " 1\n# c"},
   };
   for (const auto& [text, written] : cases) {
