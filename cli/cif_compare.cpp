@@ -3,6 +3,8 @@
 
 #include <string_view>
 #include <typeinfo>
+#include <utility>
+#include <vector>
 
 #include "sdl/utf8_path.h"
 #include "xlib/cifdp.h"
@@ -16,39 +18,78 @@ std::u16string_view View(const zodu::vexstr& text) {
   return {text.raw(), text.Length()};
 }
 
+std::u16string_view Trimmed(std::u16string_view text) {
+  const size_t first = text.find_first_not_of(u" \t");
+  if (first == text.npos) return {};
+  return text.substr(first, text.find_last_not_of(u" \t") - first + 1);
+}
+
+// The comment an entry holds, as compared: a comment entry's text or an item's comment,
+// without the blanks around it; empty for none.
+std::u16string_view CommentOf(const ICifEntry& entry) {
+  return entry.HasComment() ? Trimmed(View(entry.GetCommentText())) : std::u16string_view();
+}
+
+bool IsComment(const ICifEntry& entry) {
+  return typeid(entry) == typeid(cetComment);
+}
+
+bool IsEmptyComment(const ICifEntry& entry) {
+  return IsComment(entry) && CommentOf(entry).empty();
+}
+
 bool SameName(const ICifEntry& a, const ICifEntry& b) {
   if (a.HasName() != b.HasName()) return false;
   return !a.HasName() || View(a.GetName()) == View(b.GetName());
 }
 
-bool SameComment(const ICifEntry& a, const ICifEntry& b) {
-  if (a.HasComment() != b.HasComment()) return false;
-  return !a.HasComment() ||
-         View(a.GetCommentText().TrimWhiteChars()) == View(b.GetCommentText().TrimWhiteChars());
+using Pairs = std::vector<std::pair<const ICifEntry*, const ICifEntry*>>;
+
+// A loop cell held as text against one held as an entry (cells built in code).
+bool SameAsText(const ICifEntry& entry, const cetTable::CellView& view) {
+  const auto* value = dynamic_cast<const cetString*>(&entry);
+  return value && typeid(*value) == typeid(cetString) && !value->HasName() &&
+         !value->HasComment() && value->IsQuoted() == view.quoted &&
+         View(value->GetValue()) == view.text;
 }
 
-bool SameEntry(const ICifEntry& a, const ICifEntry& b);
-
-// Cells are unset only in loops built by hand, never in loops read from text.
-bool SameCell(const ICifEntry* a, const ICifEntry* b) {
-  return a && b ? SameEntry(*a, *b) : a == b;
+// Compares two cells; entries inside them are left in `pending`.
+bool SameCell(const cetTable::CellView& a, const cetTable::CellView& b, Pairs& pending) {
+  if (a.entry && b.entry) {
+    pending.emplace_back(a.entry, b.entry);
+    return true;
+  }
+  if (a.entry) return b.text.data() && SameAsText(*a.entry, b);
+  if (b.entry) return a.text.data() && SameAsText(*b.entry, a);
+  if (!a.text.data() || !b.text.data()) return !a.text.data() && !b.text.data();  // unset
+  return a.quoted == b.quoted && a.text == b.text;
 }
 
-bool SameValue(const ICifEntry& a, const ICifEntry& b) {
+// The items of a list that writing keeps: all but empty comments.
+std::vector<const ICifEntry*> KeptItems(const cetList& list) {
+  std::vector<const ICifEntry*> items;
+  for (size_t i = 0; i < list.Count(); ++i)
+    if (!IsEmptyComment(list[i])) items.push_back(&list[i]);
+  return items;
+}
+
+// Compares what `a` and `b` hold themselves; the entries inside them are left in `pending`.
+bool SameLevel(const ICifEntry& a, const ICifEntry& b, Pairs& pending) {
+  if (typeid(a) != typeid(b) || !SameName(a, b)) return false;
   if (const auto* list = dynamic_cast<const cetList*>(&a)) {
-    const auto& other = static_cast<const cetList&>(b);
-    if (list->Count() != other.Count()) return false;
-    for (size_t i = 0; i < list->Count(); ++i)
-      if (!SameEntry((*list)[i], other[i])) return false;
+    const std::vector<const ICifEntry*> x = KeptItems(*list),
+                                        y = KeptItems(static_cast<const cetList&>(b));
+    if (x.size() != y.size()) return false;
+    for (size_t i = 0; i < x.size(); ++i) pending.emplace_back(x[i], y[i]);
     return true;
   }
   if (const auto* map = dynamic_cast<const cetDict*>(&a)) {
     const auto& other = static_cast<const cetDict&>(b);
     if (map->Count() != other.Count()) return false;
-    for (size_t i = 0; i < map->Count(); ++i)
-      if (!SameEntry(map->GetKey(i), other.GetKey(i)) ||
-          !SameEntry(map->GetValue(i), other.GetValue(i)))
-        return false;
+    for (size_t i = 0; i < map->Count(); ++i) {
+      pending.emplace_back(&map->GetKey(i), &other.GetKey(i));
+      pending.emplace_back(&map->GetValue(i), &other.GetValue(i));
+    }
     return true;
   }
   if (const auto* loop = dynamic_cast<const cetTable*>(&a)) {
@@ -58,7 +99,7 @@ bool SameValue(const ICifEntry& a, const ICifEntry& b) {
       if (View(loop->ColName(column)) != View(other.ColName(column))) return false;
     for (size_t row = 0; row < loop->RowCount(); ++row)
       for (size_t column = 0; column < loop->ColCount(); ++column)
-        if (!SameCell(loop->Get(row, column), other.Get(row, column))) return false;
+        if (!SameCell(loop->Peek(row, column), other.Peek(row, column), pending)) return false;
     return true;
   }
   if (const auto* lines = dynamic_cast<const cetStringList*>(&a)) {
@@ -70,32 +111,40 @@ bool SameValue(const ICifEntry& a, const ICifEntry& b) {
   }
   if (const auto* value = dynamic_cast<const cetString*>(&a)) {
     const auto& other = static_cast<const cetString&>(b);
-    return value->IsQuoted() == other.IsQuoted() &&
-           View(value->GetStringValue()) == View(other.GetStringValue());
+    return value->IsQuoted() == other.IsQuoted() && View(value->GetValue()) == View(other.GetValue());
   }
-  return true;  // a comment: its text is its comment
+  return CommentOf(a) == CommentOf(b);  // a comment inside a list or map
 }
 
+// Nested lists and maps are compared from a list of pending pairs rather than by recursion,
+// so that deep nesting cannot exhaust the stack.
 bool SameEntry(const ICifEntry& a, const ICifEntry& b) {
-  return typeid(a) == typeid(b) && SameName(a, b) && SameComment(a, b) && SameValue(a, b);
+  Pairs pending{{&a, &b}};
+  while (!pending.empty()) {
+    const auto [x, y] = pending.back();
+    pending.pop_back();
+    if (!SameLevel(*x, *y, pending)) return false;
+  }
+  return true;
 }
 
 // `name` in single quotes, in UTF-8.
-std::string Quoted(const zodu::vexstr& name) {
-  const zodu::vexcstr bytes = zodu::PathToUtf8(name);
+std::string Quoted(std::u16string_view name) {
+  const zodu::vexcstr bytes = zodu::PathToUtf8(zodu::vexstr(name.data(), name.size()));
   std::string quoted(1, '\'');
   quoted.append(bytes.raw(), bytes.Length()).push_back('\'');
   return quoted;
 }
 
 std::string BlockLabel(const CifBlock& block) {
-  return std::string(block.GetParent() ? "save frame " : "block ").append(Quoted(block.GetName()));
+  return std::string(block.GetParent() ? "save frame " : "block ")
+      .append(Quoted(View(block.GetName())));
 }
 
 std::string EntryLabel(const CifBlock& block, size_t index) {
   const ICifEntry& entry = block.GetEntry(index);
   std::string label = BlockLabel(block) + ", entry " + std::to_string(index + 1);
-  return entry.HasName() ? label + ' ' + Quoted(entry.GetName()) : label + " (a comment)";
+  return entry.HasName() ? label + ' ' + Quoted(View(entry.GetName())) : label;
 }
 
 bool SameParent(const CifBlock& a, const CifBlock& b) {
@@ -103,19 +152,60 @@ bool SameParent(const CifBlock& a, const CifBlock& b) {
   return View(a.GetParent()->GetName()) == View(b.GetParent()->GetName());
 }
 
+// The next entry from `i` on that `take` accepts, or the block's count.
+template <class Take>
+size_t Next(const CifBlock& block, size_t i, Take take) {
+  while (i < block.Count() && !take(block.GetEntry(i))) ++i;
+  return i;
+}
+
+std::string BlockDifference(const CifBlock& a, const CifBlock& b) {
+  const auto isData = [](const ICifEntry& entry) { return !IsComment(entry); };
+  for (size_t i = Next(a, 0, isData), j = Next(b, 0, isData);;
+       i = Next(a, i + 1, isData), j = Next(b, j + 1, isData)) {
+    if (i == a.Count() && j == b.Count()) break;
+    if (i == a.Count()) return "a new " + EntryLabel(b, j);
+    if (j == b.Count() || !SameEntry(a.GetEntry(i), b.GetEntry(j))) return EntryLabel(a, i);
+  }
+  const auto hasComment = [](const ICifEntry& entry) { return !CommentOf(entry).empty(); };
+  for (size_t i = Next(a, 0, hasComment), j = Next(b, 0, hasComment);;
+       i = Next(a, i + 1, hasComment), j = Next(b, j + 1, hasComment)) {
+    if (i == a.Count() && j == b.Count()) break;
+    if (i == a.Count())
+      return BlockLabel(b) + ", a new comment " + Quoted(CommentOf(b.GetEntry(j)));
+    const std::u16string_view comment = CommentOf(a.GetEntry(i));
+    if (j == b.Count() || comment != CommentOf(b.GetEntry(j)))
+      return BlockLabel(a) + ", the comment " + Quoted(comment);
+  }
+  return "";
+}
+
+// The blocks that writing keeps: all but an unnamed data block that holds nothing but
+// empty comments, which write nothing.
+std::vector<const CifBlock*> KeptBlocks(const TCifDP& document) {
+  std::vector<const CifBlock*> blocks;
+  for (size_t i = 0; i < document.Count(); ++i) {
+    const CifBlock& block = document[i];
+    if (block.GetName().IsEmpty() && !block.GetParent() &&
+        Next(block, 0, [](const ICifEntry& e) { return !IsEmptyComment(e); }) == block.Count())
+      continue;
+    blocks.push_back(&block);
+  }
+  return blocks;
+}
+
 }  // namespace
 
 std::string FirstDifference(const TCifDP& before, const TCifDP& after) {
   if (before.GetVersion() != after.GetVersion()) return "the CIF version";
-  for (size_t i = 0; i < before.Count() || i < after.Count(); ++i) {
-    if (i >= before.Count()) return std::string("a new ").append(BlockLabel(after[i]));
-    if (i >= after.Count()) return BlockLabel(before[i]);
-    const CifBlock &a = before[i], &b = after[i];
-    if (View(a.GetName()) != View(b.GetName()) || !SameParent(a, b)) return BlockLabel(a);
-    for (size_t j = 0; j < a.Count() || j < b.Count(); ++j) {
-      if (j >= a.Count()) return std::string("a new ").append(EntryLabel(b, j));
-      if (j >= b.Count() || !SameEntry(a.GetEntry(j), b.GetEntry(j))) return EntryLabel(a, j);
-    }
+  const std::vector<const CifBlock*> a = KeptBlocks(before), b = KeptBlocks(after);
+  for (size_t i = 0; i < a.size() || i < b.size(); ++i) {
+    if (i >= a.size()) return "a new " + BlockLabel(*b[i]);
+    if (i >= b.size()) return BlockLabel(*a[i]);
+    if (View(a[i]->GetName()) != View(b[i]->GetName()) || !SameParent(*a[i], *b[i]))
+      return BlockLabel(*a[i]);
+    if (std::string difference = BlockDifference(*a[i], *b[i]); !difference.empty())
+      return difference;
   }
   return "";
 }

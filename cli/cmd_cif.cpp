@@ -11,6 +11,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cif_compare.h"
@@ -20,7 +21,6 @@
 #include "file_replace.h"
 #include "sdl/bapp.h"
 #include "sdl/efile.h"
-#include "sdl/memstream.h"
 #include "sdl/utf8_path.h"
 #include "tool.h"
 #include "xlib/cifdp.h"
@@ -156,12 +156,20 @@ int RunCheckCif(const std::vector<std::string>& paths) {
   return status;
 }
 
+// Whether standard output took everything written to it; when not, says so for `path`.
+bool FlushedOutput(const std::string& path) {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  PrintError(path, std::string("cannot write to standard output: ") + std::strerror(errno));
+  return false;
+}
+
 int RunCifJson(const std::string& path) {
   TCifDP document;
   if (!ReadCif(path, document)) return kRefused;
-  const std::string json = CifJson(document);
-  std::fwrite(json.data(), 1, json.size(), stdout);
-  return kSuccess;
+  WriteCifJson(
+      document, [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); },
+      [&path](const std::string& warning) { PrintError(path, "warning: " + warning); });
+  return FlushedOutput(path) ? kSuccess : kRefused;
 }
 
 // Why the text read from `bytes` could not be written back byte for byte: the reader
@@ -181,15 +189,30 @@ std::string NotKeptExactly(const std::string& bytes) {
   return "";
 }
 
-// The document's CIF text as the writer lays it out, in UTF-8, with the magic line that
-// keeps CIF 2.0 text CIF 2.0.
-std::string WrittenText(TCifDP& document) {
-  cif_dp::TStrList lines;
-  if (document.GetVersion() == 2) lines.Add(vexstr(u"#\\#CIF_2.0"));
-  document.SaveToStrings(lines);
-  std::string text;
-  for (size_t i = 0; i < lines.Count(); ++i) text += Utf8(lines[i]) + "\n";
-  return text;
+// Writes the document's CIF text as the writer lays it out, in UTF-8, with the magic line
+// that keeps CIF 2.0 text CIF 2.0, a line at a time: the text is never held whole.
+void WriteText(const TCifDP& document, PendingFile& file) {
+  std::string piece;
+  const auto line = [&](const vexstr& text) {
+    const zodu::vexcstr bytes = zodu::PathToUtf8(text);
+    piece.append(bytes.raw(), bytes.Length()) += '\n';
+    if (piece.size() >= (1 << 16)) {
+      file.Write(piece);
+      piece.clear();
+    }
+  };
+  if (document.GetVersion() == 2) line(vexstr(u"#\\#CIF_2.0"));
+  document.SaveTo(line);
+  file.Write(piece);
+}
+
+// Copies the file at `path` to standard output.
+bool CopyToOutput(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> buffer(1 << 16);
+  while (in.read(buffer.data(), std::streamsize(buffer.size())) || in.gcount() > 0)
+    std::fwrite(buffer.data(), 1, size_t(in.gcount()), stdout);
+  return !in.bad();
 }
 
 struct FormatArguments {
@@ -200,17 +223,33 @@ int RunFormatCif(const FormatArguments& arguments) {
   const std::string& input = arguments.input;
   TCifDP document;
   if (!ReadCif(input, document)) return kRefused;
-  std::ifstream file(input, std::ios::binary);
-  std::string problem = NotKeptExactly(
-      std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
-  std::string text;
-  if (problem.empty()) {
-    text = WrittenText(document);
-    zodu::TEMemoryStream written(text.size());
-    written.Write(text.data(), text.size());
-    written.SetPosition(0);
+  std::string problem;
+  {
+    std::ifstream file(input, std::ios::binary);
+    problem = NotKeptExactly(
+        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+  }
+  // The text goes to a file beside OUT, or to a temporary one for standard output, and is
+  // read back from there before it takes OUT's place or is copied out.
+  const bool toOutput = arguments.output.empty();
+  PendingFile written(toOutput
+                          ? (std::filesystem::temp_directory_path() / "zt7util-format.cif").string()
+                          : arguments.output);
+  if (problem.empty() && written.Problem().empty()) {
+    WriteText(document, written);
+    if (!written.Problem().empty()) {
+      PrintError(toOutput ? written.TemporaryPath() : arguments.output, written.Problem());
+      return kRefused;
+    }
     TCifDP reread;
-    problem = Load(reread, written);
+    try {
+      zodu::TEFile file(
+          zodu::PathFromUtf8(written.TemporaryPath().data(), written.TemporaryPath().size()),
+          vexstr(u"rb"));
+      problem = Load(reread, file);
+    } catch (const zodu::TBasicException& e) {
+      problem = Utf8(e.GetReport());
+    }
     ReaderLog().Forget();
     if (!problem.empty())
       problem = "the written text would not read back: " + problem;
@@ -221,11 +260,13 @@ int RunFormatCif(const FormatArguments& arguments) {
     PrintError(input, problem + "; nothing written");
     return kRefused;
   }
-  if (arguments.output.empty()) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return kSuccess;
+  if (!written.Problem().empty()) {
+    PrintError(toOutput ? "standard output" : arguments.output, written.Problem());
+    return kRefused;
   }
-  problem = ReplaceFile(arguments.output, text);
+  if (toOutput)
+    return CopyToOutput(written.TemporaryPath()) && FlushedOutput(input) ? kSuccess : kRefused;
+  problem = written.Commit();
   if (problem.empty()) return kSuccess;
   PrintError(arguments.output, problem);
   return kRefused;

@@ -2,8 +2,32 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zt7cli {
+
+// A new temporary file beside `path`, written a piece at a time, that takes the place of
+// `path` only on Commit; until then `path` stays as it was, and a file never committed is
+// removed with this object. A `path` that exists as something other than a regular file
+// (folder, link, device) is refused.
+class PendingFile {
+ public:
+  explicit PendingFile(const std::string& path);
+  ~PendingFile();
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+
+  // Why the file could not be made or written; empty while all is well.
+  const std::string& Problem() const { return problem_; }
+  const std::string& TemporaryPath() const { return temporary_; }
+  void Write(std::string_view piece);
+  // Closes the file and renames it onto `path`; gives the reason of a failure.
+  std::string Commit();
+
+ private:
+  std::string path_, temporary_, problem_;
+  int fd_ = -1;
+};
 
 // Writes `content` to a new temporary file in the folder of `path` and renames it onto
 // `path`; the old file stays as it was until the new one is complete. A `path` that
