@@ -47,7 +47,7 @@ size_t WriteValue(TStrList& out, const vexstr& v, bool quoted) {
   if (!quoted) {
     CurrentLine(out) << (v.IsEmpty() ? vexstr(u"''") : v);
   } else if (multiLine) {
-    CurrentLine(out) << u" << v << u";
+    CurrentLine(out) << u"'''" << v << u"'''";
   } else if (!HasClosingQuote(v, '\'')) {
     CurrentLine(out) << u'\'' << v << u'\'';
   } else if (!HasClosingQuote(v, '"')) {
