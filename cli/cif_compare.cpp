@@ -45,12 +45,20 @@ bool SameName(const ICifEntry& a, const ICifEntry& b) {
 
 using Pairs = std::vector<std::pair<const ICifEntry*, const ICifEntry*>>;
 
+// The text of a view cell, widened into `buffer` when the loop views 8-bit text.
+std::u16string_view Text(const cetTable::CellView& view, std::u16string& buffer) {
+  if (view.wide.data()) return view.wide;
+  buffer.assign(view.narrow.begin(), view.narrow.end());
+  return buffer;
+}
+
 // A loop cell held as text against one held as an entry (cells built in code).
 bool SameAsText(const ICifEntry& entry, const cetTable::CellView& view) {
   const auto* value = dynamic_cast<const cetString*>(&entry);
+  std::u16string buffer;
   return value && typeid(*value) == typeid(cetString) && !value->HasName() &&
          !value->HasComment() && value->IsQuoted() == view.quoted &&
-         View(value->GetValue()) == view.text;
+         View(value->GetValue()) == Text(view, buffer);
 }
 
 // Compares two cells; entries inside them are left in `pending`.
@@ -59,10 +67,13 @@ bool SameCell(const cetTable::CellView& a, const cetTable::CellView& b, Pairs& p
     pending.emplace_back(a.entry, b.entry);
     return true;
   }
-  if (a.entry) return b.text.data() && SameAsText(*a.entry, b);
-  if (b.entry) return a.text.data() && SameAsText(*b.entry, a);
-  if (!a.text.data() || !b.text.data()) return !a.text.data() && !b.text.data();  // unset
-  return a.quoted == b.quoted && a.text == b.text;
+  if (a.entry) return b.view && SameAsText(*a.entry, b);
+  if (b.entry) return a.view && SameAsText(*b.entry, a);
+  if (!a.view || !b.view) return a.view == b.view;  // unset
+  if (a.quoted != b.quoted) return false;
+  if (a.narrow.data() && b.narrow.data()) return a.narrow == b.narrow;
+  std::u16string x, y;
+  return Text(a, x) == Text(b, y);
 }
 
 // The items of a list that writing keeps: all but empty comments.
@@ -111,7 +122,8 @@ bool SameLevel(const ICifEntry& a, const ICifEntry& b, Pairs& pending) {
   }
   if (const auto* value = dynamic_cast<const cetString*>(&a)) {
     const auto& other = static_cast<const cetString&>(b);
-    return value->IsQuoted() == other.IsQuoted() && View(value->GetValue()) == View(other.GetValue());
+    return value->IsQuoted() == other.IsQuoted() &&
+           View(value->GetValue()) == View(other.GetValue());
   }
   return CommentOf(a) == CommentOf(b);  // a comment inside a list or map
 }

@@ -219,12 +219,16 @@ class CifJsonWriter {
     for (size_t row = 0; row < loop.RowCount(); ++row) {
       if (row != 0) out_ += ", ";
       const cetTable::CellView cell = loop.Peek(row, column);
-      if (cell.entry)
+      if (cell.entry) {
         Value(*cell.entry);
-      else if (cell.text.data())
-        Scalar(cell.text, cell.quoted);
-      else
+      } else if (!cell.view) {
         out_ += "null";  // never set: not from text
+      } else if (cell.wide.data()) {
+        Scalar(cell.wide, cell.quoted);
+      } else {
+        wide_.assign(cell.narrow.begin(), cell.narrow.end());  // ASCII alone
+        Scalar(wide_, cell.quoted);
+      }
       MaybeFlush();
     }
     out_ += ']';
@@ -313,6 +317,7 @@ class CifJsonWriter {
   const std::function<void(const std::string&)>& warn_;
   std::unordered_map<const CifBlock*, std::vector<const CifBlock*>> frames_;
   std::string out_;
+  std::u16string wide_;  // a narrow cell's text, widened
 };
 
 }  // namespace

@@ -1,10 +1,7 @@
 // Subcommands for CIF files: does a file read, the document as CIF-JSON, and a file
 // written back in the writer's layout.
-#include <unistd.h>  // for access
-
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
-#include <cstring>  // for strerror
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,8 +16,10 @@
 #include "cif_json.h"
 #include "cli_support.h"
 #include "file_replace.h"
+#include "json_text.h"
 #include "sdl/bapp.h"
 #include "sdl/efile.h"
+#include "sdl/memstream.h"
 #include "sdl/utf8_path.h"
 #include "tool.h"
 #include "xlib/cifdp.h"
@@ -40,8 +39,10 @@ std::string Utf8(const vexstr& text) {
   return std::string(bytes.raw(), bytes.Length());
 }
 
-void PrintError(const std::string& path, const std::string& message) {
-  std::fputs((path + ": " + message + "\n").c_str(), stderr);
+// One error line of subcommand `name` about `path`.
+void PrintError(const char* name, const std::string& path, const std::string& message) {
+  std::fputs(("zt7util: " + std::string(name) + ": '" + path + "': " + message + "\n").c_str(),
+             stderr);
 }
 
 // The module's log lines, kept so that each can be printed after the name of the file
@@ -57,17 +58,19 @@ class LogCapture : public zodu::IOutputStream {
   uint64_t GetPosition() override { return 0; }
   void SetPosition(uint64_t) override {}
 
-  // Prints every line kept so far after "`path`: " on standard error and forgets them.
-  void Report(const std::string& path) {
+  // The lines kept so far, which are then forgotten.
+  std::vector<std::string> Take() {
+    std::vector<std::string> lines;
     for (size_t start = 0; start < text_.size();) {
       size_t end = text_.find('\n', start);
       if (end == std::string::npos) end = text_.size();
       std::string line = text_.substr(start, end - start);
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty()) PrintError(path, line);
+      if (!line.empty()) lines.push_back(std::move(line));
       start = end + 1;
     }
     text_.clear();
+    return lines;
   }
   void Forget() { text_.clear(); }
 
@@ -85,10 +88,35 @@ LogCapture& ReaderLog() {
   return *capture;
 }
 
+// What one reading of a CIF file found: the places where the document differs from the
+// file, the reader's log lines, and why the file could not be read, if it could not.
+struct CifReading : cif_dp::CifFindings {
+  // A hostile file may hold millions of findings; the first ones tell enough.
+  static constexpr size_t kMostKept = 1000;
+
+  void Found(const cif_dp::CifFinding& finding) override {
+    lost |= finding.lost;
+    if (findings.size() < kMostKept || finding.kind == cif_dp::CifFinding::kFailure)
+      findings.push_back(finding);
+    else
+      ++unkept;
+  }
+  bool Read() const { return error.empty(); }
+  bool TellsFailure() const {
+    return !findings.empty() && findings.back().kind == cif_dp::CifFinding::kFailure;
+  }
+
+  std::vector<cif_dp::CifFinding> findings;
+  size_t unkept = 0;
+  bool lost = false;  // something of the file did not reach the document
+  std::vector<std::string> log;
+  std::string error;  // "" when the document was read
+};
+
 // Reads `stream` into `document`; gives why it could not, empty when it could.
-std::string Load(TCifDP& document, zodu::IInputStream& stream) {
+std::string Load(TCifDP& document, zodu::IInputStream& stream, cif_dp::CifFindings* findings) {
   try {
-    document.LoadFromStream(stream);
+    document.LoadFromStream(stream, findings);
     return "";
   } catch (const cif_dp::ParsingException& e) {
     return Utf8(e.GetMessage());
@@ -101,92 +129,161 @@ std::string Load(TCifDP& document, zodu::IInputStream& stream) {
   }
 }
 
-// Reads the CIF file `path` into `document`. The reader's log lines and, when the file
-// cannot be read, the reason go to standard error after the file's name.
-bool ReadCif(const std::string& path, TCifDP& document) {
-  LogCapture& log = ReaderLog();  // before reading, so that the reader has a log to write to
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
-  std::string problem;
-  if (!std::filesystem::exists(status))
-    problem = "no such file";
-  else if (!std::filesystem::is_regular_file(status))
-    problem = "not a regular file";
-  else if (access(path.c_str(), R_OK) != 0)
-    problem = std::strerror(errno);
-  if (problem.empty()) {
-    try {
-      zodu::TEFile file(vexstr(WideText(path).c_str()), vexstr(u"rb"));
-      problem = Load(document, file);
-    } catch (const zodu::TBasicException& e) {
-      problem = "cannot be opened: " + Utf8(e.GetReport());
-    }
+// The name a file is shown by: standard input is "-".
+std::string ReadCifFile(const std::string& path, TCifDP& document, CifReading& reading) {
+  if (path == "-") {
+    std::string bytes;
+    if (std::string why = ReadText(path, bytes); !why.empty()) return why;
+    zodu::TEMemoryStream stream(std::max<size_t>(bytes.size(), 1));
+    stream.Write(bytes.data(), bytes.size());
+    bytes = std::string();
+    stream.SetPosition(0);
+    return Load(document, stream, &reading);
   }
-  log.Report(path);
-  if (problem.empty()) return true;
-  PrintError(path, problem);
-  return false;
+  if (std::string why = WhyNotRegularFile(path); !why.empty()) return why;
+  try {
+    zodu::TEFile file(vexstr(WideText(path).c_str()), vexstr(u"rb"));
+    return Load(document, file, &reading);
+  } catch (const zodu::TBasicException& e) {
+    return "cannot be opened: " + Utf8(e.GetReport());
+  }
 }
 
-int RunCheckCif(const std::vector<std::string>& paths) {
+// Reads the CIF file `path` ("-": standard input) into `document`.
+CifReading ReadCif(const std::string& path, TCifDP& document) {
+  ReaderLog().Forget();  // made before reading, so that the reader has a log to write to
+  CifReading reading;
+  reading.error = ReadCifFile(path, document, reading);
+  reading.log = ReaderLog().Take();
+  // The reader's own reason, where the finding gave its place.
+  if (!reading.Read() && reading.TellsFailure()) reading.error = reading.findings.back().message;
+  return reading;
+}
+
+// The reading's findings as FILE:LINE:COLUMN: message, then its log lines and the reason
+// it failed (unless a finding gave it) as error lines of subcommand `name`.
+void PrintReading(const char* name, const std::string& path, const CifReading& reading) {
+  for (const cif_dp::CifFinding& f : reading.findings)
+    std::fputs((path + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + ": " +
+                f.message + "\n")
+                   .c_str(),
+               stderr);
+  if (reading.unkept)
+    PrintError(name, path, std::to_string(reading.unkept) + " more findings not shown");
+  for (const std::string& line : reading.log) PrintError(name, path, line);
+  if (!reading.Read() && !reading.TellsFailure()) PrintError(name, path, reading.error);
+}
+
+// Reads and prints as PrintReading does; false when the file could not be read.
+bool ReadCif(const char* name, const std::string& path, TCifDP& document) {
+  const CifReading reading = ReadCif(path, document);
+  PrintReading(name, path, reading);
+  return reading.Read();
+}
+
+struct DocumentCounts {
+  size_t blocks = 0, frames = 0, items = 0, loops = 0, rows = 0;
+};
+
+DocumentCounts Count(const TCifDP& document) {
+  DocumentCounts n;
+  for (size_t i = 0; i < document.Count(); ++i) {
+    const cif_dp::CifBlock& block = document[i];
+    ++(block.GetParent() ? n.frames : n.blocks);
+    for (size_t j = 0; j < block.Count(); ++j) {
+      const cif_dp::ICifEntry& entry = block.GetEntry(j);
+      if (const auto* loop = dynamic_cast<const cif_dp::cetTable*>(&entry))
+        ++n.loops, n.rows += loop->RowCount();
+      else if (!dynamic_cast<const cif_dp::cetComment*>(&entry))
+        ++n.items;
+    }
+  }
+  return n;
+}
+
+const char* KindName(cif_dp::CifFinding::Kind kind) {
+  static const char* const kNames[] = {"not-text",           "not-utf8",        "dropped-character",
+                                       "byte-order-mark",    "no-data-heading", "unnamed-value",
+                                       "replaced-name",      "dropped-comment", "empty-loop",
+                                       "unclosed-quotation", "failure"};
+  return kNames[kind];
+}
+
+std::string JsonText(const std::string& utf8) {
+  std::string out;
+  AppendJsonString(out, WideText(utf8));
+  return out;
+}
+
+// One file's summary and findings as one line of JSON.
+std::string JsonReport(const std::string& path, const TCifDP& document, const CifReading& reading) {
+  std::string out = "{\"file\": " + JsonText(path) +
+                    ", \"read\": " + (reading.Read() ? "true" : "false") +
+                    ", \"lost\": " + (reading.lost ? "true" : "false");
+  if (reading.Read()) {
+    const DocumentCounts n = Count(document);
+    out += std::string(", \"cif-version\": \"") + (document.GetVersion() == 2 ? "2.0" : "1.1") +
+           "\", \"blocks\": " + std::to_string(n.blocks) +
+           ", \"save-frames\": " + std::to_string(n.frames) +
+           ", \"items\": " + std::to_string(n.items) + ", \"loops\": " + std::to_string(n.loops) +
+           ", \"loop-rows\": " + std::to_string(n.rows);
+  } else {
+    out += ", \"error\": " + JsonText(reading.error);
+  }
+  out += ", \"findings\": [";
+  for (size_t i = 0; i < reading.findings.size(); ++i) {
+    const cif_dp::CifFinding& f = reading.findings[i];
+    out += std::string(i ? ", " : "") + "{\"line\": " + std::to_string(f.line) +
+           ", \"column\": " + std::to_string(f.column) + ", \"kind\": \"" + KindName(f.kind) +
+           "\", \"lost\": " + (f.lost ? "true" : "false") +
+           ", \"message\": " + JsonText(f.message) + "}";
+  }
+  out += "], \"findings-not-shown\": " + std::to_string(reading.unkept) + ", \"log\": [";
+  for (size_t i = 0; i < reading.log.size(); ++i) out += (i ? ", " : "") + JsonText(reading.log[i]);
+  return out + "]}";
+}
+
+struct CheckArguments {
+  std::vector<std::string> paths;
+  bool json = false;
+};
+
+int RunCheckCif(const CheckArguments& arguments) {
   int status = kSuccess;
-  for (const std::string& path : paths) {
+  for (const std::string& path : arguments.paths) {
     TCifDP document;
-    if (!ReadCif(path, document)) {
-      status = kRefused;
+    const CifReading reading = ReadCif(path, document);
+    if (!reading.Read() || reading.lost) status = kRefused;
+    if (arguments.json) {
+      PrintLine(JsonReport(path, document, reading));
       continue;
     }
-    size_t blocks = 0, frames = 0, items = 0, loops = 0, rows = 0;
-    for (size_t i = 0; i < document.Count(); ++i) {
-      const cif_dp::CifBlock& block = document[i];
-      ++(block.GetParent() ? frames : blocks);
-      for (size_t j = 0; j < block.Count(); ++j) {
-        const cif_dp::ICifEntry& entry = block.GetEntry(j);
-        if (const auto* loop = dynamic_cast<const cif_dp::cetTable*>(&entry))
-          ++loops, rows += loop->RowCount();
-        else if (!dynamic_cast<const cif_dp::cetComment*>(&entry))
-          ++items;
-      }
+    if (reading.Read()) {
+      const DocumentCounts n = Count(document);
+      PrintLine(path + ": CIF " + (document.GetVersion() == 2 ? "2.0" : "1.1") + ", blocks " +
+                std::to_string(n.blocks) + ", save frames " + std::to_string(n.frames) +
+                ", items " + std::to_string(n.items) + ", loops " + std::to_string(n.loops) +
+                ", loop rows " + std::to_string(n.rows));
     }
-    PrintLine(path + ": CIF " + (document.GetVersion() == 2 ? "2.0" : "1.1") + ", blocks " +
-              std::to_string(blocks) + ", save frames " + std::to_string(frames) + ", items " +
-              std::to_string(items) + ", loops " + std::to_string(loops) + ", loop rows " +
-              std::to_string(rows));
+    PrintReading(kCheckCif, path, reading);
   }
   return status;
 }
 
 // Whether standard output took everything written to it; when not, says so for `path`.
-bool FlushedOutput(const std::string& path) {
+bool FlushedOutput(const char* name, const std::string& path) {
   if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
-  PrintError(path, std::string("cannot write to standard output: ") + std::strerror(errno));
+  PrintError(name, path, std::string("cannot write to standard output: ") + std::strerror(errno));
   return false;
 }
 
 int RunCifJson(const std::string& path) {
   TCifDP document;
-  if (!ReadCif(path, document)) return kRefused;
+  if (!ReadCif(kCifJson, path, document)) return kRefused;
   WriteCifJson(
       document, [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); },
-      [&path](const std::string& warning) { PrintError(path, "warning: " + warning); });
-  return FlushedOutput(path) ? kSuccess : kRefused;
-}
-
-// Why the text read from `bytes` could not be written back byte for byte: the reader
-// keeps UTF-8 of characters up to U+FFFF exactly and nothing else. Empty when it can.
-std::string NotKeptExactly(const std::string& bytes) {
-  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
-    return "it starts with a byte-order mark, which the reader takes as part of the first word";
-  for (size_t i = 0; i < bytes.size();) {
-    // Every well-formed four-byte sequence is a character beyond U+FFFF.
-    const size_t n = zodu::Utf8SequenceLength(bytes.data() + i, bytes.size() - i);
-    if (n == 0 || n == 4)
-      return "byte " + std::to_string(i) +
-             (n == 0 ? " is not UTF-8" : " starts a character beyond U+FFFF") +
-             ", which the reader does not keep";
-    i += n;
-  }
-  return "";
+      [&path](const std::string& warning) { PrintError(kCifJson, path, "warning: " + warning); });
+  return FlushedOutput(kCifJson, path) ? kSuccess : kRefused;
 }
 
 // Writes the document's CIF text as the writer lays it out, in UTF-8, with the magic line
@@ -222,12 +319,15 @@ struct FormatArguments {
 int RunFormatCif(const FormatArguments& arguments) {
   const std::string& input = arguments.input;
   TCifDP document;
-  if (!ReadCif(input, document)) return kRefused;
+  const CifReading reading = ReadCif(input, document);
+  PrintReading(kFormatCif, input, reading);
+  if (!reading.Read()) return kRefused;
   std::string problem;
-  {
-    std::ifstream file(input, std::ios::binary);
-    problem = NotKeptExactly(
-        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+  if (reading.lost) {
+    const auto lost = std::find_if(reading.findings.begin(), reading.findings.end(),
+                                   [](const cif_dp::CifFinding& f) { return f.lost; });
+    problem = "its document lacks what the file holds at line " + std::to_string(lost->line) +
+              ", column " + std::to_string(lost->column) + " (" + lost->message + ")";
   }
   // The text goes to a file beside OUT, or to a temporary one for standard output, and is
   // read back from there before it takes OUT's place or is copied out.
@@ -238,7 +338,8 @@ int RunFormatCif(const FormatArguments& arguments) {
   if (problem.empty() && written.Problem().empty()) {
     WriteText(document, written);
     if (!written.Problem().empty()) {
-      PrintError(toOutput ? written.TemporaryPath() : arguments.output, written.Problem());
+      PrintError(kFormatCif, toOutput ? written.TemporaryPath() : arguments.output,
+                 written.Problem());
       return kRefused;
     }
     TCifDP reread;
@@ -246,7 +347,7 @@ int RunFormatCif(const FormatArguments& arguments) {
       zodu::TEFile file(
           zodu::PathFromUtf8(written.TemporaryPath().data(), written.TemporaryPath().size()),
           vexstr(u"rb"));
-      problem = Load(reread, file);
+      problem = Load(reread, file, nullptr);
     } catch (const zodu::TBasicException& e) {
       problem = Utf8(e.GetReport());
     }
@@ -257,33 +358,39 @@ int RunFormatCif(const FormatArguments& arguments) {
       problem = "writing it back would change " + changed;
   }
   if (!problem.empty()) {
-    PrintError(input, problem + "; nothing written");
+    PrintError(kFormatCif, input, problem + "; nothing written");
     return kRefused;
   }
   if (!written.Problem().empty()) {
-    PrintError(toOutput ? "standard output" : arguments.output, written.Problem());
+    PrintError(kFormatCif, toOutput ? "-" : arguments.output, written.Problem());
     return kRefused;
   }
   if (toOutput)
-    return CopyToOutput(written.TemporaryPath()) && FlushedOutput(input) ? kSuccess : kRefused;
+    return CopyToOutput(written.TemporaryPath()) && FlushedOutput(kFormatCif, input) ? kSuccess
+                                                                                     : kRefused;
   problem = written.Commit();
   if (problem.empty()) return kSuccess;
-  PrintError(arguments.output, problem);
+  PrintError(kFormatCif, arguments.output, problem);
   return kRefused;
 }
 
 }  // namespace
 
 void AddCifCommands(Tool& tool) {
-  auto paths = std::make_shared<std::vector<std::string>>();
-  tool.Add({kCheckCif, "FILE...", "reads CIF files and counts what each holds",
-            "  Prints one line per file: the CIF version and the numbers of data blocks, save\n"
-            "  frames, items, loops and loop rows. The reader's warnings (renamed blocks,\n"
-            "  dropped empty loops) and the reason a file cannot be read go to standard error\n"
-            "  after the file's name. Exit status 1 when any file could not be read."},
-           [paths] { return RunCheckCif(*paths); })
-      .add_option("FILE", *paths)
-      ->required();
+  auto check = std::make_shared<CheckArguments>();
+  CLI::App& checkCif = tool.Add(
+      {kCheckCif, "[--json] FILE...", "reads CIF files, counts what each holds, names what is lost",
+       "  Prints one line per file: the CIF version and the numbers of data blocks, save\n"
+       "  frames, items, loops and loop rows. Every place where the document differs from the\n"
+       "  file (a value without a name, a name given twice, a character not kept, a file that\n"
+       "  is not text or has no data_ heading, the place where reading stopped) is one line\n"
+       "  FILE:LINE:COLUMN: message on standard error; so is a file that is not UTF-8, read as\n"
+       "  ISO 8859-1. The reader's warnings follow. FILE - is standard input. --json prints\n"
+       "  one JSON object per file instead. Exit status 1 when any file could not be read or\n"
+       "  lost anything on the way to its document."},
+      [check] { return RunCheckCif(*check); });
+  checkCif.add_option("FILE", check->paths)->required();
+  checkCif.add_flag("--json", check->json, "one JSON object per file");
 
   auto path = std::make_shared<std::string>();
   tool.Add({kCifJson, "FILE", "the CIF document of FILE as CIF-JSON",

@@ -1,11 +1,16 @@
 // The CIF reader: text to tokens to blocks, items, loops, comments, lists and maps.
+#include <algorithm>
+#include <cstdlib>  // for free
+#include <cstring>  // for memchr
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>  // for char_traits
 #include <vector>
 
 #include "sdl/bapp.h"
 #include "sdl/estrlist.h"
+#include "sdl/utf8_path.h"
 #include "xlib/cif_site.h"
 #include "xlib/cif_tokenizer.h"
 
@@ -17,9 +22,10 @@ namespace {
   throw ParsingException(zodu::FormatLocation("xlib/cifdp", function, line), reason, number);
 }
 
-bool StartsWithi(const CifText& text, const TokenView& t, const char16_t* prefix, size_t n) {
+template <class C>
+bool StartsWithi(const CifText<C>& text, const TokenView& t, const char16_t* prefix, size_t n) {
   if (t.wrap || t.end - t.begin < n) return false;
-  const char16_t* s = text.Chars() + t.begin;
+  const C* s = text.Chars() + t.begin;
   for (size_t i = 0; i < n; ++i) {
     char16_t c = s[i];
     if (c >= 'A' && c <= 'Z') c = char16_t(c + ('a' - 'A'));
@@ -28,7 +34,8 @@ bool StartsWithi(const CifText& text, const TokenView& t, const char16_t* prefix
   return true;
 }
 
-bool IsBracketToken(const CifText& text, const TokenView& t, int version) {
+template <class C>
+bool IsBracketToken(const CifText<C>& text, const TokenView& t, int version) {
   if (version != 2 || text.TokenLength(t) == 0) return false;
   const char16_t first = text.FirstChar(t);
   return first == '[' || first == '{';
@@ -52,7 +59,8 @@ cetStringList* TextField(const vexstr& token) {
 }
 
 // Every entry kind but lists and maps, from a token of `text`.
-ICifEntry* PlainEntry(const CifText& text, const TokenView& t) {
+template <class C>
+ICifEntry* PlainEntry(const CifText<C>& text, const TokenView& t) {
   const size_t n = text.TokenLength(t);
   if (n == 0) return new cetString(vexstr(), true);
   const char16_t first = text.FirstChar(t);
@@ -62,7 +70,7 @@ ICifEntry* PlainEntry(const CifText& text, const TokenView& t) {
     if (n >= 2 && token[n - 1] == ';') return TextField(token);
     return new cetString(token, true);
   }
-  if (t.wrap) return new cetString(text.Text().SubString(t.begin, t.end - t.begin), true);
+  if (t.wrap) return new cetString(text.Slice(t.begin, t.end - t.begin), true);
   return new cetString(text.TokenText(t));
 }
 
@@ -76,27 +84,30 @@ struct Level {
 };
 
 // The line of the map's token is counted only when the map fails.
-template <class MapLine>
-void FillLevel(CifText& text, const TokenView& t, Level& level, MapLine mapLine) {
+template <class C, class MapLine>
+void FillLevel(CifText<C>& text, const TokenView& t, Level& level, MapLine mapLine) {
   if (t.end - t.begin >= 2) {
-    CifTokenizer tokenizer(text, t.begin + 1, t.end - 1, 2);
+    CifTokenizer<C> tokenizer(text, t.begin + 1, t.end - 1, 2);
     TokenView part;
     while (tokenizer.Next(part)) level.tokens.push_back(part);
   }
-  if (level.isMap && level.tokens.size() % 2 != 0)
+  if (level.isMap && level.tokens.size() % 2 != 0) {
+    text.NoteFault(t.begin, "even number of items is expected for a map");
     RaiseParsing("cif_dp::cetDict::FromToken", __LINE__,
                  vexstr(u"even number of items is expected for a map"), mapLine());
+  }
 }
 
-ICifEntry* NewContainer(const CifText& text, const TokenView& t) {
+template <class C>
+ICifEntry* NewContainer(const CifText<C>& text, const TokenView& t) {
   if (text.FirstChar(t) == '[') return new cetList();
   return new cetDict();
 }
 
 // Fills `root` from its token. Nested lists and maps are kept on a stack of levels, not
 // on the call stack, so that brackets nested a hundred thousand deep are read as any other.
-template <class MapLine>
-void FillBracketed(CifText& text, const TokenView& t, ICifEntry& root, MapLine rootLine) {
+template <class C, class MapLine>
+void FillBracketed(CifText<C>& text, const TokenView& t, ICifEntry& root, MapLine rootLine) {
   std::vector<Level> levels;
   levels.push_back(Level{&root, dynamic_cast<cetDict*>(&root) != nullptr, t.begin + 1, {}});
   FillLevel(text, t, levels.back(), rootLine);
@@ -126,8 +137,8 @@ void FillBracketed(CifText& text, const TokenView& t, ICifEntry& root, MapLine r
 
 // An entry from a token of `text`, as EntryFromToken makes it; `line` gives the token's
 // line for the map's failure.
-template <class MapLine>
-ICifEntry* EntryFromView(CifText& text, const TokenView& t, int version, MapLine line) {
+template <class C, class MapLine>
+ICifEntry* EntryFromView(CifText<C>& text, const TokenView& t, int version, MapLine line) {
   if (!IsBracketToken(text, t, version)) return PlainEntry(text, t);
   std::unique_ptr<ICifEntry> root(NewContainer(text, t));
   FillBracketed(text, t, *root, line);
@@ -136,7 +147,8 @@ ICifEntry* EntryFromView(CifText& text, const TokenView& t, int version, MapLine
 
 // Removes carriage returns when the text has line feeds, else makes them line feeds;
 // returns the new length.
-size_t NormalizeLineEnds(char16_t* s, size_t n) {
+template <class C>
+size_t NormalizeLineEnds(C* s, size_t n) {
   bool hasFeed = false, hasReturn = false;
   for (size_t i = 0; i < n; ++i) {
     hasFeed |= s[i] == '\n';
@@ -159,12 +171,26 @@ size_t NormalizeLineEnds(char16_t* s, size_t n) {
 // reader that tokenizes the whole text first: after a fault of the building, the rest is
 // still tokenized, and a tokenizing fault there is the one reported (with an empty
 // document, as nothing would have been built).
+template <class C>
 class CifLoader {
  public:
-  CifLoader(TCifDP& doc, const vexstr& text)
-      : doc_(doc), text_(text), tokenizer_(text_, 0, text.Length(), doc.version_) {}
+  CifLoader(TCifDP& doc, const TextHolder<C>& text, CifFindings* findings)
+      : doc_(doc), text_(text), tokenizer_(text_, 0, text.Length(), doc.version_) {
+    text_.SetFindings(findings, doc.version_ == 2 ? 10 : 0);
+  }
 
   void Run() {
+    try {
+      ReadAll();
+      if (!sawHeading_) text_.Report(CifFinding::kNoDataHeading, 0, "no data_ heading");
+    } catch (...) {
+      text_.ReportFault();
+      throw;
+    }
+  }
+
+ private:
+  void ReadAll() {
     try {
       Walk();
     } catch (...) {
@@ -185,7 +211,6 @@ class CifLoader {
     }
   }
 
- private:
   bool Take(TokenView& t) {
     if (hasPending_) {
       t = pending_;
@@ -213,7 +238,7 @@ class CifLoader {
   // Exactly "loop_", in this case.
   bool IsLoopHeader(const TokenView& t) const {
     return !t.wrap && t.end - t.begin == 5 &&
-           std::char_traits<char16_t>::compare(text_.Chars() + t.begin, u"loop_", 5) == 0;
+           std::equal(text_.Chars() + t.begin, text_.Chars() + t.end, "loop_");
   }
 
   void Walk() {
@@ -224,10 +249,11 @@ class CifLoader {
       if (first == '#') {
         current_->Add(new cetComment(TextOf(t).SubStringFrom(1)));
       } else if (IsLoopHeader(t)) {
-        ReadLoop();
+        ReadLoop(t);
       } else if (first == '_') {
         ReadItem(t);
       } else if (StartsWithi(text_, t, u"data_", 5)) {
+        sawHeading_ = true;
         OpenBlock(TextOf(t).SubStringFrom(5));
       } else if (StartsWithi(text_, t, u"save_", 5)) {
         if (t.end - t.begin > 5)
@@ -235,26 +261,52 @@ class CifLoader {
         else if (current_->GetParent())
           current_ = current_->GetParent();
       } else if (first == ';') {
-        RaiseParsing("cif_dp::TCifDP::LoadFromString", __LINE__, vexstr(u"unnamed text block"),
-                     LineOf(t));
+        RaiseAt(t, __LINE__, vexstr(u"unnamed text block"), LineOf(t));
       } else if (first == '\'') {
-        RaiseParsing("cif_dp::TCifDP::LoadFromString", __LINE__, vexstr(u"unnamed text string"),
-                     LineOf(t));
+        RaiseAt(t, __LINE__, vexstr(u"unnamed text string"), LineOf(t));
+      } else if (text_.Finds()) {
+        SkippedValue(t);
       }
     }
+  }
+
+  [[noreturn]] void RaiseAt(const TokenView& t, int line, const vexstr& reason, size_t number) {
+    text_.NoteFault(t.begin, Utf8Text(reason));
+    RaiseParsing("cif_dp::TCifDP::LoadFromString", line, reason, number);
+  }
+
+  void SkippedValue(const TokenView& t) {
+    if (t.begin == 0 && !t.wrap && text_.Chars()[0] == 0xFEFF)
+      text_.Report(CifFinding::kByteOrderMark, 0,
+                   "a byte-order mark joins the first word, which is then skipped: " +
+                       MessageText(TextOf(t).SubStringFrom(1)));
+    else
+      text_.Report(CifFinding::kUnnamedValue, t.begin,
+                   "value without a name, skipped: " + MessageText(TextOf(t)));
   }
 
   void ReadItem(const TokenView& nameToken) {
     const vexstr name = TextOf(nameToken);
     TokenView t;
-    if (!Take(t)) RaiseMissingValue(name);
+    if (!Take(t)) RaiseMissingValue(nameToken, name);
     ItemComment comment;
     if (IsComment(t)) {
       comment.text = TextOf(t).SubStringFrom(1);
       comment.present = true;
-      do {
-        if (!Take(t)) RaiseMissingValue(name);
-      } while (IsComment(t));
+      for (bool first = true;; first = false) {
+        if (!first)
+          text_.Report(
+              CifFinding::kDroppedComment, t.begin,
+              "a second comment before the value of " + MessageText(name) + " is not kept");
+        if (!Take(t)) RaiseMissingValue(nameToken, name);
+        if (!IsComment(t)) break;
+      }
+    }
+    if (text_.Finds()) {
+      const ICifEntry* earlier = current_->FindEntry(name);
+      if (earlier && !dynamic_cast<const cetTable*>(earlier))
+        text_.Report(CifFinding::kReplacedName, nameToken.begin,
+                     MessageText(name) + " is given again: the earlier value is not kept");
     }
     std::unique_ptr<ICifEntry> entry(
         EntryFromView(text_, t, doc_.version_, [&] { return LineOf(t); }));
@@ -268,9 +320,8 @@ class CifLoader {
     bool present = false;
   };
 
-  [[noreturn]] static void RaiseMissingValue(const vexstr& name) {
-    RaiseParsing("cif_dp::TCifDP::LoadFromString", __LINE__, vexstr(u"missing value for ") << name,
-                 0);
+  [[noreturn]] void RaiseMissingValue(const TokenView& nameToken, const vexstr& name) {
+    RaiseAt(nameToken, __LINE__, vexstr(u"missing value for ") << name, 0);
   }
 
   void OpenBlock(const vexstr& header) {
@@ -297,9 +348,13 @@ class CifLoader {
            StartsWithi(text_, t, u"data_", 5) || StartsWithi(text_, t, u"save_", 5);
   }
 
-  void ReadLoop() {
+  void ReadLoop(const TokenView& loopToken) {
     auto table = std::make_unique<cetTable>();
-    table->text_ = text_.Text();
+    if constexpr (std::is_same_v<C, char>)
+      table->narrowText_ = text_.Text();
+    else
+      table->text_ = text_.Text();
+    table->version2_ = doc_.version_ == 2;
     std::vector<vexstr> headerComments, valueComments;
     TokenView t;
     bool more;
@@ -334,9 +389,9 @@ class CifLoader {
       }
     }
     if (columns == 0 || values % columns != 0)
-      RaiseParsing("cif_dp::TCifDP::LoadFromString", __LINE__,
-                   vexstr(u"invalid table ") << (table->HasName() ? table->GetName() : vexstr()),
-                   firstValue);
+      RaiseAt(loopToken, __LINE__,
+              vexstr(u"invalid table ") << (table->HasName() ? table->GetName() : vexstr()),
+              firstValue);
     for (const auto& cell : deferred) {
       const TokenView token = cell.second;
       table->objects_[table->cells_[cell.first].at].reset(
@@ -344,6 +399,8 @@ class CifLoader {
     }
     table->FinishRows();
     if (table->RowCount() == 0) {
+      text_.Report(CifFinding::kEmptyLoop, loopToken.begin,
+                   "loop " + MessageText(table->GetName()) + " has no values and is dropped");
       if (zodu::TBasicApp::HasInstance())
         zodu::TBasicApp::NewLogEntry(zodu::kLogWarning)
             << u"Ignoring empty table " << table->GetName();
@@ -356,44 +413,67 @@ class CifLoader {
 
   // A cell that is a plain or quoted value stays a view of the text.
   void AppendCell(cetTable& table, const TokenView& t) {
-    const char16_t* s = text_.Chars();
+    const C* s = text_.Chars();
     const size_t n = t.end - t.begin;
     if (t.wrap) {
       table.AppendView(t.begin, n, true);
       return;
     }
-    const char16_t first = s[t.begin];
+    const C first = s[t.begin];
     if (first == ';' || first == '#') {
       table.AppendObject(PlainEntry(text_, t));
       return;
     }
     if (n > 1 && (first == '\'' || first == '"') && s[t.end - 1] == first)
       table.AppendView(t.begin + 1, n - 2, true);
-    else
-      table.AppendView(t.begin, n, cetString::NeedsQuotes(s + t.begin, n));
+    else  // a plain token holds no blank or tab, so it is not quoted
+      table.AppendView(t.begin, n, false);
   }
 
   TCifDP& doc_;
-  CifText text_;
-  CifTokenizer tokenizer_;
+  CifText<C> text_;
+  CifTokenizer<C> tokenizer_;
   CifBlock* current_ = nullptr;
   TokenView pending_{};
   bool hasPending_ = false;
   bool tokenizerFailed_ = false;
+  bool sawHeading_ = false;
   size_t taken_ = 0;
 };
 
 void TCifDP::LoadFromString(const vexstr& source) {
-  Clear();
-  static const vexstr kMagic(u"#\\#CIF_2.0");
-  version_ = source.Length() >= 10 && source.SubStringTo(10) == kMagic ? 2 : 1;
+  LoadFromString(source, nullptr);
+}
+
+namespace {
+
+// 2 for a text that opens with the CIF 2.0 magic, else 1.
+template <class C>
+int VersionOf(const C* s, size_t n) {
+  static const char kMagic[] = "#\\#CIF_2.0";
+  return n >= 10 && std::equal(kMagic, kMagic + 10, s) ? 2 : 1;
+}
+
+}  // namespace
+
+void TCifDP::LoadFromString(const vexstr& source, CifFindings* findings) {
+  const int version = VersionOf(source.raw(), source.Length());
   vexstr text = source;
   if (text.IndexOf(u'\r') >= 0) {
     auto* chars = static_cast<char16_t*>(zodu::vex_malloc_((text.Length() + 1) * sizeof(char16_t)));
     std::copy(text.begin(), text.end(), chars);
     text = vexstr::Adopt(chars, NormalizeLineEnds(chars, text.Length()), text.Length() + 1);
   }
-  CifLoader loader(*this, version_ == 2 ? text.SubStringFrom(10) : text);
+  LoadText(text, version, findings);
+}
+
+// `text` has its line ends made uniform already.
+template <class Text>
+void TCifDP::LoadText(const Text& text, int version, CifFindings* findings) {
+  using C = std::remove_const_t<std::remove_pointer_t<decltype(text.raw())>>;
+  Clear();
+  version_ = version;
+  CifLoader<C> loader(*this, version_ == 2 ? text.SubStringFrom(10) : text, findings);
   loader.Run();
   for (CifBlock& block : blocks_) block.Tidy();
 }
@@ -402,42 +482,126 @@ void TCifDP::LoadFromStrings(const TStrList& lines) {
   LoadFromString(lines.Text(vexstr(u"\n")));
 }
 
-// UTF-8 as the files' writers meant it, one 16-bit character per sequence: lead bytes from
-// 0xE0 start three bytes, from 0xC0 two, continuation bytes are not checked, and any other
-// byte is widened with its sign. A sequence cut off by the end takes its missing bytes as 0.
 void TCifDP::LoadFromStream(zodu::IInputStream& in) {
-  const uint64_t length = in.Length(), position = in.GetPosition();
-  const size_t n = size_t(position < length ? length - position : 0);
-  std::unique_ptr<unsigned char[]> bytes(new unsigned char[n + 2]);
-  if (n) in.Read(bytes.get(), n);
-  bytes[n] = bytes[n + 1] = 0;
-  auto* chars = static_cast<char16_t*>(zodu::vex_malloc_((n + 1) * sizeof(char16_t)));
+  LoadFromStream(in, nullptr);
+}
+
+namespace {
+
+// What decoding found, at a position of the decoded text.
+struct DecodeNote {
+  CifFinding::Kind kind;
+  size_t at;
+  std::string message;
+};
+
+// Why the bytes are not text at all, or null.
+const char* NotTextReason(const unsigned char* b, size_t n) {
+  if (n >= 2 && b[0] == 0x1F && b[1] == 0x8B) return "not text: gzip-compressed data";
+  if (std::memchr(b, 0, std::min<size_t>(n, 4096))) return "not text: NUL bytes near the start";
+  return nullptr;
+}
+
+// Of a reading of something that is not text, only the failure is worth telling.
+class FailureOnly : public CifFindings {
+ public:
+  explicit FailureOnly(CifFindings& to) : to_(to) {}
+  void Found(const CifFinding& finding) override {
+    if (finding.kind == CifFinding::kFailure) to_.Found(finding);
+  }
+
+ private:
+  CifFindings& to_;
+};
+
+// UTF-8, one 16-bit character per sequence. A byte that does not begin a complete, valid
+// sequence is the one character of its value (ISO 8859-1), so that it never swallows the
+// quote or line feed after it. A character beyond U+FFFF reads as it always has: its first
+// three bytes as one character, the fourth widened with its sign; valid UTF-8 thus reads as
+// it did when the digests of such files were made. Returns the number of characters.
+size_t DecodeUtf8(const unsigned char* b, size_t n, char16_t* chars,
+                  std::vector<DecodeNote>* notes) {
   size_t count = 0;
-  const unsigned char* b = bytes.get();
+  bool latin1 = false;
   for (size_t i = 0; i < n;) {
     const unsigned char b0 = b[i];
     if (b0 < 0x80) {
       chars[count++] = b0;
       ++i;
-    } else if (b0 >= 0xE0) {
-      chars[count++] = char16_t((b0 & 0x0F) * 4096 + (b[i + 1] & 0x3F) * 64 + (b[i + 2] & 0x3F));
-      i += 3;
-    } else if (b0 >= 0xC0) {
+      continue;
+    }
+    const size_t length = zodu::Utf8SequenceLength(reinterpret_cast<const char*>(b + i), n - i);
+    if (length == 0) {
+      if (notes && !latin1) notes->push_back({CifFinding::kNotUtf8, count, ""});
+      latin1 = true;
+      chars[count++] = b0;
+      ++i;
+    } else if (length == 2) {
       chars[count++] = char16_t((b0 & 0x1F) * 64 + (b[i + 1] & 0x3F));
       i += 2;
     } else {
-      chars[count++] = char16_t(int16_t(int8_t(b0)));
-      ++i;
+      chars[count++] = char16_t((b0 & 0x0F) * 4096 + (b[i + 1] & 0x3F) * 64 + (b[i + 2] & 0x3F));
+      if (length == 4) {
+        if (notes)
+          notes->push_back(
+              {CifFinding::kDroppedChar, count - 1, "a character beyond U+FFFF is not kept"});
+        chars[count++] = char16_t(0xFF00 | b[i + 3]);
+      }
+      i += length;
     }
   }
+  return count;
+}
+
+void ReportNotes(std::vector<DecodeNote>& notes, const char16_t* chars, size_t count,
+                 CifFindings& findings) {
+  TextPlaces places(chars, 0, std::find(chars, chars + count, u'\n') == chars + count);
+  for (DecodeNote& note : notes) {
+    const auto [line, column] = places.At(note.at);
+    if (note.kind == CifFinding::kNotUtf8)
+      note.message = "not UTF-8 from " + std::to_string(line) + ":" + std::to_string(column) +
+                     ", read as ISO 8859-1";
+    findings.Found(CifFinding{note.kind, note.kind != CifFinding::kNotUtf8, line, column,
+                              std::move(note.message)});
+  }
+}
+
+}  // namespace
+
+// Text of ASCII alone, the common case, is read as it is: no decoding, half the memory.
+void TCifDP::LoadFromStream(zodu::IInputStream& in, CifFindings* findings) {
+  const uint64_t length = in.Length(), position = in.GetPosition();
+  const size_t n = size_t(position < length ? length - position : 0);
+  std::unique_ptr<char, decltype(&std::free)> bytes(static_cast<char*>(zodu::vex_malloc_(n + 1)),
+                                                    &std::free);
+  if (n) in.Read(bytes.get(), n);
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes.get());
+  std::optional<FailureOnly> failureOnly;
+  if (const char* notText = findings ? NotTextReason(b, n) : nullptr) {
+    findings->Found(CifFinding{CifFinding::kNotText, true, 1, 1, notText});
+    findings = &failureOnly.emplace(*findings);
+  }
+  unsigned char high = 0;
+  for (size_t i = 0; i < n; ++i) high |= b[i];
+  if (high < 0x80) {
+    const size_t count = NormalizeLineEnds(bytes.get(), n);
+    const int version = VersionOf(bytes.get(), count);
+    LoadText(zodu::vexcstr::Adopt(bytes.release(), count, n + 1), version, findings);
+    return;
+  }
+  std::vector<DecodeNote> notes;
+  auto* chars = static_cast<char16_t*>(zodu::vex_malloc_((n + 1) * sizeof(char16_t)));
+  size_t count = DecodeUtf8(b, n, chars, findings ? &notes : nullptr);
   bytes.reset();
+  if (!notes.empty()) ReportNotes(notes, chars, count, *findings);
   count = NormalizeLineEnds(chars, count);
-  LoadFromString(vexstr::Adopt(chars, count, n + 1));
+  const int version = VersionOf(chars, count);
+  LoadText(vexstr::Adopt(chars, count, n + 1), version, findings);
 }
 
 zodu::ConstTypeList<CifToken> TCifDP::TokenizeString(const vexstr& text, int version) {
-  CifText source(text);
-  CifTokenizer tokenizer(source, 0, text.Length(), version);
+  CifText<char16_t> source(text);
+  CifTokenizer<char16_t> tokenizer(source, 0, text.Length(), version);
   zodu::TTypeList<CifToken> tokens;
   TokenView t;
   size_t line = 0, counted = 0;
@@ -451,26 +615,26 @@ zodu::ConstTypeList<CifToken> TCifDP::TokenizeString(const vexstr& text, int ver
 
 vexstr TCifDP::ExtractBracketedData(const vexstr& text, char16_t open, char16_t close,
                                     size_t& pos) {
-  CifText source(text);
+  CifText<char16_t> source(text);
   const size_t start = pos;
   pos = source.MatchBracket(start, text.Length(), open, close);
   return text.SubString(start, pos - start + 1);
 }
 
 ICifEntry* TCifDP::EntryFromToken(const CifToken& token, int version) {
-  CifText source(token.text);
+  CifText<char16_t> source(token.text);
   const TokenView t{0, uint32_t(token.text.Length()), 0, 0};
   return EntryFromView(source, t, version, [&] { return size_t(token.line); });
 }
 
 void cetList::FromToken(const CifToken& token) {
-  CifText source(token.text);
+  CifText<char16_t> source(token.text);
   FillBracketed(source, TokenView{0, uint32_t(token.text.Length()), 0, 0}, *this,
                 [&] { return size_t(token.line); });
 }
 
 void cetDict::FromToken(const CifToken& token) {
-  CifText source(token.text);
+  CifText<char16_t> source(token.text);
   FillBracketed(source, TokenView{0, uint32_t(token.text.Length()), 0, 0}, *this,
                 [&] { return size_t(token.line); });
 }

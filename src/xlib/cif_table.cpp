@@ -56,6 +56,7 @@ cetTable::cetTable(const cetTable& other)
       rowCount_(other.rowCount_),
       rowNames_(other.rowNames_),
       text_(other.text_),
+      narrowText_(other.narrowText_),
       cells_(other.cells_) {
   objects_.reserve(other.objects_.size());
   for (const auto& object : other.objects_)
@@ -84,11 +85,10 @@ void cetTable::AddCol(const vexstr& name) {
   if (!columnIndex_.emplace(FoldedKey(name), columns_.Count()).second) return;
   const size_t rows = rowCount_, cols = columns_.Count();
   if (rows > 0) {
-    std::vector<Cell> widened;
-    widened.reserve(rows * (cols + 1));
+    Cells widened;
     for (size_t r = 0; r < rows; ++r) {
-      widened.insert(widened.end(), cells_.begin() + r * cols, cells_.begin() + (r + 1) * cols);
-      widened.push_back(Cell{0, uint32_t(kUnset) << kKindShift});
+      for (size_t c = 0; c < cols; ++c) widened.push_back(cells_[r * cols + c]);
+      widened.push_back(Cell{0, kUnset});
     }
     cells_.swap(widened);
   }
@@ -148,7 +148,7 @@ size_t cetTable::AddRow(const vexstr& name) {
     rowNames_.resize(rowCount_);
     rowNames_.push_back(name);
   }
-  cells_.resize(cells_.size() + columns_.Count(), Cell{0, uint32_t(kUnset) << kKindShift});
+  for (size_t c = 0; c < columns_.Count(); ++c) cells_.push_back(Cell{0, kUnset});
   return rowCount_++;
 }
 
@@ -166,24 +166,11 @@ ICifEntry* cetTable::Get(size_t row, size_t col) const {
       return objects_[cell.at].get();
     default: {
       // Made an entry on first request, then kept as one.
-      auto* entry =
-          new cetString(text_.SubString(cell.at, LengthOf(cell)), KindOf(cell) == kQuotedView);
+      auto* entry = new cetString(ViewText(cell), KindOf(cell) == kQuotedView);
       objects_.emplace_back(entry);
-      cell = Cell{uint32_t(objects_.size() - 1), uint32_t(kObject) << kKindShift};
+      cell = Cell{uint32_t(objects_.size() - 1), kObject};
       return entry;
     }
-  }
-}
-
-cetTable::CellView cetTable::Peek(size_t row, size_t col) const {
-  const Cell cell = cells_[row * columns_.Count() + col];
-  switch (KindOf(cell)) {
-    case kUnset:
-      return {nullptr, {}, false};
-    case kObject:
-      return {objects_[cell.at].get(), {}, false};
-    default:
-      return {nullptr, {text_.raw() + cell.at, LengthOf(cell)}, KindOf(cell) == kQuotedView};
   }
 }
 
@@ -195,23 +182,94 @@ void cetTable::Set(size_t row, size_t col, ICifEntry* entry) {
     return;
   }
   objects_.push_back(std::move(owned));
-  cell = Cell{uint32_t(objects_.size() - 1), uint32_t(kObject) << kKindShift};
+  cell = Cell{uint32_t(objects_.size() - 1), kObject};
 }
 
+namespace {
+
+template <class C>
+bool IsWhite(C c) {
+  return c == ' ' || c == '\t' || c == '\n';
+}
+
+// Where the value of a view at `at` of the n characters `s` lies, as the tokenizer found
+// it: a plain value runs to white space; a quoted one, from after its quote to the first
+// same quote that white space, the end or (CIF 2.0) a colon follows.
+template <class C>
+std::pair<size_t, size_t> ViewRange(const C* s, size_t n, size_t at, bool quoted, bool version2) {
+  size_t k = at;
+  if (!quoted) {
+    while (k < n && !IsWhite(s[k])) ++k;
+    return {at, k - at};
+  }
+  for (k = at + 1; k < n; ++k)
+    if (s[k] == s[at] && (k + 1 == n || IsWhite(s[k + 1]) || (version2 && s[k + 1] == ':'))) break;
+  return {at + 1, k - at - 1};
+}
+
+}  // namespace
+
+vexstr cetTable::ViewText(const Cell& cell) const {
+  const bool quoted = KindOf(cell) == kQuotedView;
+  if (narrowText_.Length() != 0) {
+    const auto [at, length] =
+        ViewRange(narrowText_.raw(), narrowText_.Length(), cell.at, quoted, version2_);
+    return vexstr(narrowText_.raw() + at, length);
+  }
+  const auto [at, length] = ViewRange(text_.raw(), text_.Length(), cell.at, quoted, version2_);
+  return text_.SubString(at, length);
+}
+
+cetTable::CellView cetTable::Peek(size_t row, size_t col) const {
+  const Cell cell = cells_[row * columns_.Count() + col];
+  CellView view;
+  if (KindOf(cell) == kObject) view.entry = objects_[cell.at].get();
+  if (KindOf(cell) != kPlainView && KindOf(cell) != kQuotedView) return view;
+  view.view = true;
+  view.quoted = KindOf(cell) == kQuotedView;
+  if (narrowText_.Length() != 0) {
+    const auto [at, length] =
+        ViewRange(narrowText_.raw(), narrowText_.Length(), cell.at, view.quoted, version2_);
+    view.narrow = std::string_view(narrowText_.raw() + at, length);
+  } else {
+    const auto [at, length] =
+        ViewRange(text_.raw(), text_.Length(), cell.at, view.quoted, version2_);
+    view.wide = std::u16string_view(text_.raw() + at, length);
+  }
+  return view;
+}
+
+// A value whose place the view cannot find again (a text beyond the cell's reach, a
+// triple-quoted or unterminated string) is kept as an entry. A plain value from the
+// tokenizer always ends at white space or the end, as a view finds it.
 void cetTable::AppendView(size_t at, size_t length, bool quoted) {
-  if (length > kMaxViewLength) {
-    AppendObject(new cetString(text_.SubString(at, length), quoted));
+  const size_t start = at - quoted;
+  bool found = start <= kMaxAt;
+  if (found && quoted)
+    found = (narrowText_.Length() != 0
+                 ? ViewRange(narrowText_.raw(), narrowText_.Length(), start, true, version2_)
+                 : ViewRange(text_.raw(), text_.Length(), start, true, version2_)) ==
+            std::make_pair(at, length);
+  if (!found) {
+    AppendObject(new cetString(narrowText_.Length() != 0 ? vexstr(narrowText_.raw() + at, length)
+                                                         : text_.SubString(at, length),
+                               quoted));
     return;
   }
-  cells_.push_back(
-      Cell{uint32_t(at),
-           uint32_t(length) | (uint32_t(quoted ? kQuotedView : kPlainView) << kKindShift)});
+  cells_.push_back(Cell{uint32_t(start), quoted ? kQuotedView : kPlainView});
+}
+
+cetTable::Cells& cetTable::Cells::operator=(const Cells& other) {
+  Cells copy;
+  for (size_t i = 0; i < other.size(); ++i) copy.push_back(other[i]);
+  swap(copy);
+  return *this;
 }
 
 void cetTable::AppendObject(ICifEntry* entry) {
   std::unique_ptr<ICifEntry> owned(entry);
   objects_.push_back(std::move(owned));
-  cells_.push_back(Cell{uint32_t(objects_.size() - 1), uint32_t(kObject) << kKindShift});
+  cells_.push_back(Cell{uint32_t(objects_.size() - 1), kObject});
 }
 
 void cetTable::FinishRows() {

@@ -1,8 +1,10 @@
 // The CIF tokenizer: one pass over the text driven by a table of character classes.
 #include "xlib/cif_tokenizer.h"
 
+#include <cstring>  // for memchr
 #include <vector>
 
+#include "sdl/utf8_path.h"
 #include "xlib/cif_site.h"
 
 namespace cif_dp {
@@ -22,12 +24,26 @@ struct ClassTable {
 };
 constexpr ClassTable kClasses;
 
+inline uint8_t ClassOf(char c) {
+  return kClasses.of[static_cast<unsigned char>(c)];
+}
 inline uint8_t ClassOf(char16_t c) {
   return c < 256 ? kClasses.of[c] : uint8_t(kOrdinary);
 }
 
-inline bool IsWhite(char16_t c) {
-  return c == ' ' || c == '\t' || c == '\n';
+template <class C>
+inline bool IsWhite(C c) {
+  return ClassOf(c) == kWhite;
+}
+
+// The first position from `from` on that holds `c`, or `end`.
+inline size_t Find(const char* s, size_t from, size_t end, char c) {
+  const void* at = from < end ? std::memchr(s + from, c, end - from) : nullptr;
+  return at ? size_t(static_cast<const char*>(at) - s) : end;
+}
+inline size_t Find(const char16_t* s, size_t from, size_t end, char16_t c) {
+  while (from < end && s[from] != c) ++from;
+  return from;
 }
 
 [[noreturn, gnu::cold]] void RaiseNoBracket(int line) {
@@ -38,15 +54,60 @@ inline bool IsWhite(char16_t c) {
 
 }  // namespace
 
+std::string Utf8Text(const vexstr& text) {
+  const zodu::vexcstr bytes = zodu::PathToUtf8(text);
+  return std::string(bytes.raw(), bytes.Length());
+}
+
+template <class C>
+std::pair<size_t, size_t> TextPlaces<C>::At(size_t pos) {
+  if (pos < pos_) pos_ = line_ = column_ = 0;
+  for (; pos_ < pos; ++pos_) {
+    const C c = chars_[pos_];
+    if (c == '\n' || (c == '\r' && returnsEnd_)) {
+      ++line_;
+      column_ = 0;
+    } else if (c != '\r') {
+      ++column_;
+    }
+  }
+  return {line_ + 1, column_ + 1 + (line_ == 0 ? shift_ : 0)};
+}
+
+template <class C>
+void CifText<C>::SetFindings(CifFindings* findings, size_t shift) {
+  findings_ = findings;
+  places_ = TextPlaces<C>(chars_, shift, false);
+}
+
+template <class C>
+void CifText<C>::Report(CifFinding::Kind kind, size_t at, const std::string& message) {
+  if (!findings_) return;
+  const auto [line, column] = places_.At(at);
+  findings_->Found(CifFinding{kind, kind != CifFinding::kNotUtf8, line, column, message});
+}
+
+template <class C>
+void CifText<C>::NoteFault(size_t at, std::string reason) {
+  faultAt_ = at;
+  faultReason_ = std::move(reason);
+}
+
+template <class C>
+void CifText<C>::ReportFault() {
+  if (!faultReason_.empty()) Report(CifFinding::kFailure, faultAt_, faultReason_);
+}
+
 // A quote opens a quoted part only when none is open and closes only the same quote, so a
 // quote of the other kind inside a quoted part changes nothing.
-size_t CifText::MatchBracket(size_t pos, size_t bound, char16_t open, char16_t close) {
+template <class C>
+size_t CifText<C>::MatchBracket(size_t pos, size_t bound, char16_t open, char16_t close) {
   if (pos >= bound || chars_[pos] != open) RaiseNoBracket(__LINE__);
   if (auto known = closeOf_.find(uint32_t(pos)); known != closeOf_.end()) return known->second;
   std::vector<uint32_t> opens;
   char16_t quote = 0;
   for (size_t i = pos; i < bound; ++i) {
-    const char16_t c = chars_[i];
+    const C c = chars_[i];
     if (c == '\'' || c == '"') {
       if (quote == 0)
         quote = c;
@@ -73,28 +134,42 @@ size_t CifText::MatchBracket(size_t pos, size_t bound, char16_t open, char16_t c
       if (opens.empty()) return i;
     }
   }
+  NoteFault(pos, std::string("unclosed bracket '") + char(open) + "'");
   RaiseNoBracket(__LINE__);
 }
 
-size_t CifText::LineAt(size_t from, size_t pos) const {
+template <class C>
+size_t CifText<C>::LineAt(size_t from, size_t pos) const {
   size_t lines = 0;
   for (size_t i = from; i < pos; ++i) lines += chars_[i] == '\n';
   return lines;
 }
 
-vexstr CifText::TokenText(const TokenView& token) const {
-  vexstr inner = text_.SubString(token.begin, token.end - token.begin);
+template <class C>
+vexstr CifText<C>::Slice(size_t begin, size_t length) const {
+  if constexpr (std::is_same_v<C, char>)
+    return vexstr(chars_ + begin, length);
+  else
+    return text_.SubString(begin, length);
+}
+
+template <class C>
+vexstr CifText<C>::TokenText(const TokenView& token) const {
+  vexstr inner = Slice(token.begin, token.end - token.begin);
   if (!token.wrap) return inner;
   return vexstr(&token.wrap, 1) << inner << token.wrap;
 }
 
-void CifTokenizer::Raise(const char* reason, size_t at) const {
+template <class C>
+void CifTokenizer<C>::Raise(const char* reason, size_t at) const {
+  text_.NoteFault(at, reason);
   throw ParsingException(
       zodu::FormatLocation("xlib/cifdp", "cif_dp::TCifDP::TokenizeString", __LINE__),
       vexstr(reason), text_.LineAt(begin_, at));
 }
 
-bool CifTokenizer::QuotedString(char16_t quote, TokenView& token) {
+template <class C>
+bool CifTokenizer<C>::QuotedString(char16_t quote, TokenView& token) {
   const size_t i = i_;
   if (i + 2 < end_ && s_[i + 1] == quote && s_[i + 2] == quote) {
     size_t j = i + 3;
@@ -102,6 +177,10 @@ bool CifTokenizer::QuotedString(char16_t quote, TokenView& token) {
     if (j + 2 >= end_) Raise("unbalanced quotation", i);
     token = TokenView{uint32_t(i + 3), uint32_t(j), uint32_t(i), quote};
     // The character after the closing quotes is taken as a separator.
+    if (j + 3 < end_ && !IsWhite(s_[j + 3]))
+      text_.Report(
+          CifFinding::kDroppedChar, j + 3,
+          "'" + MessageText(s_ + j + 3, 1) + "' right after the closing quotes is not kept");
     i_ = std::min(j + 4, end_);
     return true;
   }
@@ -119,6 +198,7 @@ bool CifTokenizer::QuotedString(char16_t quote, TokenView& token) {
     }
   }
   // Unterminated: up to the second-last character, closed with the quote.
+  text_.Report(CifFinding::kUnclosed, i, "unclosed quotation: the rest of the text is one value");
   if (i + 1 >= end_)
     token = TokenView{uint32_t(i), uint32_t(i + 1), uint32_t(i), 0};
   else
@@ -127,14 +207,16 @@ bool CifTokenizer::QuotedString(char16_t quote, TokenView& token) {
   return true;
 }
 
-bool CifTokenizer::Next(TokenView& token) {
+template <class C>
+bool CifTokenizer<C>::Next(TokenView& token) {
   while (i_ < end_) {
     const size_t i = i_;
-    const char16_t c = s_[i];
+    const C c = s_[i];
     const bool atStart = i == begin_;
     switch (ClassOf(c)) {
       case kWhite:
-        ++i_;
+        do ++i_;
+        while (i_ < end_ && IsWhite(s_[i_]));
         continue;
       case kQuote:
         if (atStart || IsWhite(s_[i - 1]) || (version_ == 2 && i == afterColon_))
@@ -143,8 +225,8 @@ bool CifTokenizer::Next(TokenView& token) {
       case kSemicolon:
         if (atStart) Raise("invalid start of file", i);
         if (s_[i - 1] == '\n') {
-          size_t k = i + 1;
-          while (k + 1 < end_ && !(s_[k] == '\n' && s_[k + 1] == ';')) ++k;
+          size_t k = Find(s_, i + 1, end_, '\n');
+          while (k + 1 < end_ && s_[k + 1] != ';') k = Find(s_, k + 1, end_, '\n');
           if (k + 1 >= end_) Raise("unbalanced quotation", i);
           token = TokenView{uint32_t(i), uint32_t(k + 2), uint32_t(i), 0};
           i_ = k + 2;
@@ -153,8 +235,7 @@ bool CifTokenizer::Next(TokenView& token) {
         break;
       case kHash:
         if (atStart || IsWhite(s_[i - 1])) {
-          size_t k = i;
-          while (k < end_ && s_[k] != '\n') ++k;
+          const size_t k = Find(s_, i, end_, '\n');
           token = TokenView{uint32_t(i), uint32_t(k), uint32_t(i), 0};
           i_ = k < end_ ? k + 1 : end_;
           return true;
@@ -180,5 +261,12 @@ bool CifTokenizer::Next(TokenView& token) {
   }
   return false;
 }
+
+template class TextPlaces<char>;
+template class TextPlaces<char16_t>;
+template class CifText<char>;
+template class CifText<char16_t>;
+template class CifTokenizer<char>;
+template class CifTokenizer<char16_t>;
 
 }  // namespace cif_dp

@@ -257,7 +257,7 @@ void cetTable::WriteCell(const Cell& cell, bool fieldsAsRead, TStrList& out) con
     case kUnset:  // the caller left the cell unset: nothing to write
       return;
     default:
-      WriteValue(out, text_.SubString(cell.at, LengthOf(cell)), KindOf(cell) == kQuotedView);
+      WriteValue(out, ViewText(cell), KindOf(cell) == kQuotedView);
   }
 }
 

@@ -18,12 +18,14 @@
 #include "sdl/istream.h"
 #include "sdl/smart/vex_ptr.h"
 #include "sdl/typelist.h"
+#include "xlib/cif_findings.h"
 
 namespace cif_dp {
 
 using zodu::vexstr;
 using TStrList = zodu::TStrList;
 
+template <class C>
 class CifLoader;
 class ICifEntry;
 
@@ -212,37 +214,68 @@ class cetTable : public ICifEntry {
   // The cell, null while unset.
   ICifEntry* Get(size_t row, size_t col) const;
   // A cell as it is held, without making it an entry as Get does: the entry when it is
-  // one (null while unset), else its text and whether it is quoted.
+  // one; for a view, its text (in `narrow` when the loop views 8-bit text of ASCII alone,
+  // else in `wide`) and whether it is quoted; nothing for an unset cell.
   struct CellView {
-    const ICifEntry* entry;
-    std::u16string_view text;
-    bool quoted;
+    const ICifEntry* entry = nullptr;
+    bool view = false;
+    bool quoted = false;
+    std::string_view narrow;
+    std::u16string_view wide;
   };
   CellView Peek(size_t row, size_t col) const;
   // Takes ownership of `cell` (may be null), destroying the previous one.
   void Set(size_t row, size_t col, ICifEntry* cell);
 
  private:
+  template <class C>
   friend class CifLoader;
-  // A cell: a view of `text_` (plain or quoted), an index into `objects_`, or unset.
-  struct Cell {
-    uint32_t at;
-    uint32_t lengthAndKind;
-  };
+  // A cell in four bytes: where a view of the text starts (a plain value, or the opening
+  // quote of a quoted one; its end is found again as the tokenizer found it), an index into
+  // `objects_`, or unset.
   enum CellKind : uint32_t { kPlainView = 0, kQuotedView = 1, kObject = 2, kUnset = 3 };
-  static constexpr uint32_t kKindShift = 30;
-  static constexpr uint32_t kMaxViewLength = (1u << kKindShift) - 1;
-  static CellKind KindOf(Cell c) { return CellKind(c.lengthAndKind >> kKindShift); }
-  static uint32_t LengthOf(Cell c) { return c.lengthAndKind & kMaxViewLength; }
+  struct Cell {
+    uint32_t at : 30;
+    uint32_t kind : 2;
+  };
+  static constexpr uint32_t kMaxAt = (1u << 30) - 1;
+  static CellKind KindOf(Cell c) { return CellKind(c.kind); }
+  // Cells in chunks of fixed size: growing never copies them, so that the peak of a loop
+  // of millions of rows is its cells and not twice as many.
+  class Cells {
+   public:
+    Cells() = default;
+    Cells(const Cells& other) { *this = other; }
+    Cells& operator=(const Cells& other);
+    size_t size() const { return size_; }
+    Cell& operator[](size_t i) const { return chunks_[i >> kChunkBits][i & (kChunk - 1)]; }
+    void push_back(Cell cell) {
+      if ((size_ & (kChunk - 1)) == 0 && (size_ >> kChunkBits) == chunks_.size())
+        chunks_.emplace_back(new Cell[kChunk]);
+      (*this)[size_++] = cell;
+    }
+    void swap(Cells& other) {
+      chunks_.swap(other.chunks_);
+      std::swap(size_, other.size_);
+    }
+
+   private:
+    static constexpr size_t kChunkBits = 16, kChunk = size_t(1) << kChunkBits;
+    std::vector<std::unique_ptr<Cell[]>> chunks_;
+    size_t size_ = 0;
+  };
 
   void FoldColumn(size_t i);
   // The loop name from the common part of two or more columns; empty when there is none.
   vexstr NameFromColumns() const;
-  // Appends a cell that views `text_` (the loader sets that to its document text).
+  // Appends a cell that views the text the loader set, [at, at + length) of a plain value,
+  // or the inside of the quoted value that opens at `at`.
   void AppendView(size_t at, size_t length, bool quoted);
   void AppendObject(ICifEntry* cell);
   void FinishRows();
   void WriteCell(const Cell& cell, bool fieldsAsRead, TStrList& out) const;
+  // The text a view cell shows.
+  vexstr ViewText(const Cell& cell) const;
 
   // Column names lowered as the comparisons lower them.
   static std::u16string FoldedKey(const vexstr& name);
@@ -255,8 +288,12 @@ class cetTable : public ICifEntry {
   size_t rowCount_ = 0;
   // Row names, only from the first named row on.
   std::vector<vexstr> rowNames_;
+  // The text the cells view: 16-bit, or 8-bit text of ASCII alone.
   vexstr text_;
-  mutable std::vector<Cell> cells_;
+  zodu::vexcstr narrowText_;
+  // The text is CIF 2.0, where a colon after a quoted value ends it.
+  bool version2_ = false;
+  mutable Cells cells_;
   mutable std::vector<std::unique_ptr<ICifEntry>> objects_;
 };
 
@@ -324,6 +361,10 @@ class TCifDP : public zodu::IVexObject {
   virtual void LoadFromStream(zodu::IInputStream& in);
   // Replaces the content; raises ParsingException for a structural fault.
   virtual void LoadFromString(const vexstr& text);
+  // The same readings, telling `findings` (may be null) every place where the document
+  // differs from the text; a failure is found before it is raised.
+  void LoadFromStream(zodu::IInputStream& in, CifFindings* findings);
+  void LoadFromString(const vexstr& text, CifFindings* findings);
   virtual TStrList& SaveToStrings(TStrList& out) const;
   // The lines of SaveToStrings, handed on entry by entry (a loop row by row).
   void SaveTo(const LineSink& sink) const;
@@ -346,7 +387,10 @@ class TCifDP : public zodu::IVexObject {
   static ICifEntry* EntryFromToken(const CifToken& token, int version);
 
  private:
+  template <class C>
   friend class CifLoader;
+  template <class Text>
+  void LoadText(const Text& text, int version, CifFindings* findings);
   // The name under which a block called `name` can be added: `name`, or `name` with the
   // first free number, logged as a duplicate.
   vexstr FreeBlockName(const vexstr& name);

@@ -24,8 +24,17 @@ using zodu::testing_support::Raises;
 
 const std::string kV2 = "#\\#CIF_2.0\n";
 
+// Each text reads to its picture, given as 16-bit text and as the bytes of a stream.
 void ExpectPictures(const std::initializer_list<std::pair<std::string, std::string>>& cases) {
-  for (const auto& [text, picture] : cases) EXPECT_EQ(cif_test::ReadPicture(text), picture) << text;
+  for (const auto& [text, picture] : cases) {
+    EXPECT_EQ(cif_test::ReadPicture(text), picture) << text;
+    zodu::TEMemoryStream stream(64);
+    stream.Write(text.data(), text.size());
+    stream.SetPosition(0);
+    TCifDP doc;
+    doc.LoadFromStream(stream);
+    EXPECT_EQ(Picture(doc), picture) << text;
+  }
 }
 
 TEST(CifReader, Tokens) {
@@ -59,6 +68,10 @@ TEST(CifReader, BlocksFramesAndLoops) {
        "[x] loop _a(_a_x,_a_y):1,<p q> # v # h _b=5"},
       {"data_x\nloop_ _p_1 _p_2\nloop_ _q 7", "[x] loop _q(_q):7"},
       {kV2 + "data_x loop_ _l _m [1 2] {'k':v}", "[x] loop _(_l,_m):[1,2],{<'k'>:v}"},
+      // Cells of every quoting, as kept in a loop.
+      {"data_x\nloop_ _l_a _l_b '''t u''' 'it's'\n\"a b\" 'open",
+       "[x] loop _l(_l_a,_l_b):<t u>,<it's>/<a b>,<ope>"},
+      {kV2 + "data_x loop_ _l 'a':b", "[x] loop _l(_l):<a>/b"},
       // Loops named alike, and a loop named as an item: every entry is kept.
       {"data_x loop_ _atom_site.label _atom_site.x A 1 loop_ _atom_type.symbol _atom_type.n C 2",
        "[x] loop _atom(_atom_site.label,_atom_site.x):A,1 "
@@ -66,43 +79,113 @@ TEST(CifReader, BlocksFramesAndLoops) {
       {"data_x _a 1 loop_ _a_x _a_y 2 3", "[x] _a=1 loop _a(_a_x,_a_y):2,3"},
       {"data_x loop_ _a_x _a_y 2 3 _a 1 _b 4 _A 5", "[x] loop _a(_a_x,_a_y):2,3 _A=5 _b=4"},
   });
+  auto twice = [](const std::string& lines) { return lines + lines; };  // text, then bytes
   EXPECT_EQ(log.bytes,
-            "Duplicate CIF data name 'X' auto renaming...\r\nNew name: X1\r\n"
-            "Duplicate CIF data name 'x' auto renaming...\r\nNew name: x2\r\n"
-            "Duplicate CIF data name 'f' auto renaming...\r\nNew name: f1\r\n"
-            "Ignoring empty table _p\r\nChanging table type for _a\r\n");
+            twice("Duplicate CIF data name 'X' auto renaming...\r\nNew name: X1\r\n"
+                  "Duplicate CIF data name 'x' auto renaming...\r\nNew name: x2\r\n") +
+                twice("Duplicate CIF data name 'f' auto renaming...\r\nNew name: f1\r\n") +
+                twice("Ignoring empty table _p\r\n") + twice("Changing table type for _a\r\n"));
   app.GetLog().RemoveStream(&log);
 }
 
+// Findings as "LINE:COLUMN: message" lines; a finding that loses nothing is marked "kept".
+struct FindingLines : cif_dp::CifFindings {
+  void Found(const cif_dp::CifFinding& f) override {
+    lines += std::to_string(f.line) + ":" + std::to_string(f.column) +
+             (f.lost ? ": " : ": kept: ") + f.message + "\n";
+  }
+  std::string lines;
+};
+
+std::string FindingsOf(const std::string& bytes, TCifDP& doc) {
+  zodu::TEMemoryStream stream(64);
+  stream.Write(bytes.data(), bytes.size());
+  stream.SetPosition(0);
+  FindingLines found;
+  try {
+    doc.LoadFromStream(stream, &found);
+  } catch (const zodu::TExceptionBase&) {
+  }
+  return found.lines;
+}
+
+// Each failure raises the reader's reason with its number and is found, before it is
+// raised, with the line and column where it lies.
 TEST(CifReader, FailuresNameTheLine) {
-  const std::pair<std::string, std::string> cases[] = {
-      {";x", "invalid start of file at CIF#0"},
-      {"data_x\n_a\n;\nopen", "unbalanced quotation at CIF#2"},
-      {kV2 + "data_x\n_m {a b\n c}", "even number of items is expected for a map at CIF#3"},
-      {"data_x loop_ _a_1 _a_2 1 2 3", "invalid table _a at CIF#4"},
-      {"data_x _a # c", "missing value for _a at CIF#0"},
-      {"data_x\n\n;\ntext\n;", "unnamed text block at CIF#2"},
+  const struct {
+    std::string text, message, found;
+  } cases[] = {
+      {";x", "invalid start of file at CIF#0", "1:1"},
+      {"data_x\n_a\n;\nopen", "unbalanced quotation at CIF#2", "3:1"},
+      {kV2 + "data_x\n_m {a b\n c}", "even number of items is expected for a map at CIF#3", "3:4"},
+      {"data_x loop_ _a_1 _a_2 1 2 3", "invalid table _a at CIF#4", "1:8"},
+      {"data_x _a # c", "missing value for _a at CIF#0", "1:8"},
+      {"data_x\n\n;\ntext\n;", "unnamed text block at CIF#2", "3:1"},
       // A fault of the tokenizer later in the text comes first.
-      {"data_x loop_ _a_1 _a_2 1 2 3 _b\n;\nopen", "unbalanced quotation at CIF#1"},
+      {"data_x loop_ _a_1 _a_2 1 2 3 _b\n;\nopen", "unbalanced quotation at CIF#1", "2:1"},
   };
+  for (const auto& c : cases) {
+    TCifDP doc;
+    EXPECT_TRUE(Raises<ParsingException>([&] { doc.LoadFromString(W(c.text)); },
+                                         "Failed to parse CIF because " + c.message))
+        << c.text;
+    const std::string reason = c.message.substr(0, c.message.find(" at CIF#"));
+    EXPECT_EQ(FindingsOf(c.text, doc), c.found + ": " + reason + "\n") << c.text;
+  }
   TCifDP doc;
-  for (const auto& [text, message] : cases)
-    EXPECT_TRUE(Raises<ParsingException>([&] { doc.LoadFromString(W(text)); },
-                                         "Failed to parse CIF because " + message))
-        << text;
-  EXPECT_TRUE(Raises<zodu::TInvalidArgumentException>(
-      [&] { doc.LoadFromString(W(kV2 + "data_x _a [1 ']' 2")); }, "data"));
+  const std::string unclosed = kV2 + "data_x\n_a [1 ']' 2";
+  EXPECT_TRUE(
+      Raises<zodu::TInvalidArgumentException>([&] { doc.LoadFromString(W(unclosed)); }, "data"));
+  EXPECT_EQ(FindingsOf(unclosed, doc), "3:4: unclosed bracket '['\n");
   // What was read before the fault stays.
   EXPECT_THROW(doc.LoadFromString(W("data_x _a 1 data_y _b")), ParsingException);
   EXPECT_EQ(Picture(doc), "[x] _a=1 [y]");
 }
 
+// Every place where the document differs from the text, as the reader finds it.
+TEST(CifReader, FindingsNameWhatTheDocumentLacks) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"data_x\n_a 1\n2 \"b c\"\n",
+       "3:1: value without a name, skipped: 2\n3:3: value without a name, skipped: \"b c\"\n"},
+      {"data_x\n_a 1\n_A 2\n", "3:1: _A is given again: the earlier value is not kept\n"},
+      {"data_x\n_a # one\n# two\n1\n",
+       "3:1: a second comment before the value of _a is not kept\n"},
+      {"data_x\nloop_\n_p\nloop_\n_q\n1\n", "2:1: loop _p has no values and is dropped\n"},
+      {"data_x\n_a '''v'''w\n", "2:11: 'w' right after the closing quotes is not kept\n"},
+      {"data_x\n_a 'open\n_b 2\n", "2:4: unclosed quotation: the rest of the text is one value\n"},
+      {"_a 1\n", "1:1: no data_ heading\n"},
+      {"", "1:1: no data_ heading\n"},
+      {"\xEF\xBB\xBF"
+       "data_x\n_a 1\n",
+       "1:1: a byte-order mark joins the first word, which is then skipped: data_x\n"
+       "1:1: no data_ heading\n"},
+      // Decoding: once per file, in lines and columns of characters, carriage returns
+      // not counted.
+      {"data_x\r\n_a 'M\xE8\xE9'\r\n", "2:6: kept: not UTF-8 from 2:6, read as ISO 8859-1\n"},
+      {"data_x\n_a \xC3\xA9\xF0\x9F\x98\x80\n", "2:5: a character beyond U+FFFF is not kept\n"},
+      {std::string("data_x\n_a 1\0\n", 13), "1:1: not text: NUL bytes near the start\n"},
+      {"\x1F\x8B\x08\x00", "1:1: not text: gzip-compressed data\n"},
+      // A file that reads as written has nothing to find.
+      {kV2 + "data_x\n_a [1 {'k':v}]\nloop_ _b_1 _b_2 1 2 # c\n", ""},
+  };
+  for (const auto& [text, found] : cases) {
+    TCifDP doc;
+    EXPECT_EQ(FindingsOf(text, doc), found) << text;
+  }
+}
+
+// UTF-8 reads as it always has; any other byte is the one character of its value.
 TEST(CifReader, StreamsDecodeUtf8) {
   const std::pair<std::string, std::string> cases[] = {
       {"data_x _a \xC3\xA9t\xC3\xA9 _b \xE2\x82\xAC", "[x] _a=\xC3\xA9t\xC3\xA9 _b=\xE2\x82\xAC"},
-      // A byte-order mark joins the first token; a stray byte widens with its sign.
-      {std::string("\xEF\xBB\xBF") + "data_x _a \x80", "[] _a=\xEF\xBE\x80"},
-      {"data_x _a b\xE2", "[x] _a=b\xE2\x80\x80"},  // a lead byte at the very end
+      // A byte-order mark joins the first token.
+      {std::string("\xEF\xBB\xBF") + "data_x _a 1", "[] _a=1"},
+      // Beyond U+FFFF: three bytes as one character (U+07D8), the fourth widened (U+FF80).
+      {"data_x _a \xF0\x9F\x98\x80", "[x] _a=\xDF\x98\xEF\xBE\x80"},
+      // Bytes that begin no complete, valid sequence swallow nothing after them.
+      {"data_x\n_a 'M\xE8'\n_b 2\n_c 3\n", "[x] _a=<M\xC3\xA8> _b=2 _c=3"},
+      {"data_x _a \x80 _b \xC0\xAF _c \xED\xA0\x80 _d b\xE2",
+       "[x] _a=\xC2\x80 _b=\xC3\x80\xC2\xAF _c=\xC3\xAD\xC2\xA0\xC2\x80 _d=b\xC3\xA2"},
   };
   for (const auto& [bytes, picture] : cases) {
     zodu::TEMemoryStream stream(64);
@@ -114,7 +197,8 @@ TEST(CifReader, StreamsDecodeUtf8) {
   }
 }
 
-// Nesting 100,000 deep is read, copied and written without recursion.
+// Nesting 100,000 deep is read, copied and written without recursion; a million deep is
+// read and destroyed, and unclosed it fails with its place.
 TEST(CifReader, HostileShapes) {
   const long depth = 100000;
   TCifDP doc;
@@ -122,6 +206,16 @@ TEST(CifReader, HostileShapes) {
   const std::string written = cif_test::Written(doc);
   EXPECT_EQ(std::count(written.begin(), written.end(), '['), depth);
   std::unique_ptr<cif_dp::ICifEntry> copy(doc[0].Replicate());
+  const size_t million = 1000000;
+  std::string tables;
+  for (size_t i = 0; i < million; ++i) tables += "{'k':";
+  const std::pair<std::string, std::string> deep[] = {
+      {std::string(million, '[') + std::string(million, ']'), ""},
+      {tables + "v" + std::string(million, '}'), ""},
+      {std::string(million, '['), "3:4: unclosed bracket '['\n"},
+  };
+  for (const auto& [value, found] : deep)
+    EXPECT_EQ(FindingsOf(kV2 + "data_x\n_a " + value, doc), found);
 }
 
 TEST(CifModel, LoopNamesComeFromTheCommonPartOfTheColumns) {
