@@ -397,7 +397,9 @@ void AddCifCommands(Tool& tool) {
             "  The COMCIFS CIF-JSON draft: \"Metadata\" with the CIF version, then one object\n"
             "  per data block with its save frames under \"Frames\". Names are in lower case,\n"
             "  every value is an array of strings (lists as arrays, tables as objects), an\n"
-            "  unquoted ? is null and an unquoted . is false."},
+            "  unquoted ? is null and an unquoted . is false. A name given twice in a block\n"
+            "  is written once, the later entry, which the block's lookups find; a warning\n"
+            "  names the one it hides."},
            [path] { return RunCifJson(*path); })
       .add_option("FILE", *path)
       ->required();
@@ -405,10 +407,12 @@ void AddCifCommands(Tool& tool) {
   auto format = std::make_shared<FormatArguments>();
   CLI::App& formatCif =
       tool.Add({kFormatCif, "FILE [-o OUT]", "FILE written back in the library's CIF layout",
-                "  Reads FILE, writes the document out and reads that text again; when the two\n"
-                "  readings differ, nothing is written and the first entry that would change is\n"
-                "  named. The text goes to standard output, or to OUT, which is replaced only\n"
-                "  once the new text is complete (OUT may name FILE)."},
+                "  Reads FILE, writes the document out and reads that text again; when a value,\n"
+                "  a name, a loop, the blocks and save frames or a non-empty comment would read\n"
+                "  back otherwise, or the reading of FILE lost anything, nothing is written and\n"
+                "  the first such place is named. Spacing may change, empty comments go. The\n"
+                "  text goes to standard output, or to OUT, which is replaced only once the new\n"
+                "  text is complete (OUT may name FILE)."},
                [format] { return RunFormatCif(*format); });
   formatCif.add_option("FILE", format->input)->required();
   formatCif.add_option("-o,--output", format->output, "OUT");
