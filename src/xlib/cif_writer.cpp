@@ -31,7 +31,7 @@ bool HasClosingQuote(const vexstr& v, char16_t quote) {
 // when it fits, else on a new line holding one blank; true for the new line.
 bool StartValue(TStrList& out, size_t length, size_t extra) {
   if (!out.IsEmpty() && length + CurrentLine(out).Length() + extra <= kLineWidth &&
-      !CurrentLine(out).StartsFrom(vexstr(u";"))) {
+      CurrentLine(out).raw()[0] != u';') {
     CurrentLine(out) << u' ';
     return false;
   }
