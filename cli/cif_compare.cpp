@@ -1,11 +1,14 @@
 // Where a CIF document written out and read back would differ from the one that was read.
 #include "cif_compare.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string_view>
 #include <typeinfo>
 #include <utility>
 #include <vector>
 
+#include "sdl/sha2.h"
 #include "sdl/utf8_path.h"
 #include "xlib/cifdp.h"
 
@@ -38,107 +41,82 @@ bool IsEmptyComment(const ICifEntry& entry) {
   return IsComment(entry) && CommentOf(entry).empty();
 }
 
-bool SameName(const ICifEntry& a, const ICifEntry& b) {
-  if (a.HasName() != b.HasName()) return false;
-  return !a.HasName() || View(a.GetName()) == View(b.GetName());
-}
+// The loop rows that one part of a summary covers.
+constexpr size_t kRowsPerPart = 4096;
 
-using Pairs = std::vector<std::pair<const ICifEntry*, const ICifEntry*>>;
-
-// The text of a view cell, widened into `buffer` when the loop views 8-bit text.
-std::u16string_view Text(const cetTable::CellView& view, std::u16string& buffer) {
-  if (view.wide.data()) return view.wide;
-  buffer.assign(view.narrow.begin(), view.narrow.end());
-  return buffer;
-}
-
-// A loop cell held as text against one held as an entry (cells built in code).
-bool SameAsText(const ICifEntry& entry, const cetTable::CellView& view) {
-  const auto* value = dynamic_cast<const cetString*>(&entry);
-  std::u16string buffer;
-  return value && typeid(*value) == typeid(cetString) && !value->HasName() &&
-         !value->HasComment() && value->IsQuoted() == view.quoted &&
-         View(value->GetValue()) == Text(view, buffer);
-}
-
-// Compares two cells; entries inside them are left in `pending`.
-bool SameCell(const cetTable::CellView& a, const cetTable::CellView& b, Pairs& pending) {
-  if (a.entry && b.entry) {
-    pending.emplace_back(a.entry, b.entry);
-    return true;
+// Feeds what an entry says to SHA-256 in a form that two documents share exactly when
+// they say the same: a tag for each kind, texts with their lengths, in UTF-16.
+class Digester {
+ public:
+  void Tag(char tag) { sha_.Add(&tag, 1); }
+  void Number(uint64_t n) { sha_.Add(&n, sizeof n); }
+  void Text(std::u16string_view text) {
+    Number(text.size());
+    sha_.Add(text.data(), text.size() * sizeof(char16_t));
   }
-  if (a.entry) return b.view && SameAsText(*a.entry, b);
-  if (b.entry) return a.view && SameAsText(*b.entry, a);
-  if (!a.view || !b.view) return a.view == b.view;  // unset
-  if (a.quoted != b.quoted) return false;
-  if (a.narrow.data() && b.narrow.data()) return a.narrow == b.narrow;
-  std::u16string x, y;
-  return Text(a, x) == Text(b, y);
-}
-
-// The items of a list that writing keeps: all but empty comments.
-std::vector<const ICifEntry*> KeptItems(const cetList& list) {
-  std::vector<const ICifEntry*> items;
-  for (size_t i = 0; i < list.Count(); ++i)
-    if (!IsEmptyComment(list[i])) items.push_back(&list[i]);
-  return items;
-}
-
-// Compares what `a` and `b` hold themselves; the entries inside them are left in `pending`.
-bool SameLevel(const ICifEntry& a, const ICifEntry& b, Pairs& pending) {
-  if (typeid(a) != typeid(b) || !SameName(a, b)) return false;
-  if (const auto* list = dynamic_cast<const cetList*>(&a)) {
-    const std::vector<const ICifEntry*> x = KeptItems(*list),
-                                        y = KeptItems(static_cast<const cetList&>(b));
-    if (x.size() != y.size()) return false;
-    for (size_t i = 0; i < x.size(); ++i) pending.emplace_back(x[i], y[i]);
-    return true;
+  void Name(const ICifEntry& entry) {
+    if (!entry.HasName()) return Tag('-');
+    Tag('n');
+    Text(View(entry.GetName()));
   }
-  if (const auto* map = dynamic_cast<const cetDict*>(&a)) {
-    const auto& other = static_cast<const cetDict&>(b);
-    if (map->Count() != other.Count()) return false;
-    for (size_t i = 0; i < map->Count(); ++i) {
-      pending.emplace_back(&map->GetKey(i), &other.GetKey(i));
-      pending.emplace_back(&map->GetValue(i), &other.GetValue(i));
+  // A loop cell as an unnamed value would say it.
+  void Cell(const cetTable::CellView& cell) {
+    if (cell.entry) return Value(*cell.entry);
+    if (!cell.view) return Tag('U');  // unset: only in loops built in code
+    Tag('-');
+    Tag(cell.quoted ? 'Q' : 'S');
+    if (cell.wide.data()) return Text(cell.wide);
+    wide_.assign(cell.narrow.begin(), cell.narrow.end());  // ASCII alone
+    Text(wide_);
+  }
+  // A value; nested lists and tables from a stack rather than by recursion, so that deep
+  // nesting cannot exhaust the stack.
+  void Value(const ICifEntry& root) {
+    std::vector<const ICifEntry*> pending{&root};
+    while (!pending.empty()) {
+      const ICifEntry& entry = *pending.back();
+      pending.pop_back();
+      Name(entry);
+      if (const auto* list = dynamic_cast<const cetList*>(&entry)) {
+        std::vector<const ICifEntry*> kept;  // writing drops empty comments
+        for (size_t i = 0; i < list->Count(); ++i)
+          if (!IsEmptyComment((*list)[i])) kept.push_back(&(*list)[i]);
+        Tag('L');
+        Number(kept.size());
+        pending.insert(pending.end(), kept.rbegin(), kept.rend());
+      } else if (const auto* map = dynamic_cast<const cetDict*>(&entry)) {
+        Tag('M');
+        Number(map->Count());
+        for (size_t i = map->Count(); i-- > 0;) {
+          pending.push_back(&map->GetValue(i));
+          pending.push_back(&map->GetKey(i));
+        }
+      } else if (const auto* field = dynamic_cast<const cetStringList*>(&entry)) {
+        Tag('F');
+        Number(field->Count());
+        for (size_t i = 0; i < field->Count(); ++i) Text(View((*field)[i]));
+      } else if (const auto* value = dynamic_cast<const cetString*>(&entry)) {
+        Tag(value->IsQuoted() ? 'Q' : 'S');
+        Text(View(value->GetValue()));
+      } else if (IsComment(entry)) {
+        Tag('C');
+        Text(CommentOf(entry));
+      } else {
+        Tag('?');  // no other kind is a value
+      }
     }
-    return true;
   }
-  if (const auto* loop = dynamic_cast<const cetTable*>(&a)) {
-    const auto& other = static_cast<const cetTable&>(b);
-    if (loop->ColCount() != other.ColCount() || loop->RowCount() != other.RowCount()) return false;
-    for (size_t column = 0; column < loop->ColCount(); ++column)
-      if (View(loop->ColName(column)) != View(other.ColName(column))) return false;
-    for (size_t row = 0; row < loop->RowCount(); ++row)
-      for (size_t column = 0; column < loop->ColCount(); ++column)
-        if (!SameCell(loop->Peek(row, column), other.Peek(row, column), pending)) return false;
-    return true;
+  std::array<unsigned char, 32> Finish() {
+    sha_.Finish();
+    std::array<unsigned char, 32> digest;
+    std::copy_n(sha_.GetDigest(), digest.size(), digest.begin());
+    return digest;
   }
-  if (const auto* lines = dynamic_cast<const cetStringList*>(&a)) {
-    const auto& other = static_cast<const cetStringList&>(b);
-    if (lines->Count() != other.Count()) return false;
-    for (size_t i = 0; i < lines->Count(); ++i)
-      if (View((*lines)[i]) != View(other[i])) return false;
-    return true;
-  }
-  if (const auto* value = dynamic_cast<const cetString*>(&a)) {
-    const auto& other = static_cast<const cetString&>(b);
-    return value->IsQuoted() == other.IsQuoted() &&
-           View(value->GetValue()) == View(other.GetValue());
-  }
-  return CommentOf(a) == CommentOf(b);  // a comment inside a list or map
-}
 
-// Nested lists and maps are compared from a list of pending pairs rather than by recursion,
-// so that deep nesting cannot exhaust the stack.
-bool SameEntry(const ICifEntry& a, const ICifEntry& b) {
-  Pairs pending{{&a, &b}};
-  while (!pending.empty()) {
-    const auto [x, y] = pending.back();
-    pending.pop_back();
-    if (!SameLevel(*x, *y, pending)) return false;
-  }
-  return true;
-}
+ private:
+  zodu::SHA256 sha_;
+  std::u16string wide_;
+};
 
 // `name` in single quotes, in UTF-8.
 std::string Quoted(std::u16string_view name) {
@@ -159,67 +137,84 @@ std::string EntryLabel(const CifBlock& block, size_t index) {
   return entry.HasName() ? label + ' ' + Quoted(View(entry.GetName())) : label;
 }
 
-bool SameParent(const CifBlock& a, const CifBlock& b) {
-  if (!a.GetParent() || !b.GetParent()) return !a.GetParent() && !b.GetParent();
-  return View(a.GetParent()->GetName()) == View(b.GetParent()->GetName());
-}
-
-// The next entry from `i` on that `take` accepts, or the block's count.
-template <class Take>
-size_t Next(const CifBlock& block, size_t i, Take take) {
-  while (i < block.Count() && !take(block.GetEntry(i))) ++i;
-  return i;
-}
-
-std::string BlockDifference(const CifBlock& a, const CifBlock& b) {
-  const auto isData = [](const ICifEntry& entry) { return !IsComment(entry); };
-  for (size_t i = Next(a, 0, isData), j = Next(b, 0, isData);;
-       i = Next(a, i + 1, isData), j = Next(b, j + 1, isData)) {
-    if (i == a.Count() && j == b.Count()) break;
-    if (i == a.Count()) return "a new " + EntryLabel(b, j);
-    if (j == b.Count() || !SameEntry(a.GetEntry(i), b.GetEntry(j))) return EntryLabel(a, i);
-  }
-  const auto hasComment = [](const ICifEntry& entry) { return !CommentOf(entry).empty(); };
-  for (size_t i = Next(a, 0, hasComment), j = Next(b, 0, hasComment);;
-       i = Next(a, i + 1, hasComment), j = Next(b, j + 1, hasComment)) {
-    if (i == a.Count() && j == b.Count()) break;
-    if (i == a.Count())
-      return BlockLabel(b) + ", a new comment " + Quoted(CommentOf(b.GetEntry(j)));
-    const std::u16string_view comment = CommentOf(a.GetEntry(i));
-    if (j == b.Count() || comment != CommentOf(b.GetEntry(j)))
-      return BlockLabel(a) + ", the comment " + Quoted(comment);
-  }
-  return "";
-}
-
-// The blocks that writing keeps: all but an unnamed data block that holds nothing but
+// Whether writing keeps the block: all but an unnamed data block that holds nothing but
 // empty comments, which write nothing.
-std::vector<const CifBlock*> KeptBlocks(const TCifDP& document) {
-  std::vector<const CifBlock*> blocks;
-  for (size_t i = 0; i < document.Count(); ++i) {
-    const CifBlock& block = document[i];
-    if (block.GetName().IsEmpty() && !block.GetParent() &&
-        Next(block, 0, [](const ICifEntry& e) { return !IsEmptyComment(e); }) == block.Count())
-      continue;
-    blocks.push_back(&block);
+bool Kept(const CifBlock& block) {
+  if (!block.GetName().IsEmpty() || block.GetParent()) return true;
+  for (size_t i = 0; i < block.Count(); ++i)
+    if (!IsEmptyComment(block.GetEntry(i))) return true;
+  return false;
+}
+
+// A loop: its name and columns, then its rows a number at a time.
+void AddLoop(CifSummary& summary, const std::string& label, const cetTable& loop) {
+  Digester header;
+  header.Tag('T');
+  header.Name(loop);
+  header.Number(loop.ColCount());
+  for (size_t column = 0; column < loop.ColCount(); ++column)
+    header.Text(View(loop.ColName(column)));
+  header.Number(loop.RowCount());
+  summary.parts.push_back({label, header.Finish()});
+  for (size_t first = 0; first < loop.RowCount(); first += kRowsPerPart) {
+    const size_t end = std::min(loop.RowCount(), first + kRowsPerPart);
+    Digester rows;
+    for (size_t row = first; row < end; ++row)
+      for (size_t column = 0; column < loop.ColCount(); ++column) rows.Cell(loop.Peek(row, column));
+    summary.parts.push_back(
+        {label + ", rows " + std::to_string(first + 1) + " to " + std::to_string(end),
+         rows.Finish()});
   }
-  return blocks;
 }
 
 }  // namespace
 
-std::string FirstDifference(const TCifDP& before, const TCifDP& after) {
-  if (before.GetVersion() != after.GetVersion()) return "the CIF version";
-  const std::vector<const CifBlock*> a = KeptBlocks(before), b = KeptBlocks(after);
+CifSummary Summarize(const TCifDP& document) {
+  CifSummary summary;
+  summary.version = document.GetVersion();
+  for (size_t b = 0; b < document.Count(); ++b) {
+    const CifBlock& block = document[b];
+    if (!Kept(block)) continue;
+    Digester heading;
+    heading.Tag(block.GetParent() ? 'F' : 'B');
+    heading.Text(View(block.GetName()));
+    if (block.GetParent()) heading.Text(View(block.GetParent()->GetName()));
+    summary.parts.push_back({BlockLabel(block), heading.Finish()});
+    for (size_t i = 0; i < block.Count(); ++i) {
+      const ICifEntry& entry = block.GetEntry(i);
+      if (IsComment(entry)) continue;
+      if (const auto* loop = dynamic_cast<const cetTable*>(&entry)) {
+        AddLoop(summary, EntryLabel(block, i), *loop);
+        continue;
+      }
+      Digester item;
+      item.Value(entry);
+      summary.parts.push_back({EntryLabel(block, i), item.Finish()});
+    }
+    for (size_t i = 0; i < block.Count(); ++i) {
+      const std::u16string_view comment = CommentOf(block.GetEntry(i));
+      if (comment.empty()) continue;
+      Digester text;
+      text.Text(comment);
+      summary.parts.push_back(
+          {BlockLabel(block) + ", the comment " + Quoted(comment), text.Finish()});
+    }
+  }
+  return summary;
+}
+
+std::string FirstDifference(const CifSummary& before, const CifSummary& after) {
+  if (before.version != after.version) return "the CIF version";
+  const auto &a = before.parts, &b = after.parts;
   for (size_t i = 0; i < a.size() || i < b.size(); ++i) {
-    if (i >= a.size()) return "a new " + BlockLabel(*b[i]);
-    if (i >= b.size()) return BlockLabel(*a[i]);
-    if (View(a[i]->GetName()) != View(b[i]->GetName()) || !SameParent(*a[i], *b[i]))
-      return BlockLabel(*a[i]);
-    if (std::string difference = BlockDifference(*a[i], *b[i]); !difference.empty())
-      return difference;
+    if (i >= a.size()) return "a new " + b[i].label;
+    if (i >= b.size() || a[i].digest != b[i].digest) return a[i].label;
   }
   return "";
+}
+
+std::string FirstDifference(const TCifDP& before, const TCifDP& after) {
+  return FirstDifference(Summarize(before), Summarize(after));
 }
 
 }  // namespace zt7cli
