@@ -2,7 +2,6 @@
 // written back in the writer's layout.
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -129,7 +128,7 @@ std::string Load(TCifDP& document, zodu::IInputStream& stream, cif_dp::CifFindin
   }
 }
 
-// The name a file is shown by: standard input is "-".
+// Reads `path` (standard input for "-") into `document`; why it could not, or "".
 std::string ReadCifFile(const std::string& path, TCifDP& document, CifReading& reading) {
   if (path == "-") {
     std::string bytes;

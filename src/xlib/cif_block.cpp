@@ -51,7 +51,8 @@ ICifEntry& CifBlock::Add(ICifEntry* entry) {
   }
   const vexstr& name = entry->GetName();
   const bool loop = IsLoop(*entry);
-  if (auto found = items_.find(name); found != items_.end()) {
+  const auto found = items_.lower_bound(name);
+  if (found != items_.end() && !items_.key_comp()(name, found->first)) {
     Item* item = &found->second;
     const bool wasLoop = tables_.count(name) != 0;
     if (wasLoop && !loop) {
@@ -70,7 +71,7 @@ ICifEntry& CifBlock::Add(ICifEntry* entry) {
     }
     return *entry;
   }
-  items_.emplace(name, Item{entry, entries_.size()});
+  items_.emplace_hint(found, name, Item{entry, entries_.size()});
   if (loop) tables_.emplace(name, static_cast<cetTable*>(entry));
   entries_.push_back(Slot{name, std::move(owned)});
   return *entry;
@@ -92,9 +93,10 @@ CifBlock* TCifDP::FindBlock(const vexstr& name) const {
 }
 
 CifBlock& TCifDP::AddBlock(const vexstr& name, CifBlock* parent) {
-  if (CifBlock* existing = FindBlock(name)) return *existing;
+  const auto found = blockMap_.lower_bound(name);
+  if (found != blockMap_.end() && !blockMap_.key_comp()(name, found->first)) return *found->second;
   CifBlock& block = blocks_.Add(new CifBlock(name, parent));
-  blockMap_.emplace(name, &block);
+  blockMap_.emplace_hint(found, name, &block);
   return block;
 }
 

@@ -14,7 +14,7 @@ struct CifFinding {
   enum Kind : uint8_t {
     kNotText,         // NUL bytes near the start, or the gzip magic: later findings are not given
     kNotUtf8,         // bytes that are not UTF-8, each read as ISO 8859-1; given once, not lost
-    kDroppedChar,     // a character the document does not keep (NUL, beyond U+FFFF, ...)
+    kDroppedChar,     // a character the document does not keep (beyond U+FFFF, ...) or a NUL
     kByteOrderMark,   // a byte-order mark taken into the first word
     kNoDataHeading,   // no data_ heading anywhere
     kUnnamedValue,    // a value without a name, skipped

@@ -149,12 +149,8 @@ ICifEntry* EntryFromView(CifText<C>& text, const TokenView& t, int version, MapL
 // returns the new length.
 template <class C>
 size_t NormalizeLineEnds(C* s, size_t n) {
-  bool hasFeed = false, hasReturn = false;
-  for (size_t i = 0; i < n; ++i) {
-    hasFeed |= s[i] == '\n';
-    hasReturn |= s[i] == '\r';
-  }
-  if (!hasReturn) return n;
+  if (std::find(s, s + n, C('\r')) == s + n) return n;
+  const bool hasFeed = std::find(s, s + n, C('\n')) != s + n;
   size_t out = 0;
   for (size_t i = 0; i < n; ++i) {
     if (s[i] != '\r')
@@ -183,6 +179,11 @@ class CifLoader {
     try {
       ReadAll();
       if (!sawHeading_) text_.Report(CifFinding::kNoDataHeading, 0, "no data_ heading");
+      // A value keeps a NUL, but CIF text may not hold one and many readers end a text there.
+      const C* end = text_.Chars() + text_.Length();
+      if (const C* nul = text_.Finds() ? std::find(text_.Chars(), end, C(0)) : end; nul != end)
+        text_.Report(CifFinding::kDroppedChar, size_t(nul - text_.Chars()),
+                     "a NUL character, which CIF text cannot hold");
     } catch (...) {
       text_.ReportFault();
       throw;

@@ -259,6 +259,22 @@ void cetTable::AppendView(size_t at, size_t length, bool quoted) {
   cells_.push_back(Cell{uint32_t(start), quoted ? kQuotedView : kPlainView});
 }
 
+void cetTable::Cells::Grow() {
+  if (capacity_ >= kChunk) {
+    chunks_.emplace_back(new Cell[kChunk]);
+    capacity_ += kChunk;
+    return;
+  }
+  const size_t grown = std::min(kChunk, std::max<size_t>(8, 2 * capacity_));
+  std::unique_ptr<Cell[]> first(new Cell[grown]);
+  if (size_) std::copy(chunks_[0].get(), chunks_[0].get() + size_, first.get());
+  if (chunks_.empty())
+    chunks_.push_back(std::move(first));
+  else
+    chunks_[0] = std::move(first);
+  capacity_ = grown;
+}
+
 cetTable::Cells& cetTable::Cells::operator=(const Cells& other) {
   Cells copy;
   for (size_t i = 0; i < other.size(); ++i) copy.push_back(other[i]);

@@ -147,10 +147,16 @@ size_t CifText<C>::LineAt(size_t from, size_t pos) const {
 
 template <class C>
 vexstr CifText<C>::Slice(size_t begin, size_t length) const {
-  if constexpr (std::is_same_v<C, char>)
-    return vexstr(chars_ + begin, length);
-  else
+  if constexpr (std::is_same_v<C, char>) {
+    if (begin < windowStart_ || begin + length > windowStart_ + window_.Length()) {
+      constexpr size_t kWindow = 480;  // below the size at which malloc consolidates
+      windowStart_ = begin;
+      window_ = vexstr(chars_ + begin, std::max(length, std::min(kWindow, Length() - begin)));
+    }
+    return window_.SubString(begin - windowStart_, length);
+  } else {
     return text_.SubString(begin, length);
+  }
 }
 
 template <class C>

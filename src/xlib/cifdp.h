@@ -250,19 +250,21 @@ class cetTable : public ICifEntry {
     size_t size() const { return size_; }
     Cell& operator[](size_t i) const { return chunks_[i >> kChunkBits][i & (kChunk - 1)]; }
     void push_back(Cell cell) {
-      if ((size_ & (kChunk - 1)) == 0 && (size_ >> kChunkBits) == chunks_.size())
-        chunks_.emplace_back(new Cell[kChunk]);
+      if (size_ == capacity_) Grow();
       (*this)[size_++] = cell;
     }
     void swap(Cells& other) {
       chunks_.swap(other.chunks_);
       std::swap(size_, other.size_);
+      std::swap(capacity_, other.capacity_);
     }
 
    private:
     static constexpr size_t kChunkBits = 16, kChunk = size_t(1) << kChunkBits;
+    // The first chunk grows as a vector does, so that a small loop stays small.
+    void Grow();
     std::vector<std::unique_ptr<Cell[]>> chunks_;
-    size_t size_ = 0;
+    size_t size_ = 0, capacity_ = 0;
   };
 
   void FoldColumn(size_t i);

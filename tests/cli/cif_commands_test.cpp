@@ -80,6 +80,9 @@ TEST_F(CifCommands, UnreadableFilesGetOneLine) {
       EXPECT_EQ(r.out + r.err, line(command, path, error)) << command;
     }
   }
+  for (const char* command : {"check-cif", "cif-json", "format-cif"})  // - is standard input
+    EXPECT_EQ(RunTool(command + (" - <" + Q(cases[0].first))).err, "-:1:1: invalid start of file\n")
+        << command;
   // check-cif goes on after a file it cannot read.
   const std::string good = folder.MakeFile("good.cif", "data_x\n_a 1\n");
   const Outcome r = RunTool("check-cif " + Q(good) + all);
@@ -144,6 +147,24 @@ TEST_F(CifCommands, LatinOneCommentsKeepTheNextRow) {
   const std::string changed = file("changed.cif_od");
   EXPECT_EQ(RunTool("check-dyn " + Q(sealed) + " " + digest).out, sealed + ": OK\n");
   EXPECT_EQ(RunTool("check-dyn " + Q(changed) + " " + digest).out, changed + ": FAILED\n");
+}
+
+// Real dictionaries as a Debian package ships them (libcifpp-data) read whole, with no
+// finding; their save frames are counted apart by their headings.
+TEST_F(CifCommands, RealDictionariesReadWhole) {
+  const std::string folder = "/usr/share/libcifpp";
+  if (!std::filesystem::exists(folder + "/mmcif_pdbx.dic")) GTEST_SKIP() << "no libcifpp-data";
+  for (const char* name : {"mmcif_ddl.dic", "mmcif_pdbx.dic"}) {
+    const std::string path = folder + "/" + name, text = ReadFile(path);
+    const std::regex heading("(^|\n)[ \t]*save_[^ \t\n]");
+    const auto frames = std::distance(std::sregex_iterator(text.begin(), text.end(), heading),
+                                      std::sregex_iterator());
+    const Outcome r = RunTool("check-cif " + Q(path), 20);
+    EXPECT_EQ(r.status, 0) << name;
+    EXPECT_EQ(r.err, "") << name;
+    EXPECT_NE(r.out.find(", save frames " + std::to_string(frames) + ","), std::string::npos)
+        << r.out;
+  }
 }
 
 TEST_F(CifCommands, CifJsonFollowsTheDraft) {

@@ -164,6 +164,8 @@ TEST(CifReader, FindingsNameWhatTheDocumentLacks) {
       {"data_x\r\n_a 'M\xE8\xE9'\r\n", "2:6: kept: not UTF-8 from 2:6, read as ISO 8859-1\n"},
       {"data_x\n_a \xC3\xA9\xF0\x9F\x98\x80\n", "2:5: a character beyond U+FFFF is not kept\n"},
       {std::string("data_x\n_a 1\0\n", 13), "1:1: not text: NUL bytes near the start\n"},
+      {"data_x\n#" + std::string(4096, 'p') + std::string("\n_a 1\0\n", 7),
+       "3:5: a NUL character, which CIF text cannot hold\n"},
       {"\x1F\x8B\x08\x00", "1:1: not text: gzip-compressed data\n"},
       // A file that reads as written has nothing to find.
       {kV2 + "data_x\n_a [1 {'k':v}]\nloop_ _b_1 _b_2 1 2 # c\n", ""},
