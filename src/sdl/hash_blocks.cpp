@@ -57,7 +57,7 @@ void HashMemory(uint32_t* state, BlockFunction compress, LengthOrder order, cons
   PadMemory(state, compress, order, bytes + full * kBlock, length % kBlock, length);
 }
 
-void MemoryPieces::Add(const void* data, size_t length) {
+void MemoryPieces::Add(uint32_t* state, const void* data, size_t length) {
   if (length == 0) return;
   const auto* bytes = static_cast<const unsigned char*>(data);
   total_ += length;
@@ -68,18 +68,18 @@ void MemoryPieces::Add(const void* data, size_t length) {
     bytes += take;
     length -= take;
     if (pendingLength_ < kBlock) return;
-    compress_(state_, pending_, 1);
+    compress_(state, pending_, 1);
     pendingLength_ = 0;
   }
   const size_t full = length / kBlock;
-  if (full != 0) compress_(state_, bytes, full);
+  if (full != 0) compress_(state, bytes, full);
   pendingLength_ = length % kBlock;
   if (pendingLength_ != 0) memcpy(pending_, bytes + full * kBlock, pendingLength_);
 }
 
-void MemoryPieces::Finish() {
+void MemoryPieces::Finish(uint32_t* state) {
   if (total_ > UINT32_MAX) RaiseFunctionFailed(ZT_SITE, "message over 4 GiB");
-  PadMemory(state_, compress_, order_, pending_, pendingLength_, static_cast<uint32_t>(total_));
+  PadMemory(state, compress_, order_, pending_, pendingLength_, static_cast<uint32_t>(total_));
 }
 
 void HashStream(uint32_t* state, BlockFunction compress, LengthOrder order, IInputStream& stream) {

@@ -23,18 +23,16 @@ void HashMemory(uint32_t* state, BlockFunction compress, LengthOrder order, cons
                 uint32_t length);
 
 // A message fed in pieces: the same digest as HashMemory over the pieces joined, holding
-// no more than one block of them.
+// no more than one block of them. The state is the caller's, so that copies stay whole.
 class MemoryPieces {
  public:
-  MemoryPieces(uint32_t* state, BlockFunction compress, LengthOrder order)
-      : state_(state), compress_(compress), order_(order) {}
-  void Add(const void* data, size_t length);
+  MemoryPieces(BlockFunction compress, LengthOrder order) : compress_(compress), order_(order) {}
+  void Add(uint32_t* state, const void* data, size_t length);
   // Pads as HashMemory does; raises when the pieces came to more than 4 GiB, whose bit
   // count HashMemory cannot hold.
-  void Finish();
+  void Finish(uint32_t* state);
 
  private:
-  uint32_t* state_;
   BlockFunction compress_;
   LengthOrder order_;
   unsigned char pending_[64];

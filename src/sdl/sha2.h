@@ -23,7 +23,7 @@ class SHA256 {
   // Standard SHA-256 of the stream's content from its current position.
   void DigestStream(IInputStream& stream);
   // The digest that Digest gives for the pieces joined: Add each piece, then Finish.
-  void Add(const void* data, size_t length) { pieces_.Add(data, length); }
+  void Add(const void* data, size_t length) { pieces_.Add(state_, data, length); }
   void Finish();
 
   const unsigned char* GetDigest() const { return digest_; }
