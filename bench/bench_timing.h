@@ -30,22 +30,29 @@ struct PairedRatio {
   size_t pairs;
 };
 
-// Times ours and the anchor in turns, `pairs` times, after one untimed call of each, and
-// takes the ratio within each pair: load on the machine slows both sides of a pair alike,
-// and the median ignores the pairs it hit unevenly.
+// Runs ours and the anchor in turns, `pairs` times, after one untimed call of each, and
+// takes the ratio of the seconds each call reports within each pair: load on the machine
+// slows both sides of a pair alike, and the median ignores the pairs it hit unevenly.
 template <class Ours, class Anchor>
-PairedRatio TimePairs(int pairs, Ours&& ours, Anchor&& anchor) {
+PairedRatio RatioPairs(int pairs, Ours&& ours, Anchor&& anchor) {
   ours();
   anchor();
   std::vector<double> ratios;
   for (int i = 0; i < pairs; ++i) {
-    const double mine = Seconds(ours);
-    ratios.push_back(mine / Seconds(anchor));
+    const double mine = ours();
+    ratios.push_back(mine / anchor());
   }
   std::sort(ratios.begin(), ratios.end());
   const size_t n = ratios.size();
   const double median = n % 2 ? ratios[n / 2] : (ratios[n / 2 - 1] + ratios[n / 2]) / 2;
   return {median, ratios.front(), ratios.back(), n};
+}
+
+// RatioPairs of this thread's CPU time in `ours` and `anchor`.
+template <class Ours, class Anchor>
+PairedRatio TimePairs(int pairs, Ours&& ours, Anchor&& anchor) {
+  return RatioPairs(
+      pairs, [&] { return Seconds(ours); }, [&] { return Seconds(anchor); });
 }
 
 // "ratio NAME VALUE (spread LOW..HIGH over N pairs)"

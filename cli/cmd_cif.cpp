@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cif_compare.h"
@@ -268,40 +269,46 @@ int RunCheckCif(const CheckArguments& arguments) {
   return status;
 }
 
+// Whether standard output took everything written to it; when not, says so for `path`.
+bool FlushedOutput(const char* name, const std::string& path) {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  PrintError(name, path, std::string("cannot write to standard output: ") + std::strerror(errno));
+  return false;
+}
+
 int RunCifJson(const std::string& path) {
   TCifDP document;
   if (!ReadCif(kCifJson, path, document)) return kRefused;
-  const std::string json = CifJson(document);
-  std::fwrite(json.data(), 1, json.size(), stdout);
-  return kSuccess;
+  WriteCifJson(
+      document, [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); },
+      [&path](const std::string& warning) { PrintError(kCifJson, path, "warning: " + warning); });
+  return FlushedOutput(kCifJson, path) ? kSuccess : kRefused;
 }
 
-// Why the text read from `bytes` could not be written back byte for byte: the reader
-// keeps UTF-8 of characters up to U+FFFF exactly and nothing else. Empty when it can.
-std::string NotKeptExactly(const std::string& bytes) {
-  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
-    return "it starts with a byte-order mark, which the reader takes as part of the first word";
-  for (size_t i = 0; i < bytes.size();) {
-    // Every well-formed four-byte sequence is a character beyond U+FFFF.
-    const size_t n = zodu::Utf8SequenceLength(bytes.data() + i, bytes.size() - i);
-    if (n == 0 || n == 4)
-      return "byte " + std::to_string(i) +
-             (n == 0 ? " is not UTF-8" : " starts a character beyond U+FFFF") +
-             ", which the reader does not keep";
-    i += n;
-  }
-  return "";
+// Writes the document's CIF text as the writer lays it out, in UTF-8, with the magic line
+// that keeps CIF 2.0 text CIF 2.0, a line at a time: the text is never held whole.
+void WriteText(const TCifDP& document, PendingFile& file) {
+  std::string piece;
+  const auto line = [&](const vexstr& text) {
+    const zodu::vexcstr bytes = zodu::PathToUtf8(text);
+    piece.append(bytes.raw(), bytes.Length()) += '\n';
+    if (piece.size() >= (1 << 16)) {
+      file.Write(piece);
+      piece.clear();
+    }
+  };
+  if (document.GetVersion() == 2) line(vexstr(u"#\\#CIF_2.0"));
+  document.SaveTo(line);
+  file.Write(piece);
 }
 
-// The document's CIF text as the writer lays it out, in UTF-8, with the magic line that
-// keeps CIF 2.0 text CIF 2.0.
-std::string WrittenText(TCifDP& document) {
-  cif_dp::TStrList lines;
-  if (document.GetVersion() == 2) lines.Add(vexstr(u"#\\#CIF_2.0"));
-  document.SaveToStrings(lines);
-  std::string text;
-  for (size_t i = 0; i < lines.Count(); ++i) text += Utf8(lines[i]) + "\n";
-  return text;
+// Copies the file at `path` to standard output.
+bool CopyToOutput(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> buffer(1 << 16);
+  while (in.read(buffer.data(), std::streamsize(buffer.size())) || in.gcount() > 0)
+    std::fwrite(buffer.data(), 1, size_t(in.gcount()), stdout);
+  return !in.bad();
 }
 
 struct FormatArguments {
@@ -311,33 +318,59 @@ struct FormatArguments {
 int RunFormatCif(const FormatArguments& arguments) {
   const std::string& input = arguments.input;
   TCifDP document;
-  if (!ReadCif(kFormatCif, input, document)) return kRefused;
-  std::ifstream file(input, std::ios::binary);
-  std::string problem = NotKeptExactly(
-      std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
-  std::string text;
-  if (problem.empty()) {
-    text = WrittenText(document);
-    zodu::TEMemoryStream written(text.size());
-    written.Write(text.data(), text.size());
-    written.SetPosition(0);
+  const CifReading reading = ReadCif(input, document);
+  PrintReading(kFormatCif, input, reading);
+  if (!reading.Read()) return kRefused;
+  std::string problem;
+  if (reading.lost) {
+    const auto lost = std::find_if(reading.findings.begin(), reading.findings.end(),
+                                   [](const cif_dp::CifFinding& f) { return f.lost; });
+    problem = "its document lacks what the file holds at line " + std::to_string(lost->line) +
+              ", column " + std::to_string(lost->column) + " (" + lost->message + ")";
+  }
+  // The text goes to a file beside OUT, or to a temporary one for standard output, and is
+  // read back from there before it takes OUT's place or is copied out.
+  const bool toOutput = arguments.output.empty();
+  PendingFile written(toOutput
+                          ? (std::filesystem::temp_directory_path() / "zt7util-format.cif").string()
+                          : arguments.output);
+  if (problem.empty() && written.Problem().empty()) {
+    WriteText(document, written);
+    if (!written.Problem().empty()) {
+      PrintError(kFormatCif, toOutput ? written.TemporaryPath() : arguments.output,
+                 written.Problem());
+      return kRefused;
+    }
+    // Only a summary of the document stays while the written text is read back.
+    const CifSummary before = Summarize(document);
+    document.Clear();
     TCifDP reread;
-    problem = Load(reread, written, nullptr);
+    try {
+      zodu::TEFile file(
+          zodu::PathFromUtf8(written.TemporaryPath().data(), written.TemporaryPath().size()),
+          vexstr(u"rb"));
+      problem = Load(reread, file, nullptr);
+    } catch (const zodu::TBasicException& e) {
+      problem = Utf8(e.GetReport());
+    }
     ReaderLog().Forget();
     if (!problem.empty())
       problem = "the written text would not read back: " + problem;
-    else if (std::string changed = FirstDifference(document, reread); !changed.empty())
+    else if (std::string changed = FirstDifference(before, Summarize(reread)); !changed.empty())
       problem = "writing it back would change " + changed;
   }
   if (!problem.empty()) {
     PrintError(kFormatCif, input, problem + "; nothing written");
     return kRefused;
   }
-  if (arguments.output.empty()) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return kSuccess;
+  if (!written.Problem().empty()) {
+    PrintError(kFormatCif, toOutput ? "-" : arguments.output, written.Problem());
+    return kRefused;
   }
-  problem = ReplaceFile(arguments.output, text);
+  if (toOutput)
+    return CopyToOutput(written.TemporaryPath()) && FlushedOutput(kFormatCif, input) ? kSuccess
+                                                                                     : kRefused;
+  problem = written.Commit();
   if (problem.empty()) return kSuccess;
   PrintError(kFormatCif, arguments.output, problem);
   return kRefused;
@@ -366,7 +399,9 @@ void AddCifCommands(Tool& tool) {
             "  The COMCIFS CIF-JSON draft: \"Metadata\" with the CIF version, then one object\n"
             "  per data block with its save frames under \"Frames\". Names are in lower case,\n"
             "  every value is an array of strings (lists as arrays, tables as objects), an\n"
-            "  unquoted ? is null and an unquoted . is false."},
+            "  unquoted ? is null and an unquoted . is false. A name given twice in a block\n"
+            "  is written once, the later entry, which the block's lookups find; a warning\n"
+            "  names the one it hides."},
            [path] { return RunCifJson(*path); })
       .add_option("FILE", *path)
       ->required();
@@ -374,10 +409,12 @@ void AddCifCommands(Tool& tool) {
   auto format = std::make_shared<FormatArguments>();
   CLI::App& formatCif =
       tool.Add({kFormatCif, "FILE [-o OUT]", "FILE written back in the library's CIF layout",
-                "  Reads FILE, writes the document out and reads that text again; when the two\n"
-                "  readings differ, nothing is written and the first entry that would change is\n"
-                "  named. The text goes to standard output, or to OUT, which is replaced only\n"
-                "  once the new text is complete (OUT may name FILE)."},
+                "  Reads FILE, writes the document out and reads that text again; when a value,\n"
+                "  a name, a loop, the blocks and save frames or a non-empty comment would read\n"
+                "  back otherwise, or the reading of FILE lost anything, nothing is written and\n"
+                "  the first such place is named. Spacing may change, empty comments go. The\n"
+                "  text goes to standard output, or to OUT, which is replaced only once the new\n"
+                "  text is complete (OUT may name FILE)."},
                [format] { return RunFormatCif(*format); });
   formatCif.add_option("FILE", format->input)->required();
   formatCif.add_option("-o,--output", format->output, "OUT");

@@ -116,19 +116,20 @@ int RunCheckDyn(const DynArguments& arguments) {
 int RunDynLoop(const std::string& path) {
   if (!AreRegularFiles(kDynLoop, {path})) return kRefused;
   CifReaderContext();  // the CIF reader logs through it
-  zodu::TStrList lines;
+  // Each line is printed as it is written: the loop is never held as text.
+  const auto print = [](const zodu::vexstr& line) {
+    const zodu::vexcstr utf8 = zodu::PathToUtf8(line);
+    std::fwrite(utf8.raw(), 1, utf8.Length(), stdout);
+    std::fputc('\n', stdout);
+  };
   try {
     zodu::TEFile in(zodu::PathFromUtf8(path.data(), path.size()), u"rb");
-    if (!zt7::WriteReflectionLoop(in, lines)) {
+    if (!zt7::WriteReflectionLoop(in, print)) {
       const std::string reason = LastModuleWord().reason;
       return Refused(kDynLoop, path, reason.empty() ? "no reflection loop" : reason);
     }
   } catch (...) {
     return Refused(kDynLoop, path, "cannot be read");
-  }
-  for (const zodu::vexstr& line : lines) {
-    const zodu::vexcstr utf8 = zodu::PathToUtf8(line);
-    PrintLine(std::string(utf8.raw(), utf8.Length()));
   }
   return kSuccess;
 }

@@ -22,7 +22,7 @@ mode_t ModeFor(const std::string& path) {
   return 0666 & ~mask;
 }
 
-bool WriteAll(int fd, const std::string& content) {
+bool WriteAll(int fd, std::string_view content) {
   for (size_t done = 0; done < content.size();) {
     ssize_t n = write(fd, content.data() + done, content.size() - done);
     if (n < 0 && errno == EINTR) continue;
@@ -35,38 +35,67 @@ bool WriteAll(int fd, const std::string& content) {
 
 }  // namespace
 
-std::string ReplaceFile(const std::string& path, const std::string& content, bool replace) {
+PendingFile::PendingFile(const std::string& path) : path_(path) {
   namespace fs = std::filesystem;
   std::error_code error;
   fs::file_status status = fs::symlink_status(path, error);
-  if (fs::exists(status) && !fs::is_regular_file(status)) return "not a regular file";
+  if (fs::exists(status) && !fs::is_regular_file(status)) {
+    problem_ = "not a regular file";
+    return;
+  }
   const fs::path target(path);
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   // Hidden, and unique through mkstemp.
   fs::path name = target.filename();
   name += ".XXXXXX";
-  std::string temporary = (folder / ".").string();
-  temporary += name.string();
-  int fd = mkstemp(temporary.data());
-  if (fd < 0) return std::string("cannot create a file beside it: ") + std::strerror(errno);
-  bool written = WriteAll(fd, content) && fchmod(fd, ModeFor(path)) == 0 && fsync(fd) == 0;
+  temporary_ = (folder / ".").string();
+  temporary_ += name.string();
+  fd_ = mkstemp(temporary_.data());
+  if (fd_ < 0) {
+    problem_ = std::string("cannot create a file beside it: ") + std::strerror(errno);
+    temporary_.clear();
+  }
+}
+
+PendingFile::~PendingFile() {
+  if (fd_ >= 0) close(fd_);
+  if (!temporary_.empty()) unlink(temporary_.c_str());
+}
+
+void PendingFile::Write(std::string_view piece) {
+  if (problem_.empty() && !WriteAll(fd_, piece)) problem_ = std::strerror(errno);
+}
+
+std::string PendingFile::Commit(bool replace) {
+  if (!problem_.empty()) return problem_;
+  bool written = fchmod(fd_, ModeFor(path_)) == 0 && fsync(fd_) == 0;
   int saved = errno;
-  if (close(fd) != 0 && written) written = false, saved = errno;
+  if (close(fd_) != 0 && written) written = false, saved = errno;
+  fd_ = -1;
   if (written) {
     const unsigned flags = replace ? 0 : RENAME_NOREPLACE;
-    if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), flags) == 0) {
+    if (renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path_.c_str(), flags) == 0) {
+      temporary_.clear();
+      // The rename lives in the folder: synced too, so that a power cut cannot undo it.
+      const std::filesystem::path target(path_);
+      const std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
       const int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       const bool synced = directory >= 0 && fsync(directory) == 0;
       saved = errno;
       if (directory >= 0) close(directory);
-      return synced
-                 ? ""
-                 : std::string("written, but its folder cannot be synced: ") + std::strerror(saved);
+      return synced ? ""
+                    : problem_ = std::string("written, but its folder cannot be synced: ") +
+                                 std::strerror(saved);
     }
     saved = errno;
   }
-  unlink(temporary.c_str());
-  return std::strerror(saved);
+  return problem_ = std::strerror(saved);
+}
+
+std::string ReplaceFile(const std::string& path, const std::string& content, bool replace) {
+  PendingFile file(path);
+  file.Write(content);
+  return file.Commit(replace);
 }
 
 }  // namespace zt7cli

@@ -31,6 +31,21 @@ void WriteBitCount(unsigned char* field, uint64_t bits, LengthOrder order) {
   }
 }
 
+// The padding of a message of `length` bytes in memory whose last `rest` (< 64) bytes are
+// at `last`.
+void PadMemory(uint32_t* state, BlockFunction compress, LengthOrder order,
+               const unsigned char* last, size_t rest, uint32_t length) {
+  unsigned char tail[kBlock] = {};
+  if (rest != 0) memcpy(tail, last, rest);
+  tail[rest] = 0x80;
+  if (rest > 56) {
+    compress(state, tail, 1);
+    memset(tail, 0, 56);
+  }
+  WriteBitCount(tail + 56, static_cast<uint32_t>(length * 8u), order);
+  compress(state, tail, 1);
+}
+
 }  // namespace
 
 void HashMemory(uint32_t* state, BlockFunction compress, LengthOrder order, const void* data,
@@ -39,16 +54,32 @@ void HashMemory(uint32_t* state, BlockFunction compress, LengthOrder order, cons
   const auto* bytes = static_cast<const unsigned char*>(data);
   const size_t full = length / kBlock;
   if (full != 0) compress(state, bytes, full);
-  const size_t rest = length % kBlock;
-  unsigned char tail[kBlock] = {};
-  if (rest != 0) memcpy(tail, bytes + full * kBlock, rest);
-  tail[rest] = 0x80;
-  if (rest > 56) {
-    compress(state, tail, 1);
-    memset(tail, 0, 56);
+  PadMemory(state, compress, order, bytes + full * kBlock, length % kBlock, length);
+}
+
+void MemoryPieces::Add(uint32_t* state, const void* data, size_t length) {
+  if (length == 0) return;
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  total_ += length;
+  if (pendingLength_ != 0) {
+    const size_t take = std::min(length, kBlock - pendingLength_);
+    memcpy(pending_ + pendingLength_, bytes, take);
+    pendingLength_ += take;
+    bytes += take;
+    length -= take;
+    if (pendingLength_ < kBlock) return;
+    compress_(state, pending_, 1);
+    pendingLength_ = 0;
   }
-  WriteBitCount(tail + 56, static_cast<uint32_t>(length * 8u), order);
-  compress(state, tail, 1);
+  const size_t full = length / kBlock;
+  if (full != 0) compress_(state, bytes, full);
+  pendingLength_ = length % kBlock;
+  if (pendingLength_ != 0) memcpy(pending_, bytes + full * kBlock, pendingLength_);
+}
+
+void MemoryPieces::Finish(uint32_t* state) {
+  if (total_ > UINT32_MAX) RaiseFunctionFailed(ZT_SITE, "message over 4 GiB");
+  PadMemory(state, compress_, order_, pending_, pendingLength_, static_cast<uint32_t>(total_));
 }
 
 void HashStream(uint32_t* state, BlockFunction compress, LengthOrder order, IInputStream& stream) {

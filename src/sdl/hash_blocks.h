@@ -22,6 +22,24 @@ enum class LengthOrder { Little, Big };
 void HashMemory(uint32_t* state, BlockFunction compress, LengthOrder order, const void* data,
                 uint32_t length);
 
+// A message fed in pieces: the same digest as HashMemory over the pieces joined, holding
+// no more than one block of them. The state is the caller's, so that copies stay whole.
+class MemoryPieces {
+ public:
+  MemoryPieces(BlockFunction compress, LengthOrder order) : compress_(compress), order_(order) {}
+  void Add(uint32_t* state, const void* data, size_t length);
+  // Pads as HashMemory does; raises when the pieces came to more than 4 GiB, whose bit
+  // count HashMemory cannot hold.
+  void Finish(uint32_t* state);
+
+ private:
+  BlockFunction compress_;
+  LengthOrder order_;
+  unsigned char pending_[64];
+  size_t pendingLength_ = 0;
+  uint64_t total_ = 0;
+};
+
 // Hashes the stream's Length() bytes from its current position with standard padding
 // and a 64-bit bit count. Errors of the stream pass through.
 void HashStream(uint32_t* state, BlockFunction compress, LengthOrder order,

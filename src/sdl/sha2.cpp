@@ -18,13 +18,19 @@ constexpr uint32_t kSha224Initial[8] = {0xc1059ed8, 0x367cd507, 0x3070dd17, 0xf7
 
 SHA256::SHA256() : SHA256(kSha256Initial) {}
 
-SHA256::SHA256(const uint32_t (&initial)[8]) {
+SHA256::SHA256(const uint32_t (&initial)[8])
+    : pieces_(zt7::sha256_blocks::Selected(), zt7::hash_blocks::LengthOrder::Big) {
   for (int i = 0; i < 8; ++i) state_[i] = initial[i];
 }
 
 void SHA256::Digest(const void* data, uint32_t length) {
   zt7::hash_blocks::HashMemory(state_, zt7::sha256_blocks::Selected(),
                                zt7::hash_blocks::LengthOrder::Big, data, length);
+  StoreDigest();
+}
+
+void SHA256::Finish() {
+  pieces_.Finish(state_);
   StoreDigest();
 }
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "sdl/hash_blocks.h"
 #include "sdl/smart/vex_istring.h"
 
 namespace zodu {
@@ -21,6 +22,9 @@ class SHA256 {
   void Digest(const void* data, uint32_t length);
   // Standard SHA-256 of the stream's content from its current position.
   void DigestStream(IInputStream& stream);
+  // The digest that Digest gives for the pieces joined: Add each piece, then Finish.
+  void Add(const void* data, size_t length) { pieces_.Add(state_, data, length); }
+  void Finish();
 
   const unsigned char* GetDigest() const { return digest_; }
   // Eight groups of 8 lowercase hexadecimal digits separated by blanks: 71 characters.
@@ -35,6 +39,7 @@ class SHA256 {
   void StoreDigest();
 
   uint32_t state_[8];
+  zt7::hash_blocks::MemoryPieces pieces_;
 };
 
 // SHA-256 with its own initial value, cut to 28 bytes.

@@ -220,6 +220,25 @@ vexstr cetTable::ViewText(const Cell& cell) const {
   return text_.SubString(at, length);
 }
 
+cetTable::CellView cetTable::Peek(size_t row, size_t col) const {
+  const Cell cell = cells_[row * columns_.Count() + col];
+  CellView view;
+  if (KindOf(cell) == kObject) view.entry = objects_[cell.at].get();
+  if (KindOf(cell) != kPlainView && KindOf(cell) != kQuotedView) return view;
+  view.view = true;
+  view.quoted = KindOf(cell) == kQuotedView;
+  if (narrowText_.Length() != 0) {
+    const auto [at, length] =
+        ViewRange(narrowText_.raw(), narrowText_.Length(), cell.at, view.quoted, version2_);
+    view.narrow = std::string_view(narrowText_.raw() + at, length);
+  } else {
+    const auto [at, length] =
+        ViewRange(text_.raw(), text_.Length(), cell.at, view.quoted, version2_);
+    view.wide = std::u16string_view(text_.raw() + at, length);
+  }
+  return view;
+}
+
 // A value whose place the view cannot find again (a text beyond the cell's reach, a
 // triple-quoted or unterminated string) is kept as an entry. A plain value from the
 // tokenizer always ends at white space or the end, as a view finds it.

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -38,6 +40,9 @@ struct CaseFreeLess {
 };
 template <class V>
 using NameMap = std::map<vexstr, V, CaseFreeLess>;
+
+// Takes written lines one at a time, so that a document or loop is never held as text.
+using LineSink = std::function<void(const vexstr& line)>;
 
 // One token of CIF text: its text and the number of line feeds before it.
 struct CifToken {
@@ -188,6 +193,10 @@ class cetTable : public ICifEntry {
   ~cetTable() override;
   ICifEntry* Replicate() const override { return new cetTable(*this); }
   void WriteLines(TStrList& out) const override;
+  // The same lines, each handed on as soon as it is complete. With `fieldsAsRead`, a text
+  // field cell is written as the reader gives it back (see CifBlock), not as the loop
+  // digests cover it.
+  void WriteLines(const LineSink& sink, bool fieldsAsRead = false) const;
   vexstr GetStringValue() const override;
   // Rewrites the start of every column name from the old name to `newName`.
   void SetName(const vexstr& newName) override;
@@ -204,6 +213,17 @@ class cetTable : public ICifEntry {
   const vexstr& GetRowName(size_t row) const;
   // The cell, null while unset.
   ICifEntry* Get(size_t row, size_t col) const;
+  // A cell as it is held, without making it an entry as Get does: the entry when it is
+  // one; for a view, its text (in `narrow` when the loop views 8-bit text of ASCII alone,
+  // else in `wide`) and whether it is quoted; nothing for an unset cell.
+  struct CellView {
+    const ICifEntry* entry = nullptr;
+    bool view = false;
+    bool quoted = false;
+    std::string_view narrow;
+    std::u16string_view wide;
+  };
+  CellView Peek(size_t row, size_t col) const;
   // Takes ownership of `cell` (may be null), destroying the previous one.
   void Set(size_t row, size_t col, ICifEntry* cell);
 
@@ -255,7 +275,7 @@ class cetTable : public ICifEntry {
   void AppendView(size_t at, size_t length, bool quoted);
   void AppendObject(ICifEntry* cell);
   void FinishRows();
-  void WriteCell(const Cell& cell, TStrList& out) const;
+  void WriteCell(const Cell& cell, bool fieldsAsRead, TStrList& out) const;
   // The text a view cell shows.
   vexstr ViewText(const Cell& cell) const;
 
@@ -287,6 +307,9 @@ class CifBlock : public ICifEntry {
   CifBlock(const CifBlock& other);
   ICifEntry* Replicate() const override { return new CifBlock(*this); }
   void WriteLines(TStrList& out) const override;
+  // The same lines, handed on entry by entry, but for text fields: an empty last line is
+  // written as the end of the text, so that every field reads back with its lines.
+  void WriteLines(const LineSink& sink) const;
   void Tidy() override;
   vexstr GetStringValue() const override;
   bool IsBlock() const { return true; }
@@ -345,6 +368,8 @@ class TCifDP : public zodu::IVexObject {
   void LoadFromStream(zodu::IInputStream& in, CifFindings* findings);
   void LoadFromString(const vexstr& text, CifFindings* findings);
   virtual TStrList& SaveToStrings(TStrList& out) const;
+  // The lines of SaveToStrings, handed on entry by entry (a loop row by row).
+  void SaveTo(const LineSink& sink) const;
 
   // 1 for CIF 1.1 text, 2 for CIF 2.0 (and a new document).
   int GetVersion() const { return version_; }

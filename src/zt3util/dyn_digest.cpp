@@ -7,9 +7,7 @@
 #include <cstring>  // for strlen
 
 #include "sdl/efile.h"
-#include "sdl/estrlist.h"
 #include "sdl/md5.h"
-#include "sdl/raise.h"
 #include "sdl/sha2.h"
 #include "zt3util/check_characters.h"
 #include "zt3util/dyn_loop.h"
@@ -34,17 +32,15 @@ vexcstr HashOfFile(zodu::TEFile& file) {
   return sha256.ToHex();
 }
 
-// The SHA-256 text of the loop's lines joined without separators; empty when the file
-// has no qualifying loop.
+// The SHA-256 text of the loop's lines joined without separators, hashed as they are
+// written; empty when the file has no qualifying loop.
 vexcstr HashOfReflectionLoop(zodu::TEFile& file) {
-  zodu::TStrList lines;
-  if (!WriteReflectionLoop(file, lines)) return vexcstr();
-  const vexstr text = lines.Text(vexstr());
-  // The in-memory hash counts bytes in 32 bits.
-  if (text.Length() > UINT32_MAX / 2)
-    zodu::RaiseFunctionFailed(ZT_SITE, "reflection loop text over 4 GiB");
   zodu::SHA256 sha256;
-  sha256.Digest(text.raw(), static_cast<uint32_t>(text.Length() * 2));
+  const auto hash = [&sha256](const vexstr& line) {
+    sha256.Add(line.raw(), line.Length() * sizeof(char16_t));
+  };
+  if (!WriteReflectionLoop(file, hash)) return vexcstr();
+  sha256.Finish();
   return sha256.ToHex();
 }
 

@@ -1,7 +1,6 @@
 // The reflection loop of a .cif_od file: which loop qualifies, and the lines it writes.
 #include "zt3util/dyn_loop.h"
 
-#include "xlib/cifdp.h"
 #include "zt3util/reason_log.h"
 
 namespace zt7 {
@@ -14,7 +13,7 @@ constexpr const char16_t* kRequiredColumns[] = {u"_refln_index_h", u"_refln_inde
 
 }  // namespace
 
-bool WriteReflectionLoop(zodu::IInputStream& stream, zodu::TStrList& lines) {
+bool WriteReflectionLoop(zodu::IInputStream& stream, const cif_dp::LineSink& sink) {
   cif_dp::TCifDP document;
   try {
     document.LoadFromStream(stream);
@@ -36,9 +35,7 @@ bool WriteReflectionLoop(zodu::IInputStream& stream, zodu::TStrList& lines) {
         u"_refln_index_h, _k, _l, _refln_intensity_meas and _sigma");
     return false;
   }
-  // One line a row in the common case: growing the list as it fills would copy it twice.
-  lines.SetCapacity(lines.Count() + loop->ColCount() + loop->RowCount() + 2);
-  loop->WriteLines(lines);
+  loop->WriteLines(sink);
   return true;
 }
 

@@ -166,6 +166,21 @@ TEST(Hash, LengthsFollowThePaddingRuleInMemoryAndTheStandardInStreams) {
   });
 }
 
+// Fed in pieces of any size, SHA-256 gives what the in-memory rule gives for the whole.
+TEST(Hash, PiecesGiveTheInMemoryDigest) {
+  const std::string data = Pattern(300);
+  for (size_t piece : {1u, 7u, 63u, 64u, 65u, 300u})
+    for (size_t length : {0u, 55u, 56u, 57u, 64u, 120u, 184u, 300u}) {
+      SHA256 h;
+      for (size_t at = 0; at < length; at += piece)
+        h.Add(data.data() + at, std::min(piece, length - at));
+      h.Finish();
+      EXPECT_EQ(reference::Hex(h.GetDigest(), SHA256::kDigestSize, 0),
+                InMemoryRuleHex(Algo::Sha256, data.data(), length))
+          << piece << " " << length;
+    }
+}
+
 // Beyond 4 GiB streams count every byte: 2^32 + 61 sparse bytes, the FIPS message at the start
 // and across 4 GiB, "the end." last; the digest is Python's hashlib over the same bytes.
 TEST(Hash, StreamBeyond4GiBIsStandard) {

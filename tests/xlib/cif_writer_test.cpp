@@ -9,6 +9,8 @@
 namespace {
 
 using cif_dp::TCifDP;
+using cif_test::Picture;
+using cif_test::ReadPicture;
 using cif_test::W;
 using cif_test::Written;
 
@@ -34,7 +36,7 @@ TEST(CifWriter, LayoutOfReadDocuments) {
        "data_" + std::string(40, 'n') + "\n_" + std::string(40, 'i') + " \n " + b40},
       {"data_a save_f _x 1 save_", "data_a\nsave_f\n" + Named("_x") + " 1\nsave_"},
       {"#\\#CIF_2.0\ndata_x _l [1 2] _e [] _m {'k':v} _n {}",
-       "data_x\n_l [ 1 2 ]\n_e []\n_m { ''k'': v}\n_n {}"},
+       "data_x\n_l [ 1 2 ]\n_e []\n_m { 'k': v}\n_n {}"},
       {"_a 1 # c\n", Named("_a") + " 1\n# c"},
   };
   for (const auto& [text, written] : cases) {
@@ -55,6 +57,62 @@ TEST(CifWriter, ValuesMadeInMemory) {
   block.Add(lead);
   EXPECT_EQ(Written(doc),
             "data_m\n" + Named("_e") + " ''\n_" + std::string(40, 'l') + "  \n;\n ;x' y\" z\n;");
+}
+
+// A document written and read again is the same document: tables (whose keys keep their
+// quotes), empty text fields and text fields in loops (whose text ends at the line break
+// before the closing semicolon) included.
+TEST(CifWriter, WrittenDocumentsReadBackTheSame) {
+  const std::string v2 = "#\\#CIF_2.0\n";
+  const std::string cases[] = {
+      v2 + "data_x _a {\"k\":1} _b {'a':[1 2] \"b\":{'c':x} '':{}}",
+      v2 + "data_x _t {'''a'' b''':1}",  // a quote inside would end the key early
+      v2 + "data_x _f {'t':\n;\nabc\n;\n 'u':2}",
+      "data_x _e\n;\n;\n_z 1",
+      "data_x loop_ _c_a _c_b 1\n;\nline\n;\n2\n; first\nsecond\n;\n",
+  };
+  for (const std::string& text : cases) {
+    TCifDP doc;
+    doc.LoadFromString(W(text));
+    const std::string written = Written(doc);
+    EXPECT_EQ(ReadPicture((doc.GetVersion() == 2 ? v2 : "") + written), Picture(doc)) << written;
+  }
+}
+
+// The loop digests cover a text field cell as the loop has always written it.
+TEST(CifWriter, LoopDigestLayoutOfTextFields) {
+  TCifDP doc;
+  doc.LoadFromString(W("data_x loop_ _c_a _c_b 1\n;\nline\n;\n"));
+  zodu::TStrList lines;
+  doc[0].GetTable(0).WriteLines(lines);
+  EXPECT_EQ(cif_test::U8(lines.Text(W("|"))), "loop_|  _c_a|  _c_b| 1|;|line||;|");
+}
+
+// Lists and tables nested a million deep are written and destroyed without recursion.
+TEST(CifWriter, DeepNestingWithoutRecursion) {
+  constexpr size_t kDepth = 1000000;
+  TCifDP doc;
+  cif_dp::CifBlock& block = doc.AddBlock(W("x"), nullptr);
+  auto* list = new cif_dp::cetList();
+  auto* map = new cif_dp::cetDict();
+  list->SetName(W("_l"));
+  map->SetName(W("_m"));
+  cif_dp::cetList* innerList = list;
+  cif_dp::cetDict* innerMap = map;
+  for (size_t i = 0; i < kDepth; ++i) {
+    innerList = static_cast<cif_dp::cetList*>(&innerList->Add(new cif_dp::cetList()));
+    auto* next = new cif_dp::cetDict();
+    innerMap->Add(new cif_dp::cetString(W("'k'"), true), next);
+    innerMap = next;
+  }
+  block.Add(list);
+  block.Add(map);
+  size_t open = 0, close = 0;
+  doc.SaveTo([&](const zodu::vexstr& line) {
+    for (char16_t c : line) open += c == '[' || c == '{', close += c == ']' || c == '}';
+  });
+  EXPECT_EQ(open, 2 * kDepth + 2);
+  EXPECT_EQ(close, open);
 }
 
 }  // namespace
