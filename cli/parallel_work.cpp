@@ -55,21 +55,40 @@ void RunInParallel(size_t count, unsigned threads, const std::function<void(size
     --running;
     ended.notify_all();
   };
-  std::vector<std::thread> pool;
-  for (size_t t = running; t > 0; --t) pool.emplace_back(worker);
-
-  const Clock::time_point start = Clock::now();
-  bool drawn = false;
-  {
-    std::unique_lock<std::mutex> hold(lock);
-    while (!ended.wait_for(hold, kRedraw, [&] { return running == 0; })) {
-      const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-      if (!showProgress || seconds < kQuietSeconds) continue;
-      std::fprintf(stderr, "\r%s\033[K", ProgressText(counters, seconds).c_str());
-      drawn = true;
+  // The calling thread works too, so that one job needs no thread of its own: a thread
+  // that cannot reserve a heap of its own (under an address-space limit) would make each
+  // allocation a system call. A thread that cannot be made leaves its share to the others.
+  const auto launch = [](std::thread& thread, auto&& body) {
+    try {
+      thread = std::thread(body);
+    } catch (const std::exception&) {
+      return false;
     }
-  }
-  for (std::thread& thread : pool) thread.join();
+    return true;
+  };
+  std::vector<std::thread> pool(running - 1);
+  for (std::thread& thread : pool)
+    if (!launch(thread, worker)) {
+      std::lock_guard<std::mutex> hold(lock);
+      --running;
+    }
+  bool drawn = false;
+  std::thread drawing;
+  if (showProgress)
+    launch(drawing, [&] {
+      const Clock::time_point start = Clock::now();
+      std::unique_lock<std::mutex> hold(lock);
+      while (!ended.wait_for(hold, kRedraw, [&] { return running == 0; })) {
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        if (seconds < kQuietSeconds) continue;
+        std::fprintf(stderr, "\r%s\033[K", ProgressText(counters, seconds).c_str());
+        drawn = true;
+      }
+    });
+  worker();
+  for (std::thread& thread : pool)
+    if (thread.joinable()) thread.join();
+  if (drawing.joinable()) drawing.join();
   if (drawn) std::fputs("\r\033[K", stderr);
   if (failure) std::rethrow_exception(failure);
 }

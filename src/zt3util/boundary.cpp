@@ -6,16 +6,15 @@
 
 #include "sdl/bapp.h"
 #include "sdl/ebase.h"
+#include "zt3util/reason_log.h"
 
 namespace zt7 {
 
 void ReportBoundaryError(const zodu::vexstr& message) noexcept {
   // Into the module's log, as an exception entry, once the application context exists.
-  // "Error: " tells a host that the call could not be carried out, which a refusal's or a
-  // mismatch's reason never says.
   if (zodu::TBasicApp::HasInstance()) {
     try {
-      zodu::TBasicApp::NewLogEntry(zodu::kLogException) << u"Error: " << message;
+      zodu::TBasicApp::NewLogEntry(zodu::kLogException) << kErrorPrefix << message;
       return;
     } catch (...) {
       // Out of memory for the entry: fall back to standard error.

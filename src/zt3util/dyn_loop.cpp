@@ -17,6 +17,13 @@ bool WriteReflectionLoop(zodu::IInputStream& stream, const cif_dp::LineSink& sin
   cif_dp::TCifDP document;
   try {
     document.LoadFromStream(stream);
+  } catch (const zodu::TOutOfMemoryException& e) {
+    // The file was never judged: an error, not a text without a loop.
+    LogError(e.GetReport());
+    return false;
+  } catch (const zodu::TIOException& e) {
+    LogError(e.GetReport());
+    return false;
   } catch (const zodu::TBasicException& e) {
     // A text the reader rejects has no loop to seal.
     LogReason(e.GetMessage());

@@ -11,6 +11,10 @@ void LogReason(const zodu::vexstr& reason) {
   if (zodu::TBasicApp::HasInstance()) zodu::TBasicApp::NewLogEntry(zodu::kLogPlain) << reason;
 }
 
+void LogError(const zodu::vexstr& report) {
+  LogReason(zodu::vexstr(kErrorPrefix) << report);
+}
+
 zodu::vexstr Quoted(const zodu::vexstr& path) {
   return zodu::vexstr(u"'") << path << u"'";
 }

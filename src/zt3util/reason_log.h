@@ -9,6 +9,13 @@ namespace zt7 {
 // log, when there is none yet. Hosts read these entries in the log file (ZT7UTIL_LOG).
 void LogReason(const zodu::vexstr& reason);
 
+// What starts the entry of an error: the call could not be carried out, which no refusal's
+// or mismatch's reason says.
+inline constexpr char16_t kErrorPrefix[] = u"Error: ";
+
+// Writes kErrorPrefix and `report` as one plain entry, as LogReason does.
+void LogError(const zodu::vexstr& report);
+
 // `path` in single quotes, for a reason that names a file.
 zodu::vexstr Quoted(const zodu::vexstr& path);
 
