@@ -224,6 +224,27 @@ TEST_F(Collection, UpdateCarriesPartsThatStillSealTheOldFile) {
             SchemeOne(wider, 0).substr(0, 38));
 }
 
+// Lines of another length than the first are never read: after a title or cell line, a
+// line with an unreadable field changes nothing, and the digest is that of an empty text.
+TEST_F(Collection, LinesOfAnotherLengthThanTheFirstAreNeverRead) {
+  using reference::MD5Text;
+  const std::string empty = reference::Part("43", MD5Text("")) + "," +
+                            reference::Part("53", MD5Text(MD5Text("") + reference::SHA256Text("") +
+                                                          reference::SHA224Text("")));
+  const std::pair<const char*, const char*> rows[] = {
+      {"TITL long title line for a test TITL long title line for a",
+       "   0 -32  12  0xff    126.41"},
+      {"CELL 0.71073 5.95 9.03 18.38 90 90 90", " 0 0   1   2   12.50    1.00"},
+  };
+  for (const auto& [first, unread] : rows) {
+    auto lines = SteppedReflections(150);
+    lines.insert(lines.begin(), {first, unread});
+    const auto hkl = Hkl("t.hkl", lines);
+    EXPECT_EQ(Seal(hkl), empty) << first;
+    EXPECT_EQ(CheckSealed(hkl, empty), 3) << first;
+  }
+}
+
 // Missing, empty, binary and special files are refused in the tool's tests; here lines
 // that fail the reflection test, nulls, and a binary old file.
 TEST_F(Collection, BadInputIsRefused) {

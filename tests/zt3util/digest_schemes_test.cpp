@@ -4,11 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "repository/narrow_lines.h"
+#include "sdl/bapp.h"
 #include "support/hkl_text.h"
+#include "support/log_capture.h"
 #include "support/module_digests.h"
+#include "support/temp_folder.h"
+#include "zt3util/hkl_digest.h"
+#include "zt3util/runnable.h"
 
 using namespace zodu;
 using hkl_test::HklLine;
@@ -156,6 +163,83 @@ TEST(ComposeDigest, WhichLinesCount) {
     EXPECT_NE(Digest(longFirst, version, 3), digest);
     EXPECT_NE(Digest(after, version, 3), digest);
   }
+}
+
+// Hostile files give the same digest, or the same error, read whole into lines and read a
+// piece at a time; only lines as long as the first are ever read.
+TEST(ComposeDigest, FilesReadWholeOrInPieces) {
+  Lines base;  // sorted already: l = 1, 2, ... 40
+  for (int l = 1; l <= 40; ++l) base.push_back(HklLine(1, 1, l, 42, 1));
+  // The first n lines and the last n backwards.
+  auto ends = [&](size_t n, const char* gap) {
+    std::string x;
+    for (size_t i = 0; i < 2 * n; ++i)
+      x += (i ? gap : "") + base[i < n ? i : base.size() - 1 - (i - n)];
+    return x;
+  };
+  const std::string baseOne = One("41", ends(10, " ")) + "," + One("51", ends(15, ""));
+  const std::string emptyOne = One("41", "") + "," + One("51", ""),
+                    emptyThree = One("43", "") + "," + Two("53", "");
+  auto with = [&](Lines first, Lines last = {}) {
+    first.insert(first.end(), base.begin(), base.end());
+    first.insert(first.end(), last.begin(), last.end());
+    return hkl_test::JoinLines(first);
+  };
+  const std::string hexI = "   1   1  20    0x1A    1.00", title(60, 'T');
+  const struct {
+    const char* what;
+    std::string text;
+    int version;
+    std::string expected;  // the digest, or "error: " and the message
+    bool warns;            // that the file holds no reflection line
+  } rows[] = {
+      {"a title first, an unreadable line", with({title, "   0 -32  12  0xff    126.41"}), 3,
+       emptyThree, true},
+      {"a cell line first, an index ' 0 0'",
+       with({"CELL 0.71073 5.95 9.03 18.38 90 90 90", " 0 0   1   2   12.50    1.00"}), 1, emptyOne,
+       true},
+      {"an unreadable line of the model length", with({}, {hexI}), 3,
+       "error: Invalid float format '    0x1A'", false},
+      {"one that no pass of the sorted lines reaches", with({}, {hexI}), 1, baseOne, false},
+      {"one that sorts first", with({}, {"   0   1   1    0x1A    1.00"}), 1,
+       "error: Invalid float format '    0x1A'", false},
+      {"lines one shorter and one longer", with({}, {hexI.substr(1), hexI + " "}), 1, baseOne,
+       false},
+      {"carriage returns", hkl_test::JoinLines(base, "\r\n"), 1, baseOne, false},
+      {"no final line feed", with({}).substr(0, 40 * 29 - 1), 1, baseOne, false},
+      {"a first line longer than a piece", with({std::string(300000, 'T')}), 1, emptyOne, true},
+      {"end markers only", hkl_test::JoinLines(Lines(40, hkl_test::EndMarker())), 3, emptyThree,
+       true},
+      {"an empty file", "", 3, "", false},
+  };
+  RODediRunnable::GetInstance();  // the log, for the warning
+  zodu::testing::CaptureStream log;
+  TBasicApp::GetInstance().GetLog().AddStream(&log, false);
+  const zodu::testing::TempFolder folder;
+  auto outcome = [](const std::function<vexcstr()>& digest) {
+    try {
+      const vexcstr text = digest();
+      return std::string(text.raw(), text.Length());
+    } catch (const TBasicException& e) {
+      const vexstr report = e.GetReport();  // kind, message, " at [" and the location
+      const std::string text(report.begin(), report.end());
+      return "error: " + text.substr(0, text.find(" at ["));
+    }
+  };
+  for (const auto& row : rows) {
+    const vexstr path = zodu::testing::W(folder.MakeFile("t.hkl", row.text));
+    log.bytes.clear();
+    EXPECT_EQ(outcome([&] {
+                return zt7::ComposeDigest(ReadNarrowLines(path).obj(), row.version, 3, false);
+              }),
+              row.expected)
+        << row.what;
+    EXPECT_EQ(outcome([&] { return zt7::DigestHklFile(path, row.version, 3); }), row.expected)
+        << row.what;
+    EXPECT_EQ(log.bytes.find("holds no reflection line") != std::string::npos, row.warns)
+        << row.what;
+  }
+  TBasicApp::GetInstance().GetLog().RemoveStream(&log);
 }
 
 }  // namespace
