@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/hkl_text.h"
@@ -224,42 +227,65 @@ TEST_F(Collection, UpdateCarriesPartsThatStillSealTheOldFile) {
             SchemeOne(wider, 0).substr(0, 38));
 }
 
-// Lines of another length than the first are never read: after a title or cell line, a
-// line with an unreadable field changes nothing, and the digest is that of an empty text.
-TEST_F(Collection, LinesOfAnotherLengthThanTheFirstAreNeverRead) {
-  using reference::MD5Text;
-  const std::string empty = reference::Part("43", MD5Text("")) + "," +
-                            reference::Part("53", MD5Text(MD5Text("") + reference::SHA256Text("") +
-                                                          reference::SHA224Text("")));
-  const std::pair<const char*, const char*> rows[] = {
-      {"TITL long title line for a test TITL long title line for a",
-       "   0 -32  12  0xff    126.41"},
-      {"CELL 0.71073 5.95 9.03 18.38 90 90 90", " 0 0   1   2   12.50    1.00"},
-  };
-  for (const auto& [first, unread] : rows) {
-    auto lines = SteppedReflections(150);
-    lines.insert(lines.begin(), {first, unread});
-    const auto hkl = Hkl("t.hkl", lines);
-    EXPECT_EQ(Seal(hkl), empty) << first;
-    EXPECT_EQ(CheckSealed(hkl, empty), 3) << first;
-  }
-}
-
-// Missing, empty, binary and special files are refused in the tool's tests; here lines
-// that fail the reflection test, nulls, and a binary old file.
-TEST_F(Collection, BadInputIsRefused) {
-  const auto hkl = Hkl("a.hkl", SteppedReflections(300));
-  const std::string digest = Seal(hkl);
-  auto hex = SteppedReflections(300), longLines = hex;
+// Missing, empty, binary and special files are refused in the tool's tests; here a line
+// that cannot be read, a binary old file, and unreadable lines that are never read.
+TEST_F(Collection, BadInput) {
+  auto hex = SteppedReflections(300);
   hex[5] = "0x1F   2   3   12.50    1.00";
-  longLines[7] += std::string(100000, '9');
-  for (const auto& path : {Hkl("hex.hkl", hex), Hkl("long.hkl", longLines)})
-    EXPECT_EQ(Check(path, digest.c_str(), nullptr), 0);
   EXPECT_EQ(Seal(Hkl("hex.hkl", hex)), "");
   std::string binary;
   for (int i = 0; i < 200000; ++i) binary += char((i * 7919) % 256);
   auto carry = EXPORT(module_, pcUpdateHKLDigests);
+  const auto hkl = Hkl("a.hkl", SteppedReflections(300));
   EXPECT_STREQ(carry(Write("binary.hkl", binary).c_str(), hkl.c_str(), nullptr, nullptr), "");
+  // Lines of another length than the first are never read: after a title or cell line, an
+  // unreadable field changes nothing, and the digest is that of an empty text.
+  using reference::MD5Text;
+  const std::string empty = reference::Part("43", MD5Text("")) + "," +
+                            reference::Part("53", MD5Text(MD5Text("") + reference::SHA256Text("") +
+                                                          reference::SHA224Text("")));
+  for (const char* first :
+       {"TITL long title line for a test TITL long title line for a\n"
+        "   0 -32  12  0xff    126.41\n",
+        "CELL 0.71073 5.95 9.03 18.38 90 90 90\n 0 0   1   2   12.50    1.00\n"}) {
+    const auto titled = Write("t.hkl", first + JoinLines(SteppedReflections(150)));
+    EXPECT_EQ(Seal(titled), empty) << first;
+    EXPECT_EQ(CheckSealed(titled, empty), 3) << first;
+  }
+}
+
+// Every refusal names its reason in the log the host names, also when it is the module's
+// first call and the refusal is an error caught at the boundary.
+TEST(FirstCall, EveryRefusalNamesItsReasonInTheLog) {
+  auto lines = SteppedReflections(150);
+  lines[5] = "   1   2   3    0x1A    1.00";
+  const std::string text = JoinLines(lines), hex = "Invalid float format '    0x1A'";
+  const char* stored = "43000000000000000000000000000000000000";
+  using M = const zt7test::FreshModule&;
+  using P = const char16_t*;
+  using Call = std::function<bool(M, P)>;
+  const std::tuple<const char*, Call, std::string> rows[] = {
+      {"update", [](M m, P p) { return !*EXPORT(m, pcUpdateHKLDigests)(p, p, 0, 0); }, hex},
+      {"check", [&](M m, P p) { return !EXPORT(m, iValidateHKLDigests)(p, stored, 0); }, hex},
+      {"match", [](M m, P p) { return EXPORT(m, dMatchHKL)(p, p) == 1.0; }, hex},
+      {"no frames", [](M m, P p) { return !*EXPORT(m, pcDigestHKL)(0, u"*", p, "a", "b"); },
+       "no frames folder"},
+      {"title",
+       [&](M m, P) { return !EXPORT(m, iValidateRefsDigests)(("T\n" + text).c_str(), stored, 0); },
+       "is shorter than 28 characters"},
+  };
+  for (const auto& [what, call, reason] : rows) {
+    const zt7test::FreshModule module;
+    const fs::path hkl = module.folder() / "a.hkl", log = module.folder() / "log.txt";
+    std::ofstream(hkl) << text;
+    setenv("ZT7UTIL_LOG", log.c_str(), 1);
+    EXPECT_TRUE(call(module, Wide(hkl.string()).c_str())) << what;
+    unsetenv("ZT7UTIL_LOG");
+    std::ifstream in(log);
+    const std::string logged((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+    EXPECT_NE(logged.find(reason), std::string::npos) << what << ": " << logged;
+  }
 }
 
 // dMatchHKL: 0 for the same reflections, 1 otherwise and for a null path.
