@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "repository/narrow_lines.h"
@@ -13,12 +14,14 @@
 #include "support/hkl_text.h"
 #include "support/log_capture.h"
 #include "support/module_digests.h"
+#include "support/raises.h"
 #include "support/temp_folder.h"
 #include "zt3util/hkl_digest.h"
 #include "zt3util/runnable.h"
 
 using namespace zodu;
 using hkl_test::HklLine;
+using zodu::testing_support::Ascii;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -143,74 +146,47 @@ TEST(ComposeDigest, GoldenDigests) {
     EXPECT_EQ(Digest(c.lines, c.version, c.mask, c.legacy), c.expected) << c.what;
 }
 
-TEST(ComposeDigest, WhichLinesCount) {
-  Lines shortFirst = kLines, extra = kLines, after = kLines, longFirst = kLines;
-  shortFirst[0].pop_back();  // 27 characters
-  // Lines of another length than the first never contribute.
-  extra.insert(extra.begin() + 5, HklLine(30, 1, 1, 400, 1) + " ");
-  extra.insert(extra.begin() + 9, HklLine(31, 1, 1, 900, 1).substr(0, 27));
-  extra.push_back(HklLine(32, 1, 1, 10, 1) + "\r");
-  // A longer line first makes its length the model: only it counts then.
-  longFirst.insert(longFirst.begin(), HklLine(30, 1, 1, 400, 1) + " ");
-  // Records after the end marker count.
-  after.push_back("  21   1   1  210.00    1.00");
-  for (int version : {1, 2, 3}) {
-    const std::string digest = Digest(kLines, version, 3);
-    EXPECT_EQ(Digest(Lines(kLines.begin(), kLines.begin() + 20), version, 3).size(), 77u);
-    EXPECT_EQ(Digest(Lines(kLines.begin(), kLines.begin() + 19), version, 3), "");
-    EXPECT_EQ(Digest(shortFirst, version, 3), "");
-    EXPECT_EQ(Digest(extra, version, 3), digest);
-    EXPECT_NE(Digest(longFirst, version, 3), digest);
-    EXPECT_NE(Digest(after, version, 3), digest);
-  }
-}
-
-// Hostile files give the same digest, or the same error, read whole into lines and read a
-// piece at a time; only lines as long as the first are ever read.
-TEST(ComposeDigest, FilesReadWholeOrInPieces) {
+// Which lines count, on hostile files read whole into lines and read a piece at a time:
+// the same digest or the same error from both, and the warning only when no line as long
+// as the first is a reflection.
+TEST(ComposeDigest, WhichLinesCountReadWholeOrInPieces) {
   Lines base;  // sorted already: l = 1, 2, ... 40
   for (int l = 1; l <= 40; ++l) base.push_back(HklLine(1, 1, l, 42, 1));
-  // The first n lines and the last n backwards.
-  auto ends = [&](size_t n, const char* gap) {
-    std::string x;
-    for (size_t i = 0; i < 2 * n; ++i)
-      x += (i ? gap : "") + base[i < n ? i : base.size() - 1 - (i - n)];
-    return x;
+  Lines more = base;
+  more.push_back(HklLine(1, 1, 41, 42, 1));
+  // Scheme 1 of sorted lines: the first n and the last n backwards, n = 10 and 15.
+  auto schemeOne = [](const Lines& sorted) {
+    auto ends = [&](size_t n, const char* gap) {
+      std::string x;
+      for (size_t i = 0; i < 2 * n; ++i)
+        x += (i ? gap : "") + sorted[i < n ? i : sorted.size() - 1 - (i - n)];
+      return x;
+    };
+    return One("41", ends(10, " ")) + "," + One("51", ends(15, ""));
   };
-  const std::string baseOne = One("41", ends(10, " ")) + "," + One("51", ends(15, ""));
-  const std::string emptyOne = One("41", "") + "," + One("51", ""),
-                    emptyThree = One("43", "") + "," + Two("53", "");
   auto with = [&](Lines first, Lines last = {}) {
     first.insert(first.end(), base.begin(), base.end());
     first.insert(first.end(), last.begin(), last.end());
     return hkl_test::JoinLines(first);
   };
-  const std::string hexI = "   1   1  20    0x1A    1.00", title(60, 'T');
-  const struct {
-    const char* what;
-    std::string text;
-    int version;
-    std::string expected;  // the digest, or "error: " and the message
-    bool warns;            // that the file holds no reflection line
-  } rows[] = {
-      {"a title first, an unreadable line", with({title, "   0 -32  12  0xff    126.41"}), 3,
-       emptyThree, true},
-      {"a cell line first, an index ' 0 0'",
-       with({"CELL 0.71073 5.95 9.03 18.38 90 90 90", " 0 0   1   2   12.50    1.00"}), 1, emptyOne,
-       true},
-      {"an unreadable line of the model length", with({}, {hexI}), 3,
-       "error: Invalid float format '    0x1A'", false},
-      {"one that no pass of the sorted lines reaches", with({}, {hexI}), 1, baseOne, false},
-      {"one that sorts first", with({}, {"   0   1   1    0x1A    1.00"}), 1,
-       "error: Invalid float format '    0x1A'", false},
-      {"lines one shorter and one longer", with({}, {hexI.substr(1), hexI + " "}), 1, baseOne,
-       false},
-      {"carriage returns", hkl_test::JoinLines(base, "\r\n"), 1, baseOne, false},
-      {"no final line feed", with({}).substr(0, 40 * 29 - 1), 1, baseOne, false},
-      {"a first line longer than a piece", with({std::string(300000, 'T')}), 1, emptyOne, true},
-      {"end markers only", hkl_test::JoinLines(Lines(40, hkl_test::EndMarker())), 3, emptyThree,
-       true},
-      {"an empty file", "", 3, "", false},
+  const std::string emptyOne = One("41", "") + "," + One("51", ""),
+                    emptyThree = One("43", "") + "," + Two("53", ""),
+                    equal = One("43", "10000(0.0)") + "," + Two("53", "10000(0.0)"),
+                    hexError = "error: Invalid float format '    0x1A'",
+                    hexI = "   1   1  20    0x1A    1.00", end = hkl_test::EndMarker();
+  // Text, version, digest or error, warning.
+  const std::tuple<std::string, int, std::string, bool> rows[] = {
+      {with({std::string(60, 'T'), "   0 -32  12  0xff    126.41"}), 3, emptyThree, true},
+      {with({}, {hexI}), 3, hexError, false},
+      {with({}, {hexI}), 1, schemeOne(base), false},  // where no pass of the sorted lines reaches
+      {with({}, {"   0   1   1    0x1A    1.00"}), 1, hexError, false},  // sorts first
+      {with({}, {hexI.substr(1), hexI + " "}), 1, schemeOne(base), false},
+      {with({}, {end, more.back()}), 1, schemeOne(more), false},  // records after the end marker
+      {with({std::string(300000, 'T')}), 1, emptyOne, true},      // longer than a piece
+      {hkl_test::JoinLines(Lines(40, end)), 3, emptyThree, true},
+      {hkl_test::JoinLines(Lines(base.begin(), base.begin() + 20)), 3, equal, false},
+      {hkl_test::JoinLines(Lines(base.begin(), base.begin() + 19)), 3, "", false},
+      {with({base[0].substr(1)}), 3, "", false},  // a first line of 27 characters
   };
   RODediRunnable::GetInstance();  // the log, for the warning
   zodu::testing::CaptureStream log;
@@ -218,26 +194,19 @@ TEST(ComposeDigest, FilesReadWholeOrInPieces) {
   const zodu::testing::TempFolder folder;
   auto outcome = [](const std::function<vexcstr()>& digest) {
     try {
-      const vexcstr text = digest();
-      return std::string(text.raw(), text.Length());
+      return Ascii(digest());
     } catch (const TBasicException& e) {
-      const vexstr report = e.GetReport();  // kind, message, " at [" and the location
-      const std::string text(report.begin(), report.end());
-      return "error: " + text.substr(0, text.find(" at ["));
+      const std::string report = Ascii(e.GetReport());  // kind, message, " at [" location
+      return "error: " + report.substr(0, report.find(" at ["));
     }
   };
-  for (const auto& row : rows) {
-    const vexstr path = zodu::testing::W(folder.MakeFile("t.hkl", row.text));
+  for (const auto& [text, version, expected, warns] : rows) {
+    const vexstr path = zodu::testing::W(folder.MakeFile("t.hkl", text));
     log.bytes.clear();
-    EXPECT_EQ(outcome([&] {
-                return zt7::ComposeDigest(ReadNarrowLines(path).obj(), row.version, 3, false);
-              }),
-              row.expected)
-        << row.what;
-    EXPECT_EQ(outcome([&] { return zt7::DigestHklFile(path, row.version, 3); }), row.expected)
-        << row.what;
-    EXPECT_EQ(log.bytes.find("holds no reflection line") != std::string::npos, row.warns)
-        << row.what;
+    auto whole = [&] { return zt7::ComposeDigest(ReadNarrowLines(path).obj(), version, 3, false); };
+    EXPECT_EQ(outcome(whole), expected) << text.substr(0, 90);
+    EXPECT_EQ(outcome([&] { return zt7::DigestHklFile(path, version, 3); }), expected);
+    EXPECT_EQ(log.bytes.find("holds no reflection line") != std::string::npos, warns);
   }
   TBasicApp::GetInstance().GetLog().RemoveStream(&log);
 }
