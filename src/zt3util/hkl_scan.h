@@ -54,7 +54,7 @@ class HklScan {
   // The first line that starts with "CELL " in any letter case; empty when none or unneeded.
   const zodu::vexcstr& CellLine() const { return cellLine_; }
   // Whether a line of the model length is a reflection line (one that hkl_util::ParseRef
-  // reads), so that a digest covers more than an empty text.
+  // reads): without one, every scheme digests an empty text.
   bool HasReflectionLine() const { return reflectionSeen_; }
 
  private:
