@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -275,21 +275,29 @@ TEST(FirstCall, EveryRefusalNamesItsReasonInTheLog) {
     setenv("ZT7UTIL_LOG", log.c_str(), 1);
     EXPECT_TRUE(call(module, Wide(hkl.string()).c_str())) << what;
     unsetenv("ZT7UTIL_LOG");
-    std::ifstream in(log);
-    const std::string logged((std::istreambuf_iterator<char>(in)),
-                             std::istreambuf_iterator<char>());
-    EXPECT_NE(logged.find(reason), std::string::npos) << what << ": " << logged;
+    std::stringstream logged;
+    logged << std::ifstream(log).rdbuf();
+    EXPECT_NE(logged.str().find(reason), std::string::npos) << what << ": " << logged.str();
   }
 }
 
-// dMatchHKL: 0 for the same reflections, 1 otherwise and for a null path.
+// dMatchHKL: 0 for the same reflections in any order or common line length; 1 for other
+// counts, for a file whose longer first line leaves no record, and for a null path.
 TEST_F(Collection, Match) {
-  auto match = EXPORT(module_, dMatchHKL);
-  const auto a = Hkl("a.hkl", SteppedReflections(40));
-  EXPECT_EQ(match(a.c_str(), a.c_str()), 0.0);
-  auto fewer = SteppedReflections(40);
+  const auto lines = SteppedReflections(40);
+  auto reordered = lines, fewer = lines, mixed = lines, wide = lines;
+  std::reverse(reordered.begin(), reordered.end() - 1);
+  for (std::string& line : wide) line += "   1";
   fewer.erase(fewer.begin() + 17);
-  EXPECT_EQ(match(a.c_str(), Hkl("c.hkl", fewer).c_str()), 1.0);
+  mixed[0] += " ";
+  const auto a = Hkl("a.hkl", lines);
+  const std::pair<std::u16string, double> rows[] = {{a, 0.0},
+                                                    {Hkl("r.hkl", reordered), 0.0},
+                                                    {Hkl("w.hkl", wide), 0.0},
+                                                    {Hkl("f.hkl", fewer), 1.0},
+                                                    {Hkl("m.hkl", mixed), 1.0}};
+  auto match = EXPORT(module_, dMatchHKL);
+  for (const auto& [b, distance] : rows) EXPECT_EQ(match(a.c_str(), b.c_str()), distance);
   EXPECT_EQ(match(nullptr, a.c_str()), 1.0);
   EXPECT_EQ(match(a.c_str(), nullptr), 1.0);
 }
