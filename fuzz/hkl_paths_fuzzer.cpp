@@ -91,7 +91,7 @@ std::optional<double> Reflection(const std::string& line, bool legacy) {
   if (h == 0 && k == 0 && l == 0) return std::nullopt;
   if (legacy) return 0.0;
   const double I = vexcstr::o_atof(s + 12, 8);
-  vexcstr::o_atof(s + 20, 8);
+  vexcstr::o_atof(s + 20, 8);  // sigma is read as well, and may raise
   return I;
 }
 
