@@ -283,11 +283,15 @@ std::string Number(double d) {
   return text;
 }
 
+// The two files of an input, in a folder of their own that goes when the run ends.
 struct Files {
   Files() {
     char pattern[] = "/tmp/zt7fuzz.XXXXXX";
     if (!mkdtemp(pattern)) std::abort();
     folder = pattern;
+  }
+  ~Files() {
+    for (const char* name : {"/a.hkl", "/b.hkl", ""}) std::remove((folder + name).c_str());
   }
   // The path of `name` in the folder, holding `bytes`, as the digests take it.
   zodu::vexstr Write(const char* name, const std::string& bytes) const {
