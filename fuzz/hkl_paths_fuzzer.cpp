@@ -283,7 +283,8 @@ std::string Number(double d) {
   return text;
 }
 
-// The two files of an input, in a folder of their own that goes when the run ends.
+// The two files of an input, in a folder of their own that goes with them: libFuzzer may
+// end a run without destroying statics.
 struct Files {
   Files() {
     char pattern[] = "/tmp/zt7fuzz.XXXXXX";
@@ -305,7 +306,7 @@ struct Files {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const Files files;
+  const Files files;
   const std::string input(reinterpret_cast<const char*>(data), size);
   const size_t feed = input.find('\f');
   const std::string a = input.substr(0, feed);
