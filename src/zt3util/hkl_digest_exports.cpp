@@ -16,14 +16,17 @@ using zt7::kRefusedText;
 const char* pcDigestHKL(const char16_t* folder, const char16_t* mask, const char16_t* hklFile,
                         const char* firstFramesDigest, const char* secondFramesDigest) {
   return GuardExport(kRefusedText, [&] {
+    RODediRunnable::GetInstance();  // its log takes the reasons, and any error caught here
     const vexstr path(hklFile);
     if (!zt7::IsExistingFile(path)) {
       zt7::LogReason(vexstr(u"no HKL file ") << zt7::Quoted(path));
       return kRefusedText;
     }
     // HKL digests are issued only for data whose frames still check out.
-    if (folder == nullptr) return kRefusedText;
-    RODediRunnable::GetInstance();  // the frames check logs through its context
+    if (folder == nullptr) {
+      zt7::LogReason(u"no frames folder: an HKL file is sealed only with its frames");
+      return kRefusedText;
+    }
     const int parts = zt7::ValidateFramesDigests(vexstr(folder), vexstr(mask), firstFramesDigest,
                                                  secondFramesDigest);
     if (parts == 0) return kRefusedText;
@@ -35,6 +38,7 @@ const char* pcDigestHKL(const char16_t* folder, const char16_t* mask, const char
 const char* pcUpdateHKLDigests(const char16_t* oldHklFile, const char16_t* newHklFile,
                                const char* oldFirstDigest, const char* oldSecondDigest) {
   return GuardExport(kRefusedText, [&] {
+    RODediRunnable::GetInstance();
     return zt7::MakeReturnedText(vexstr(zt7::UpdateHklDigests(
         vexstr(oldHklFile), vexstr(newHklFile), oldFirstDigest, oldSecondDigest)));
   });
@@ -43,6 +47,7 @@ const char* pcUpdateHKLDigests(const char16_t* oldHklFile, const char16_t* newHk
 int32_t iValidateHKLDigests(const char16_t* hklFile, const char* firstDigest,
                             const char* secondDigest) {
   return GuardExport<int32_t>(zt7::kNotValid, [&] {
+    RODediRunnable::GetInstance();
     return zt7::ValidateHklDigests(vexstr(hklFile), firstDigest, secondDigest);
   });
 }
@@ -50,6 +55,7 @@ int32_t iValidateHKLDigests(const char16_t* hklFile, const char* firstDigest,
 int32_t iValidateRefsDigests(const char* reflections, const char* firstDigest,
                              const char* secondDigest) {
   return GuardExport<int32_t>(zt7::kNotValid, [&] {
+    RODediRunnable::GetInstance();
     return zt7::ValidateRefsDigests(reflections, firstDigest, secondDigest);
   });
 }

@@ -3,6 +3,8 @@
 
 #include "repository/hkl_records.h"
 #include "repository/narrow_lines.h"
+#include "sdl/ebase.h"
+#include "zt3util/reflection_lines.h"
 
 using namespace zodu;
 
@@ -34,6 +36,15 @@ void HklScan::TakeFirst(size_t length) {
 void HklScan::KeepCellLine(const char* line, size_t length) {
   const vexcstr candidate(line, length);
   if (candidate.SubString(0, 5).Equalsi(vexcstr("CELL "))) cellLine_ = candidate;
+}
+
+void HklScan::SeeReflection(const char* line, size_t length) {
+  try {
+    reflectionSeen_ = IsReflectionLine(line, length);
+  } catch (const TExceptionBase&) {
+    // Not a reflection line to count: a digest that reads it raises the same error, and
+    // one that never reads it has another reflection line.
+  }
 }
 
 TCStrList HklScan::EndLines(size_t nFirst, size_t nLast, bool legacy) const {

@@ -8,7 +8,6 @@
 #include "repository/intensity_scan.h"
 #include "sdl/estrlist.h"
 #include "zt3util/end_lines.h"
-#include "zt3util/reflection_lines.h"
 
 namespace zt7 {
 
@@ -33,11 +32,12 @@ class HklScan {
 
   void Take(const char* line, size_t length) {
     if (LineCount() == 0) TakeFirst(length);
-    if (!reflectionSeen_) reflectionSeen_ = IsReflectionLine(line, length);
     intensities_.Take(line, length);
     if (needs_.cellLine && length >= 5 && (line[0] | 0x20) == 'c' && cellLine_.IsEmpty())
       KeepCellLine(line, length);
+    // Lines of another length never count, so no field of theirs is ever read.
     if (length != intensities_.ModelLength()) return;
+    if (!reflectionSeen_) SeeReflection(line, length);
     if (ends_) ends_->Offer(line);
     if (legacyEnds_) legacyEnds_->Offer(line);
   }
@@ -53,12 +53,14 @@ class HklScan {
   zodu::TCStrList EndLines(size_t nFirst, size_t nLast, bool legacy) const;
   // The first line that starts with "CELL " in any letter case; empty when none or unneeded.
   const zodu::vexcstr& CellLine() const { return cellLine_; }
-  // Whether any line is a reflection line (one that hkl_util::ParseRef reads).
+  // Whether a line of the model length is a reflection line (one that hkl_util::ParseRef
+  // reads): without one, every scheme digests an empty text.
   bool HasReflectionLine() const { return reflectionSeen_; }
 
  private:
   void TakeFirst(size_t length);
   void KeepCellLine(const char* line, size_t length);
+  void SeeReflection(const char* line, size_t length);
 
   ScanNeeds needs_;
   hkl_util::IntensityScan intensities_;

@@ -3,6 +3,7 @@
 
 #include <cstring>  // for strlen
 
+#include "repository/hkl_records.h"
 #include "repository/narrow_lines.h"
 #include "sdl/ebase.h"
 #include "sdl/efile.h"
@@ -106,7 +107,10 @@ int ValidateDigests(const HklScan& scan, const char* first, const char* second) 
   const int version = VersionOf(first);
   TCStrList pieces = RecomputedParts(scan, version, false);
   if (pieces.Count() < 2) {
-    LogReason(vexstr(u"the first digest part names no known scheme (") << version << u")");
+    // Every scheme gives both parts of a usable list.
+    LogReason(vexstr(u"the first line, whose length every reflection line must have, is shorter "
+                     u"than ")
+              << static_cast<unsigned>(hkl_util::kRecordWidth) << u" characters");
     return kNotValid;
   }
   if (!SameAfterFirst(first, pieces[0])) {

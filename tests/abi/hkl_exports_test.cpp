@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/hkl_text.h"
@@ -109,18 +112,11 @@ TEST_F(Collection, SchemeOneDigestAndTheLegacyRetry) {
   EXPECT_EQ(Check(hkl, asSchemeTwo.c_str(), nullptr), 0);
 }
 
-TEST_F(Collection, WithoutTheFramesSecondPartOnlyPartOneIsSealed) {
-  const auto hkl = Hkl("a.hkl", SteppedReflections(300));
-  const std::string partOne = Seal(hkl, false);
-  ASSERT_EQ(partOne.size(), 38u);
-  EXPECT_EQ(partOne.substr(0, 2), "43");
-  EXPECT_EQ(Check(hkl, partOne.c_str(), nullptr), 1);
-}
-
 TEST_F(Collection, ValidationCodes) {
   const auto hkl = Hkl("a.hkl", SteppedReflections(300));
   const std::string digest = Seal(hkl);
   const std::string first = digest.substr(0, 38), second = digest.substr(39);
+  EXPECT_EQ(Seal(hkl, false), first);  // without the frames' second part, part 1 alone
   std::string otherHash = first;
   otherHash[20] = otherHash[20] == '0' ? '1' : '0';
   const struct {
@@ -131,6 +127,7 @@ TEST_F(Collection, ValidationCodes) {
       {otherHash, second, 0},
       {first + "0", second, 0},
       {first, first, 1},
+      {first, "", 1},
   };
   for (const auto& row : rows)
     EXPECT_EQ(Check(hkl, row.first.c_str(), row.second.empty() ? nullptr : row.second.c_str()),
@@ -224,36 +221,85 @@ TEST_F(Collection, UpdateCarriesPartsThatStillSealTheOldFile) {
             SchemeOne(wider, 0).substr(0, 38));
 }
 
-// Missing, empty, binary and special files are refused in the tool's tests; here lines
-// that fail the reflection test, nulls, and a binary old file.
-TEST_F(Collection, BadInputIsRefused) {
-  const auto hkl = Hkl("a.hkl", SteppedReflections(300));
-  const std::string digest = Seal(hkl);
-  auto hex = SteppedReflections(300), longLines = hex;
+// Missing, empty, binary and special files are refused in the tool's tests; here a line
+// that cannot be read, a binary old file, and unreadable lines that are never read.
+TEST_F(Collection, BadInput) {
+  auto hex = SteppedReflections(300);
   hex[5] = "0x1F   2   3   12.50    1.00";
-  longLines[7] += std::string(100000, '9');
-  for (const auto& path : {Hkl("hex.hkl", hex), Hkl("long.hkl", longLines)})
-    EXPECT_EQ(Check(path, digest.c_str(), nullptr), 0);
   EXPECT_EQ(Seal(Hkl("hex.hkl", hex)), "");
   std::string binary;
   for (int i = 0; i < 200000; ++i) binary += char((i * 7919) % 256);
   auto carry = EXPORT(module_, pcUpdateHKLDigests);
+  const auto hkl = Hkl("a.hkl", SteppedReflections(300));
   EXPECT_STREQ(carry(Write("binary.hkl", binary).c_str(), hkl.c_str(), nullptr, nullptr), "");
+  // Lines of another length than the first are never read: after a title or cell line, an
+  // unreadable field changes nothing, and the digest is that of an empty text.
+  using reference::MD5Text;
+  const std::string empty = reference::Part("43", MD5Text("")) + "," +
+                            reference::Part("53", MD5Text(MD5Text("") + reference::SHA256Text("") +
+                                                          reference::SHA224Text("")));
+  for (const char* first :
+       {"TITL long title line for a test TITL long title line for a\n"
+        "   0 -32  12  0xff    126.41\n",
+        "CELL 0.71073 5.95 9.03 18.38 90 90 90\n 0 0   1   2   12.50    1.00\n"}) {
+    const auto titled = Write("t.hkl", first + JoinLines(SteppedReflections(150)));
+    EXPECT_EQ(Seal(titled), empty) << first;
+    EXPECT_EQ(CheckSealed(titled, empty), 3) << first;
+  }
 }
 
-// dMatchHKL: 0 for the same reflections, 1 otherwise and for a null path.
-TEST_F(Collection, Match) {
-  auto match = [&](const std::u16string& a, const std::u16string& b) {
-    return EXPORT(module_, dMatchHKL)(a.c_str(), b.c_str());
+// Every refusal names its reason in the log the host names, also when it is the module's
+// first call and the refusal is an error caught at the boundary.
+TEST(FirstCall, EveryRefusalNamesItsReasonInTheLog) {
+  auto lines = SteppedReflections(150);
+  lines[5] = "   1   2   3    0x1A    1.00";
+  const std::string text = JoinLines(lines), hex = "Invalid float format '    0x1A'";
+  const char* stored = "43000000000000000000000000000000000000";
+  using M = const zt7test::FreshModule&;
+  using P = const char16_t*;
+  using Call = std::function<bool(M, P)>;
+  const std::tuple<const char*, Call, std::string> rows[] = {
+      {"update", [](M m, P p) { return !*EXPORT(m, pcUpdateHKLDigests)(p, p, 0, 0); }, hex},
+      {"check", [&](M m, P p) { return !EXPORT(m, iValidateHKLDigests)(p, stored, 0); }, hex},
+      {"match", [](M m, P p) { return EXPORT(m, dMatchHKL)(p, p) == 1.0; }, hex},
+      {"no frames", [](M m, P p) { return !*EXPORT(m, pcDigestHKL)(0, u"*", p, "a", "b"); },
+       "no frames folder"},
+      {"title",
+       [&](M m, P) { return !EXPORT(m, iValidateRefsDigests)(("T\n" + text).c_str(), stored, 0); },
+       "is shorter than 28 characters"},
   };
-  const auto a = Hkl("a.hkl", SteppedReflections(40));
-  EXPECT_EQ(match(a, a), 0.0);
-  auto fewer = SteppedReflections(40);
+  for (const auto& [what, call, reason] : rows) {
+    const zt7test::FreshModule module;
+    const fs::path hkl = module.folder() / "a.hkl", log = module.folder() / "log.txt";
+    std::ofstream(hkl) << text;
+    setenv("ZT7UTIL_LOG", log.c_str(), 1);
+    EXPECT_TRUE(call(module, Wide(hkl.string()).c_str())) << what;
+    unsetenv("ZT7UTIL_LOG");
+    std::stringstream logged;
+    logged << std::ifstream(log).rdbuf();
+    EXPECT_NE(logged.str().find(reason), std::string::npos) << what << ": " << logged.str();
+  }
+}
+
+// dMatchHKL: 0 for the same reflections in any order or common line length; 1 for other
+// counts, for a file whose longer first line leaves no record, and for a null path.
+TEST_F(Collection, Match) {
+  const auto lines = SteppedReflections(40);
+  auto reordered = lines, fewer = lines, mixed = lines, wide = lines;
+  std::reverse(reordered.begin(), reordered.end() - 1);
+  for (std::string& line : wide) line += "   1";
   fewer.erase(fewer.begin() + 17);
-  const auto other = Hkl("c.hkl", fewer);
-  EXPECT_EQ(match(a, other), 1.0);
-  EXPECT_EQ(EXPORT(module_, dMatchHKL)(nullptr, a.c_str()), 1.0);
-  EXPECT_EQ(EXPORT(module_, dMatchHKL)(a.c_str(), nullptr), 1.0);
+  mixed[0] += " ";
+  const auto a = Hkl("a.hkl", lines);
+  const std::pair<std::u16string, double> rows[] = {{a, 0.0},
+                                                    {Hkl("r.hkl", reordered), 0.0},
+                                                    {Hkl("w.hkl", wide), 0.0},
+                                                    {Hkl("f.hkl", fewer), 1.0},
+                                                    {Hkl("m.hkl", mixed), 1.0}};
+  auto match = EXPORT(module_, dMatchHKL);
+  for (const auto& [b, distance] : rows) EXPECT_EQ(match(a.c_str(), b.c_str()), distance);
+  EXPECT_EQ(match(nullptr, a.c_str()), 1.0);
+  EXPECT_EQ(match(a.c_str(), nullptr), 1.0);
 }
 
 }  // namespace

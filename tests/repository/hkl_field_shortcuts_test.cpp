@@ -30,11 +30,7 @@ TEST(FieldShortcuts, LegacyIndicesAndIntensities) {
     if (!record) continue;
     EXPECT_EQ(I, expectedI);
   }
-  double I = 0;
   hkl_util::Ref ref{};
-  const std::string hexSigma = "   1   1   1    1.00    0x1A";
-  EXPECT_THROW(hkl_util::ReadIntensity(hexSigma.data(), hexSigma.size(), I),
-               TInvalidFloatNumberException);
   const std::string hexIndex = "0x1F   1   1    1.00    1.00";
   EXPECT_THROW(hkl_util::ReadIndices(hexIndex.data(), hexIndex.size(), ref, true),
                TInvalidIntegerNumberException);

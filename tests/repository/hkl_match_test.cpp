@@ -1,17 +1,11 @@
-// Matching reflection lists and HKL files by their fingerprints.
+// Matching reflection lists by their fingerprints (files: dMatchHKL in tests/abi).
 #include "repository/hkl_match.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
 #include <vector>
 
-#include "support/hkl_text.h"
-#include "support/temp_folder.h"
-
 using namespace zodu;
-using zodu::testing::W;
 
 namespace {
 
@@ -42,24 +36,6 @@ TEST(MatchRefs, HandWorked) {
   };
   for (const auto& [first, second, distance] : rows)
     EXPECT_DOUBLE_EQ(MatchRefs(Refs(first), Refs(second)), distance);
-}
-
-// Each file's own first line sets its model length; an unusable file gives 1 before the other
-// is read (the export's tests cover refusals).
-TEST(MatchHklFiles, EachFileHasItsOwnModelLength) {
-  zodu::testing::TempFolder folder;
-  auto file = [&](const char* name, std::vector<std::string> lines) {
-    return W(folder.MakeFile(name, hkl_test::JoinLines(lines)));
-  };
-  std::vector<std::string> lines = hkl_test::SteppedReflections(30), reordered = lines, wide,
-                           mixed = lines;
-  std::reverse(reordered.begin(), reordered.end() - 1);
-  for (const std::string& line : lines) wide.push_back(line + "   1");
-  mixed[0] += " ";
-  const vexstr a = file("a.hkl", lines);
-  EXPECT_EQ(MatchHklFiles(a, file("reordered.hkl", reordered)), 0.0);
-  EXPECT_EQ(MatchHklFiles(a, file("wide.hkl", wide)), 0.0);
-  EXPECT_EQ(MatchHklFiles(a, file("mixed.hkl", mixed)), 1.0);
 }
 
 }  // namespace

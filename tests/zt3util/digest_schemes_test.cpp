@@ -5,13 +5,22 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "repository/narrow_lines.h"
+#include "sdl/bapp.h"
 #include "support/hkl_text.h"
+#include "support/log_capture.h"
 #include "support/module_digests.h"
+#include "support/raises.h"
+#include "support/temp_folder.h"
+#include "zt3util/hkl_digest.h"
+#include "zt3util/runnable.h"
 
 using namespace zodu;
 using hkl_test::HklLine;
+using zodu::testing_support::Ascii;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -136,26 +145,66 @@ TEST(ComposeDigest, GoldenDigests) {
     EXPECT_EQ(Digest(c.lines, c.version, c.mask, c.legacy), c.expected) << c.what;
 }
 
-TEST(ComposeDigest, WhichLinesCount) {
-  Lines shortFirst = kLines, extra = kLines, after = kLines, longFirst = kLines;
-  shortFirst[0].pop_back();  // 27 characters
-  // Lines of another length than the first never contribute.
-  extra.insert(extra.begin() + 5, HklLine(30, 1, 1, 400, 1) + " ");
-  extra.insert(extra.begin() + 9, HklLine(31, 1, 1, 900, 1).substr(0, 27));
-  extra.push_back(HklLine(32, 1, 1, 10, 1) + "\r");
-  // A longer line first makes its length the model: only it counts then.
-  longFirst.insert(longFirst.begin(), HklLine(30, 1, 1, 400, 1) + " ");
-  // Records after the end marker count.
-  after.push_back("  21   1   1  210.00    1.00");
-  for (int version : {1, 2, 3}) {
-    const std::string digest = Digest(kLines, version, 3);
-    EXPECT_EQ(Digest(Lines(kLines.begin(), kLines.begin() + 20), version, 3).size(), 77u);
-    EXPECT_EQ(Digest(Lines(kLines.begin(), kLines.begin() + 19), version, 3), "");
-    EXPECT_EQ(Digest(shortFirst, version, 3), "");
-    EXPECT_EQ(Digest(extra, version, 3), digest);
-    EXPECT_NE(Digest(longFirst, version, 3), digest);
-    EXPECT_NE(Digest(after, version, 3), digest);
+// Which lines count, on hostile files read whole into lines and read a piece at a time:
+// the same digest or the same error from both, and the warning only when no line as long
+// as the first is a reflection.
+TEST(ComposeDigest, WhichLinesCountReadWholeOrInPieces) {
+  Lines base;  // sorted already: l = 1, 2, ... 40
+  for (int l = 1; l <= 40; ++l) base.push_back(HklLine(1, 1, l, 42, 1));
+  // Scheme 1 of sorted lines: the first n and the last n backwards, n = 10 and 15.
+  auto schemeOne = [](const Lines& sorted) {
+    auto ends = [&](size_t n, const char* gap) {
+      std::string x;
+      for (size_t i = 0; i < 2 * n; ++i)
+        x += (i ? gap : "") + sorted[i < n ? i : sorted.size() - 1 - (i - n)];
+      return x;
+    };
+    return One("41", ends(10, " ")) + "," + One("51", ends(15, ""));
+  };
+  auto with = [&](Lines first, Lines last = {}) {
+    first.insert(first.end(), base.begin(), base.end());
+    first.insert(first.end(), last.begin(), last.end());
+    return hkl_test::JoinLines(first);
+  };
+  const std::string emptyOne = One("41", "") + "," + One("51", ""),
+                    emptyThree = One("43", "") + "," + Two("53", ""),
+                    equal = One("43", "10000(0.0)") + "," + Two("53", "10000(0.0)"),
+                    hexError = "error: Invalid float format '    0x1A'",
+                    hexI = "   1   1  20    1.00    0x1A", end = hkl_test::EndMarker();
+  // Text, version, digest or error, warning.
+  const std::tuple<std::string, int, std::string, bool> rows[] = {
+      {with({std::string(60, 'T'), "   0 -32  12  0xff    126.41"}), 3, emptyThree, true},
+      {with({}, {hexI}), 3, hexError, false},
+      {with({}, {hexI}), 1, schemeOne(base), false},  // where no pass of the sorted lines reaches
+      {with({}, {"   0   1   1    0x1A    1.00"}), 1, hexError, false},  // sorts first
+      {with({}, {hexI.substr(1), hexI + " "}), 1, schemeOne(base), false},
+      {with({end}), 1, schemeOne(base), false},               // records after the end marker count
+      {with({std::string(300000, 'T')}), 1, emptyOne, true},  // longer than a piece
+      {hkl_test::JoinLines(Lines(40, end)), 3, emptyThree, true},
+      {hkl_test::JoinLines(Lines(base.begin(), base.begin() + 20)), 3, equal, false},
+      {hkl_test::JoinLines(Lines(base.begin(), base.begin() + 19)), 3, "", false},
+      {with({base[0].substr(1)}), 3, "", false},  // a first line of 27 characters
+  };
+  RODediRunnable::GetInstance();  // the log, for the warning
+  zodu::testing::CaptureStream log;
+  TBasicApp::GetInstance().GetLog().AddStream(&log, false);
+  const zodu::testing::TempFolder folder;
+  auto outcome = [](auto digest) {
+    try {
+      return Ascii(digest());
+    } catch (const TBasicException& e) {
+      return "error: " + std::string(e.GetKindName()) + " " + Ascii(e.GetMessage());
+    }
+  };
+  for (const auto& [text, version, expected, warns] : rows) {
+    const vexstr path = zodu::testing::W(folder.MakeFile("t.hkl", text));
+    log.bytes.clear();
+    auto whole = [&] { return zt7::ComposeDigest(ReadNarrowLines(path).obj(), version, 3, false); };
+    EXPECT_EQ(outcome(whole), expected) << text.substr(0, 90);
+    EXPECT_EQ(outcome([&] { return zt7::DigestHklFile(path, version, 3); }), expected);
+    EXPECT_EQ(log.bytes.find("holds no reflection line") != std::string::npos, warns);
   }
+  TBasicApp::GetInstance().GetLog().RemoveStream(&log);
 }
 
 }  // namespace
