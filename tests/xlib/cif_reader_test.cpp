@@ -25,15 +25,20 @@ using zodu::testing_support::Raises;
 const std::string kV2 = "#\\#CIF_2.0\n";
 
 // Each text reads to its picture, given as 16-bit text and as the bytes of a stream.
+// The document that `bytes` give when read as a stream, as the DYN digest reads a file.
+std::string StreamPicture(const std::string& bytes) {
+  zodu::TEMemoryStream stream(64);
+  stream.Write(bytes.data(), bytes.size());
+  stream.SetPosition(0);
+  TCifDP doc;
+  doc.LoadFromStream(stream);
+  return Picture(doc);
+}
+
 void ExpectPictures(const std::initializer_list<std::pair<std::string, std::string>>& cases) {
   for (const auto& [text, picture] : cases) {
     EXPECT_EQ(cif_test::ReadPicture(text), picture) << text;
-    zodu::TEMemoryStream stream(64);
-    stream.Write(text.data(), text.size());
-    stream.SetPosition(0);
-    TCifDP doc;
-    doc.LoadFromStream(stream);
-    EXPECT_EQ(Picture(doc), picture) << text;
+    EXPECT_EQ(StreamPicture(text), picture) << text;
   }
 }
 
@@ -189,14 +194,7 @@ TEST(CifReader, StreamsDecodeUtf8) {
       {"data_x _a \x80 _b \xC0\xAF _c \xED\xA0\x80 _d b\xE2",
        "[x] _a=\xC2\x80 _b=\xC3\x80\xC2\xAF _c=\xC3\xAD\xC2\xA0\xC2\x80 _d=b\xC3\xA2"},
   };
-  for (const auto& [bytes, picture] : cases) {
-    zodu::TEMemoryStream stream(64);
-    stream.Write(bytes.data(), bytes.size());
-    stream.SetPosition(0);
-    TCifDP doc;
-    doc.LoadFromStream(stream);
-    EXPECT_EQ(Picture(doc), picture) << bytes;
-  }
+  for (const auto& [bytes, picture] : cases) EXPECT_EQ(StreamPicture(bytes), picture) << bytes;
 }
 
 // Nesting 100,000 deep is read, copied and written without recursion; a million deep is
