@@ -69,12 +69,12 @@ bool IndexPasses(const char* field, bool legacy) {
   size_t i = 0;
   while (i < 4 && (field[i] == ' ' || field[i] == '\t')) ++i;
   if (legacy && i == 3 && field[3] == '0') return false;
-  bool negative;
+  bool negative = false;
   return vexcstr::IsIntegerText(field, 4, negative);
 }
 
 int32_t IndexOf(const char* field) {
-  bool negative;
+  bool negative = false;
   const uint32_t magnitude = vexcstr::o_atoi_s(field, 4, negative, 10);
   return static_cast<int32_t>(negative ? 0u - magnitude : magnitude);
 }
