@@ -100,11 +100,13 @@ ZT7KIT_EXPORT zt7kit_status zt7kit_update_hkl(const char* old_hkl_file, const ch
 ZT7KIT_EXPORT zt7kit_status zt7kit_check_hkl(const char* hkl_file, const char* first,
                                              const char* second, int* result, char** message);
 
-/* Checks a reflection list held as `length` bytes of text, taken as they are (carriage
-   returns stay part of the lines), as zt7kit_check_hkl checks a file. */
-ZT7KIT_EXPORT zt7kit_status zt7kit_check_refs(const char* reflections, size_t length,
-                                              const char* first, const char* second, int* result,
-                                              char** message);
+/* Checks a reflection list, the file at `path` or, when `path` is NULL, the `length` bytes
+   at `reflections`, as zt7kit_check_hkl checks a file, but with no test-crystal fallback.
+   The text is taken as it is (carriage returns stay part of the lines) up to a NUL byte.
+   A file of more than 1 GiB is refused. */
+ZT7KIT_EXPORT zt7kit_status zt7kit_check_refs(const char* path, const char* reflections,
+                                              size_t length, const char* first, const char* second,
+                                              int* result, char** message);
 
 /* The distance of two HKL files' intensity distributions (0 for the same intensities in
    any order). ZT7KIT_REFUSED with the reason when they cannot be compared. */
