@@ -31,7 +31,8 @@ const ItemCheck* Find(const EntryCheck& entry, ItemKind kind) {
   return nullptr;
 }
 
-// The verdict on a file that was read, from what each of its items found.
+}  // namespace
+
 void Judge(EntryCheck& entry) {
   const ItemCheck* link = Find(entry, ItemKind::kLink);
   const ItemCheck* sha = link ? link : Find(entry, ItemKind::kSha256);
@@ -60,8 +61,6 @@ void Judge(EntryCheck& entry) {
     entry.reason = link ? "its target changed: SHA-256 differs" : "SHA-256 differs";
   }
 }
-
-}  // namespace
 
 const char* StatusName(Status status) {
   switch (status) {
