@@ -11,8 +11,10 @@
 
 #include <cerrno>
 #include <cstring>  // for strerror
+#include <new>
 #include <system_error>
 
+#include "sdl/byte_view.h"
 #include "sdl/hex.h"
 #include "sdl/istream.h"
 #include "sdl/sha2.h"
@@ -121,8 +123,7 @@ FileRead OpenFault(const std::string& root, const std::string& relative) {
 }
 
 FileRead ReadOnce(const std::string& root, const std::string& relative,
-                  std::atomic<uint64_t>& bytesRead,
-                  const std::function<void(const std::string&)>& module, bool throughLink) {
+                  std::atomic<uint64_t>& bytesRead, const FileDigests& module, bool throughLink) {
   const std::string path = root + "/" + relative;
   const Descriptor folder(open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (folder.fd < 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
@@ -145,10 +146,26 @@ FileRead ReadOnce(const std::string& root, const std::string& relative,
   read.age = double(clock.tv_sec - before.st_mtim.tv_sec) +
              1e-9 * double(clock.tv_nsec - before.st_mtim.tv_nsec);
   posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  FileStream stream(file.fd, static_cast<uint64_t>(before.st_size), bytesRead);
+  const auto size = static_cast<uint64_t>(before.st_size);
+  FileStream stream(file.fd, size, bytesRead);
   zodu::SHA256 sha;
+  std::string bytes;
+  bool held = size <= kMostHeld;
   try {
-    sha.DigestStream(stream);
+    if (held) {
+      try {
+        bytes.resize(size);
+      } catch (const std::bad_alloc&) {
+        held = false;  // read a piece at a time, as a larger file is
+      }
+    }
+    if (held) {
+      stream.Read(bytes.data(), bytes.size());
+      zodu::ByteView view(bytes);
+      sha.DigestStream(view);
+    } else {
+      sha.DigestStream(stream);
+    }
   } catch (const std::system_error& error) {
     return Fault(ReadFault::kUnreadable, error.code().message());
   } catch (const std::runtime_error&) {
@@ -158,7 +175,7 @@ FileRead ReadOnce(const std::string& root, const std::string& relative,
   }
   // The module opens the file by its path: it must find the file just read, unchanged.
   if (stat(path.c_str(), &now) != 0 || !SameState(before, now)) return read;
-  module(path);
+  module(path, held ? &bytes : nullptr);
   if (stat(path.c_str(), &now) != 0 || !SameState(before, now)) return read;
   if (fstat(file.fd, &now) != 0 || !SameState(before, now)) return read;
   const zodu::vexcstr hex = zodu::BytesToHex(sha.GetDigest(), zodu::SHA256::kDigestSize, 0, 0);
@@ -182,8 +199,7 @@ FileRead LookAtFolder(const std::string& root, const std::string& relative) {
 }
 
 FileRead ReadOneState(const std::string& root, const std::string& relative,
-                      std::atomic<uint64_t>& bytesRead,
-                      const std::function<void(const std::string& path)>& module,
+                      std::atomic<uint64_t>& bytesRead, const FileDigests& module,
                       bool throughLink) {
   FileRead read = ReadOnce(root, relative, bytesRead, module, throughLink);
   if (read.fault == ReadFault::kUnsteady)
@@ -197,13 +213,16 @@ Result<std::string> FramesDigest(const std::string& folder, const std::string& m
 
 Result<std::string> HklDigest(const std::string& hkl, const std::string& framesFolder,
                               const std::string& mask, const std::string& framesDigest,
-                              int keyVersion) {
+                              int keyVersion, const std::string* bytes) {
+  if (bytes) return SealHklBytes(*bytes, hkl, keyVersion);
   const Parts frames(framesDigest);
   return DigestHkl(framesFolder, mask, hkl, frames.First(), frames.Second(), keyVersion);
 }
 
 Result<std::string> DynDigest(const std::string& file, const std::string& framesFolder,
-                              const std::string& mask, const std::string& framesDigest) {
+                              const std::string& mask, const std::string& framesDigest,
+                              const std::string* bytes) {
+  if (bytes) return SealDynBytes(*bytes, file);
   const Parts frames(framesDigest);
   return DigestDyn(framesFolder, mask, file, frames.First(), frames.Second());
 }
@@ -214,13 +233,16 @@ Result<Done> FramesCheckOut(const std::string& folder, const std::string& mask,
   return Verdict(CheckFrames(folder, mask, parts.First(), parts.Second()));
 }
 
-Result<Done> HklChecksOut(const std::string& hkl, const std::string& digest) {
+Result<Done> HklChecksOut(const std::string& hkl, const std::string& digest,
+                          const std::string* bytes) {
   const Parts parts(digest);
-  return Verdict(CheckHkl(hkl, parts.First(), parts.Second()));
+  return Verdict(bytes ? CheckHklBytes(*bytes, hkl, parts.First(), parts.Second())
+                       : CheckHkl(hkl, parts.First(), parts.Second()));
 }
 
-Result<Done> DynChecksOut(const std::string& file, const std::string& digest) {
-  return CheckDyn(file, digest.c_str());
+Result<Done> DynChecksOut(const std::string& file, const std::string& digest,
+                          const std::string* bytes) {
+  return bytes ? CheckDynBytes(*bytes, file, digest.c_str()) : CheckDyn(file, digest.c_str());
 }
 
 }  // namespace zt7::dataset

@@ -27,15 +27,21 @@ struct FileRead {
   double age = 0;      // seconds from its last change to the read
 };
 
+// The most of a file that is held in memory, so that all its digests read it once.
+inline constexpr uint64_t kMostHeld = uint64_t(64) << 20;
+
+// What runs on a file once its SHA-256 is made: its absolute path, and its bytes when the
+// file was held in memory (at most kMostHeld), else null.
+using FileDigests = std::function<void(const std::string& path, const std::string* bytes)>;
+
 // Reads the file `relative` of the dataset folder `root` (absolute, links resolved) for
 // its SHA-256, opening nothing but a regular file and following no link on the way, then
-// runs `module` on its absolute path. One state of the file must serve both: the same file
+// runs `module` on it. One state of the file must serve both: the same file
 // (device and inode), size and times before, between and after. A file that changed is
 // read (and `module` run) once more; a second change is kUnsteady. Adds the bytes read to
 // `bytesRead`. With `throughLink`, `relative` is a link whose target is read instead.
 FileRead ReadOneState(const std::string& root, const std::string& relative,
-                      std::atomic<uint64_t>& bytesRead,
-                      const std::function<void(const std::string& path)>& module,
+                      std::atomic<uint64_t>& bytesRead, const FileDigests& module,
                       bool throughLink = false);
 
 // Whether `relative` (a folder of frames; "" for `root` itself) is a folder under `root`
@@ -46,14 +52,19 @@ FileRead LookAtFolder(const std::string& root, const std::string& relative);
 // frames digest is its two parts joined by ",". A check is kOk when every part stored
 // checks out, kMismatch when not, kError when it could not be made.
 Result<std::string> FramesDigest(const std::string& folder, const std::string& mask);
+// With `bytes`, the file's content read already: no file is read again, and the frames
+// are taken as checked (both parts) by the caller.
 Result<std::string> HklDigest(const std::string& hkl, const std::string& framesFolder,
                               const std::string& mask, const std::string& framesDigest,
-                              int keyVersion);
+                              int keyVersion, const std::string* bytes);
 Result<std::string> DynDigest(const std::string& file, const std::string& framesFolder,
-                              const std::string& mask, const std::string& framesDigest);
+                              const std::string& mask, const std::string& framesDigest,
+                              const std::string* bytes);
 Result<Done> FramesCheckOut(const std::string& folder, const std::string& mask,
                             const std::string& digest);
-Result<Done> HklChecksOut(const std::string& hkl, const std::string& digest);
-Result<Done> DynChecksOut(const std::string& file, const std::string& digest);
+Result<Done> HklChecksOut(const std::string& hkl, const std::string& digest,
+                          const std::string* bytes);
+Result<Done> DynChecksOut(const std::string& file, const std::string& digest,
+                          const std::string* bytes);
 
 }  // namespace zt7::dataset

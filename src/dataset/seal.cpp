@@ -45,20 +45,22 @@ FileSeal SealFile(const std::string& root, const std::string& name, const Gate& 
         shown + (error ? ": could not be sealed: " : std::string(": no ") + kind + " digest: ") +
         Escaped(reason);
   };
-  auto digests = [&](const std::string& path) {
+  auto digests = [&](const std::string& path, const std::string* bytes) {
     seal = FileSeal();
     if (!hkl && !reflections) return;
     if (gate.digest.empty()) {
       seal.note = shown + ": no " + kind + " digest: no frames match '" + Escaped(gate.mask) + "'";
       return;
     }
+    // Held in memory, the file is read once for all its digests.
     const Result<std::string> digest =
-        hkl ? HklDigest(path, gate.folder, gate.mask, gate.digest, keyVersion)
-            : DynDigest(path, gate.folder, gate.mask, gate.digest);
+        hkl ? HklDigest(path, gate.folder, gate.mask, gate.digest, keyVersion, bytes)
+            : DynDigest(path, gate.folder, gate.mask, gate.digest, bytes);
     if (!digest.Ok()) return refused(digest.Reason(), digest.GetOutcome() == Outcome::kError);
-    // The library issues HKL digests that it cannot check later (under 100 lines).
-    if (hkl) {
-      const Result<Done> check = HklChecksOut(path, digest.Value());
+    // The library issues HKL digests that it cannot check later (under 100 lines); held
+    // in memory, the digest was checked on the same lines already.
+    if (hkl && !bytes) {
+      const Result<Done> check = HklChecksOut(path, digest.Value(), nullptr);
       if (!check.Ok()) return refused(check.Reason(), check.GetOutcome() == Outcome::kError);
     }
     seal.digest = digest.Value();
@@ -142,7 +144,7 @@ void SealItems(const std::string& root, const SealOptions& options, WorkCounters
     read.fault = ReadFault::kChanged;  // not a frame: not followed
     if (frameLinks.count(link) != 0)
       read = ReadOneState(
-          root, link, counters.bytesDone, [](const std::string&) {}, true);
+          root, link, counters.bytesDone, [](const std::string&, const std::string*) {}, true);
     if (read.fault == ReadFault::kNone) {
       outcome.items.push_back({ItemKind::kLink, read.sha256, link});
       outcome.notes.push_back(Escaped(link) +

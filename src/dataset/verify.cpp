@@ -171,12 +171,13 @@ void DatasetVerification::CheckFile(EntryCheck& entry, std::atomic<uint64_t>& by
     return;
   }
   std::string error;
-  auto digests = [&](const std::string& path) {
+  auto digests = [&](const std::string& path, const std::string* bytes) {
     error.clear();
     for (ItemCheck& item : entry.items) {
       if (item.kind == ItemKind::kSha256) continue;
-      const Result<Done> check = item.kind == ItemKind::kHkl ? HklChecksOut(path, item.expected)
-                                                             : DynChecksOut(path, item.expected);
+      const Result<Done> check = item.kind == ItemKind::kHkl
+                                     ? HklChecksOut(path, item.expected, bytes)
+                                     : DynChecksOut(path, item.expected, bytes);
       item.found = check.Ok() ? item.expected : "";
       if (check.GetOutcome() == Outcome::kError && error.empty()) error = check.Reason();
     }

@@ -5,12 +5,14 @@
 #include <stdexcept>
 
 #include "repository/hkl_match.h"
+#include "sdl/byte_view.h"
 #include "sdl/ebase.h"
 #include "sdl/efile.h"
 #include "sdl/log.h"
 #include "sdl/log_capture.h"
 #include "sdl/regular_file.h"
 #include "sdl/utf8_path.h"
+#include "zt3util/digest_schemes.h"
 #include "zt3util/dyn_digest.h"
 #include "zt3util/dyn_loop.h"
 #include "zt3util/frames_digest.h"
@@ -122,6 +124,14 @@ Result<int> Check(Body&& check, const char* second, bool noted = false) {
                      call.logged.reason.empty() ? "not valid" : call.logged.reason, call.value);
 }
 
+// A yes-or-no check: a no is a mismatch with the last reason logged.
+Result<Done> Verdict(const Call<bool>& call) {
+  if (!call.error.empty()) return Result<Done>(Outcome::kError, call.error);
+  if (call.value) return Result<Done>(Done());
+  return Result<Done>(Outcome::kMismatch,
+                      call.logged.reason.empty() ? "not valid" : call.logged.reason);
+}
+
 // A file that is no regular file: named when a call takes two.
 template <class T>
 Result<T> Refusal(const std::string& why) {
@@ -200,11 +210,48 @@ Result<std::string> DigestDyn(const std::string& framesFolder, const std::string
 
 Result<Done> CheckDyn(const std::string& file, const char* digest) {
   if (std::string why = WhyNotRegularFile(file); !why.empty()) return Refusal<Done>(why);
-  const Call<bool> call = Run<bool>([&] { return ValidateDynDigest(Path(file), digest); });
-  if (!call.error.empty()) return Result<Done>(Outcome::kError, call.error);
-  if (call.value) return Result<Done>(Done());
-  return Result<Done>(Outcome::kMismatch,
-                      call.logged.reason.empty() ? "not valid" : call.logged.reason);
+  return Verdict(Run<bool>([&] { return ValidateDynDigest(Path(file), digest); }));
+}
+
+Result<std::string> SealHklBytes(std::string_view bytes, const std::string& path, int keyVersion) {
+  return Digest([&] {
+    const HklScan scan = HklScan::OfText(bytes.data(), bytes.size(), NeedsOfValidation(keyVersion));
+    const vexcstr digest = DigestHklScan(scan, Path(path), keyVersion, kDigestPart1 | kDigestPart2);
+    // A digest that its own check would not pass (under 100 lines) is none.
+    const std::string text = Narrow(digest), first = text.substr(0, text.find(','));
+    const std::string second =
+        text.find(',') == std::string::npos ? "" : text.substr(text.find(',') + 1);
+    if (digest.IsEmpty() ||
+        ValidateHklScan(scan, Path(path), first.c_str(), second.c_str()) != kBothValid)
+      return vexcstr();
+    return digest;
+  });
+}
+
+Result<std::string> SealDynBytes(std::string_view bytes, const std::string& path) {
+  return Digest([&] {
+    zodu::ByteView in(bytes);
+    return ComputeDynDigest(in, DynModeOf(Path(path)));
+  });
+}
+
+Result<int> CheckHklBytes(std::string_view bytes, const std::string& path, const char* first,
+                          const char* second) {
+  return Check(
+      [&] {
+        ScanNeeds needs = NeedsToValidate(first);
+        needs.cellLine = true;
+        return ValidateHklScan(HklScan::OfText(bytes.data(), bytes.size(), needs), Path(path),
+                               first, second);
+      },
+      second, true);
+}
+
+Result<Done> CheckDynBytes(std::string_view bytes, const std::string& path, const char* digest) {
+  return Verdict(Run<bool>([&] {
+    zodu::ByteView in(bytes);
+    return ValidateDynDigest(Path(path), &in, digest);
+  }));
 }
 
 Result<Done> DynLoopLines(const std::string& file, const std::function<void(const vexstr&)>& sink) {
