@@ -110,10 +110,11 @@ DatasetVerification::DatasetVerification(const std::string& folder) {
   for (const ManifestItem& item : items) {
     // A frames item's last name is its mask: its folder is resolved whole.
     const bool frames = item.kind == ItemKind::kFrames;
-    const std::string leaves = PathLeavesFolder(root_, item.path);
-    if (!leaves.empty() || (frames && FramesMask(item.path).empty())) {
+    const Result<Done> inside = InsideFolder(root_, item.path);
+    if (!inside.Ok() || (frames && FramesMask(item.path).empty())) {
       check_.error = Escaped(manifestPath) + ":" + std::to_string(item.line) + ": path refused (" +
-                     (leaves.empty() ? "no frames mask" : leaves) + "): " + Escaped(item.path);
+                     (inside.Ok() ? "no frames mask" : inside.Reason()) +
+                     "): " + Escaped(item.path);
       return;
     }
     EntryCheck& entry = entries[{item.path, frames}];

@@ -54,7 +54,7 @@ std::string LoadText(const char* path, std::string_view bytes, TCifDP& document,
       return "too large to read into memory";
     }
   }
-  if (std::string why = WhyNotRegularFile(path); !why.empty()) return why;
+  if (const Result<Done> file = RegularFile(path); !file.Ok()) return file.Reason();
   try {
     zodu::TEFile file(zodu::PathFromUtf8(path, std::strlen(path)), vexstr(u"rb"));
     return Load(document, file, &reading);

@@ -155,7 +155,8 @@ Result<int> CheckFrames(const std::string& folder, const std::string& mask, cons
 }
 
 Result<int> CheckHkl(const std::string& hkl, const char* first, const char* second) {
-  if (std::string why = WhyNotRegularFile(hkl); !why.empty()) return Refusal<int>(why);
+  if (const Result<Done> regular = RegularFile(hkl); !regular.Ok())
+    return Refusal<int>(regular.Reason());
   return Check([&] { return ValidateHklDigests(Path(hkl), first, second); }, second, true);
 }
 
@@ -168,7 +169,8 @@ Result<int> CheckRefs(std::string_view reflections, const char* first, const cha
 Result<std::string> DigestHkl(const std::string& framesFolder, const std::string& mask,
                               const std::string& hkl, const char* framesFirst,
                               const char* framesSecond, int keyVersion) {
-  if (std::string why = WhyNotRegularFile(hkl); !why.empty()) return Refusal<std::string>(why);
+  if (const Result<Done> regular = RegularFile(hkl); !regular.Ok())
+    return Refusal<std::string>(regular.Reason());
   return Digest([&] {
     const int parts =
         ValidateFramesDigests(Path(framesFolder), Path(mask), framesFirst, framesSecond);
@@ -180,8 +182,8 @@ Result<std::string> DigestHkl(const std::string& framesFolder, const std::string
 Result<std::string> UpdateHkl(const std::string& oldHkl, const std::string& newHkl,
                               const char* oldFirst, const char* oldSecond) {
   for (const std::string* path : {&oldHkl, &newHkl})
-    if (std::string why = WhyNotRegularFile(*path); !why.empty())
-      return Refusal<std::string>(*path, why);
+    if (const Result<Done> regular = RegularFile(*path); !regular.Ok())
+      return Refusal<std::string>(*path, regular.Reason());
   Result<std::string> digest =
       Digest([&] { return UpdateHklDigests(Path(oldHkl), Path(newHkl), oldFirst, oldSecond); });
   return digest;
@@ -189,8 +191,8 @@ Result<std::string> UpdateHkl(const std::string& oldHkl, const std::string& newH
 
 Result<double> MatchHkl(const std::string& first, const std::string& second) {
   for (const std::string* path : {&first, &second})
-    if (std::string why = WhyNotRegularFile(*path); !why.empty())
-      return Result<double>(Outcome::kRefused, "'" + *path + "': " + why, kNoMatch);
+    if (const Result<Done> regular = RegularFile(*path); !regular.Ok())
+      return Result<double>(Outcome::kRefused, "'" + *path + "': " + regular.Reason(), kNoMatch);
   vexstr whyNot;
   const Call<double> call =
       Run<double>([&] { return MatchHklFiles(Path(first), Path(second), &whyNot); });
@@ -202,14 +204,16 @@ Result<double> MatchHkl(const std::string& first, const std::string& second) {
 Result<std::string> DigestDyn(const std::string& framesFolder, const std::string& mask,
                               const std::string& file, const char* framesFirst,
                               const char* framesSecond) {
-  if (std::string why = WhyNotRegularFile(file); !why.empty()) return Refusal<std::string>(why);
+  if (const Result<Done> regular = RegularFile(file); !regular.Ok())
+    return Refusal<std::string>(regular.Reason());
   return Digest([&] {
     return DigestDynFile(Path(framesFolder), Path(mask), Path(file), framesFirst, framesSecond);
   });
 }
 
 Result<Done> CheckDyn(const std::string& file, const char* digest) {
-  if (std::string why = WhyNotRegularFile(file); !why.empty()) return Refusal<Done>(why);
+  if (const Result<Done> regular = RegularFile(file); !regular.Ok())
+    return Refusal<Done>(regular.Reason());
   return Verdict(Run<bool>([&] { return ValidateDynDigest(Path(file), digest); }));
 }
 
@@ -255,7 +259,8 @@ Result<Done> CheckDynBytes(std::string_view bytes, const std::string& path, cons
 }
 
 Result<Done> DynLoopLines(const std::string& file, const std::function<void(const vexstr&)>& sink) {
-  if (std::string why = WhyNotRegularFile(file); !why.empty()) return Refusal<Done>(why);
+  if (const Result<Done> regular = RegularFile(file); !regular.Ok())
+    return Refusal<Done>(regular.Reason());
   const Call<bool> call = Run<bool>([&] {
     zodu::TEFile in(Path(file), u"rb");
     return WriteReflectionLoop(in, sink);

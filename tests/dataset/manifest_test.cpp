@@ -83,7 +83,7 @@ TEST(Manifest, PathsStayInsideTheFolder) {
       {"etc-link/passwd", "a link leads out of the folder"},
   };
   for (const auto& [path, reason] : rows)
-    EXPECT_EQ(zt7::dataset::PathLeavesFolder(root, path), reason) << path;
+    EXPECT_EQ(zt7::dataset::InsideFolder(root, path).Reason(), reason) << path;
 }
 
 }  // namespace
