@@ -208,7 +208,7 @@ ZT7KIT_EXPORT zt7kit_status zt7kit_cif_json(const char* path, const char* bytes,
 
 /* Writes the CIF document back in the library's CIF layout: to the file `output`, which
    is replaced only once the new text is complete (it may name `path`), or, when `output`
-   is NULL, to `write`. Refused, with nothing written, when the reading lost anything or
+   is NULL or empty, to `write`. Refused, with nothing written, when the reading lost anything or
    the written text would read back as another document; `message` names the first such
    place. */
 ZT7KIT_EXPORT zt7kit_status zt7kit_format_cif(const char* path, const char* bytes, size_t length,

@@ -114,6 +114,10 @@ TEST_F(KitApi, EveryNullPointerIsRefusedWithTheArgumentsName) {
        }},
       {"output file and no writer",
        [](char**, char** m) {
+         return zt7kit_format_cif("/f", nullptr, 0, "", nullptr, nullptr, nullptr, m);
+       }},
+      {"output file and no writer",
+       [](char**, char** m) {
          return zt7kit_format_cif("/f", nullptr, 0, nullptr, nullptr, nullptr, nullptr, m);
        }},
   };
