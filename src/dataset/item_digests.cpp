@@ -1,0 +1,248 @@
+// The digests of a dataset's items: the module's through its exports, SHA-256 of files,
+// all from one state of a file.
+#include "dataset/item_digests.h"
+
+#include <fcntl.h>
+#include <linux/openat2.h>  // for open_how, RESOLVE_NO_SYMLINKS
+#include <sys/stat.h>
+#include <sys/syscall.h>  // for SYS_openat2
+#include <time.h>         // for clock_gettime
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>  // for strerror
+#include <new>
+#include <system_error>
+
+#include "sdl/byte_view.h"
+#include "sdl/hex.h"
+#include "sdl/istream.h"
+#include "sdl/sha2.h"
+#include "zt3util/digest_calls.h"
+
+namespace zt7::dataset {
+namespace {
+
+// A digest as stored, "FIRST,SECOND" or "FIRST", as the checks take it.
+struct Parts {
+  std::string first, second;
+  bool two = false;
+
+  explicit Parts(const std::string& digest) {
+    const size_t comma = digest.find(',');
+    two = comma != std::string::npos;
+    first = digest.substr(0, comma);
+    if (two) second = digest.substr(comma + 1);
+  }
+  const char* First() const { return first.c_str(); }
+  const char* Second() const { return two ? second.c_str() : nullptr; }
+};
+
+// Both parts stored must check out: the check's code does not matter beyond that.
+Result<Done> Verdict(const Result<int>& check) {
+  return Result<Done>(check.GetOutcome(), check.Reason());
+}
+
+// An open regular file as the stream the module's SHA-256 reads; it counts what it reads.
+class FileStream : public zodu::IInputStream {
+ public:
+  FileStream(int fd, uint64_t size, std::atomic<uint64_t>& bytesRead)
+      : fd_(fd), size_(size), bytesRead_(bytesRead) {}
+  using IInputStream::Read;
+  void Read(void* buffer, size_t count) override {
+    char* at = static_cast<char*>(buffer);
+    while (count > 0) {
+      const ssize_t n = read(fd_, at, count);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) throw std::system_error(errno, std::generic_category());
+      if (n == 0) throw std::runtime_error("the file got shorter while it was read");
+      at += n;
+      count -= static_cast<size_t>(n);
+      position_ += static_cast<uint64_t>(n);
+      bytesRead_ += static_cast<uint64_t>(n);
+    }
+  }
+  uint64_t Length() override { return size_; }
+  uint64_t GetPosition() override { return position_; }
+  void SetPosition(uint64_t) override {}
+
+ private:
+  int fd_;
+  uint64_t size_, position_ = 0;
+  std::atomic<uint64_t>& bytesRead_;
+};
+
+bool SameState(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+         a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+const char* NowA(mode_t mode) {
+  if (S_ISDIR(mode)) return "now a folder";
+  if (S_ISFIFO(mode)) return "now a FIFO, not read";
+  if (S_ISSOCK(mode)) return "now a socket, not read";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "now a device file, not read";
+  return "now not a regular file, not read";
+}
+
+// A descriptor closed with its holder.
+struct Descriptor {
+  int fd;
+  explicit Descriptor(int descriptor) : fd(descriptor) {}
+  ~Descriptor() {
+    if (fd >= 0) close(fd);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+};
+
+// `relative` under the folder `root`, with no link anywhere on the way.
+int OpenBeneath(int root, const std::string& relative, uint64_t flags) {
+  open_how how{};
+  how.flags = flags | O_CLOEXEC;
+  how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+  return static_cast<int>(syscall(SYS_openat2, root, relative.c_str(), &how, sizeof how));
+}
+
+FileRead Fault(ReadFault fault, std::string why) {
+  FileRead read;
+  read.fault = fault;
+  read.why = std::move(why);
+  return read;
+}
+
+FileRead OpenFault(const std::string& root, const std::string& relative) {
+  const int error = errno;
+  if (error == ENOENT || error == ENOTDIR) return Fault(ReadFault::kAbsent, "");
+  if (error != ELOOP) return Fault(ReadFault::kUnreadable, std::strerror(error));
+  struct stat st;
+  const bool last = lstat((root + "/" + relative).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+  return Fault(ReadFault::kChanged,
+               last ? "now a symbolic link" : "a folder on its path is now a symbolic link");
+}
+
+FileRead ReadOnce(const std::string& root, const std::string& relative,
+                  std::atomic<uint64_t>& bytesRead, const FileDigests& module, bool throughLink) {
+  const std::string path = root + "/" + relative;
+  const Descriptor folder(open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.fd < 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  auto openFile = [&](int flags) {
+    return throughLink ? open(path.c_str(), flags | O_CLOEXEC)
+                       : OpenBeneath(folder.fd, relative, flags);
+  };
+  // Looked at before it is opened, so that no FIFO or device is ever opened for reading.
+  const Descriptor place(openFile(O_PATH));
+  struct stat before, now;
+  if (place.fd < 0) return OpenFault(root, relative);
+  if (fstat(place.fd, &before) != 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  if (!S_ISREG(before.st_mode)) return Fault(ReadFault::kChanged, NowA(before.st_mode));
+  const Descriptor file(openFile(O_RDONLY | O_NONBLOCK | O_NOCTTY));
+  if (file.fd < 0) return OpenFault(root, relative);
+  FileRead read = Fault(ReadFault::kUnsteady, "changed while it was read, twice");
+  if (fstat(file.fd, &now) != 0 || !SameState(before, now)) return read;
+  timespec clock;
+  clock_gettime(CLOCK_REALTIME, &clock);
+  read.age = double(clock.tv_sec - before.st_mtim.tv_sec) +
+             1e-9 * double(clock.tv_nsec - before.st_mtim.tv_nsec);
+  posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  const auto size = static_cast<uint64_t>(before.st_size);
+  FileStream stream(file.fd, size, bytesRead);
+  zodu::SHA256 sha;
+  std::string bytes;
+  bool held = size <= kMostHeld;
+  try {
+    if (held) {
+      try {
+        bytes.resize(size);
+      } catch (const std::bad_alloc&) {
+        held = false;  // read a piece at a time, as a larger file is
+      }
+    }
+    if (held) {
+      stream.Read(bytes.data(), bytes.size());
+      zodu::ByteView view(bytes);
+      sha.DigestStream(view);
+    } else {
+      sha.DigestStream(stream);
+    }
+  } catch (const std::system_error& error) {
+    return Fault(ReadFault::kUnreadable, error.code().message());
+  } catch (const std::runtime_error&) {
+    return read;  // shorter than it was: it changed
+  } catch (...) {
+    return Fault(ReadFault::kUnreadable, "cannot be read");
+  }
+  // The module opens the file by its path: it must find the file just read, unchanged.
+  if (stat(path.c_str(), &now) != 0 || !SameState(before, now)) return read;
+  module(path, held ? &bytes : nullptr);
+  if (stat(path.c_str(), &now) != 0 || !SameState(before, now)) return read;
+  if (fstat(file.fd, &now) != 0 || !SameState(before, now)) return read;
+  const zodu::vexcstr hex = zodu::BytesToHex(sha.GetDigest(), zodu::SHA256::kDigestSize, 0, 0);
+  read.sha256.assign(hex.raw(), hex.Length());
+  read.fault = ReadFault::kNone;
+  read.why.clear();
+  return read;
+}
+
+}  // namespace
+
+FileRead LookAtFolder(const std::string& root, const std::string& relative) {
+  if (relative.empty()) return FileRead();
+  const Descriptor folder(open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.fd < 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  const Descriptor place(OpenBeneath(folder.fd, relative, O_PATH));
+  struct stat st;
+  if (place.fd < 0) return OpenFault(root, relative);
+  if (fstat(place.fd, &st) != 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  return S_ISDIR(st.st_mode) ? FileRead() : Fault(ReadFault::kChanged, "no longer a folder");
+}
+
+FileRead ReadOneState(const std::string& root, const std::string& relative,
+                      std::atomic<uint64_t>& bytesRead, const FileDigests& module,
+                      bool throughLink) {
+  FileRead read = ReadOnce(root, relative, bytesRead, module, throughLink);
+  if (read.fault == ReadFault::kUnsteady)
+    read = ReadOnce(root, relative, bytesRead, module, throughLink);
+  return read;
+}
+
+Result<std::string> FramesDigest(const std::string& folder, const std::string& mask) {
+  return DigestFrames(folder, mask);
+}
+
+Result<std::string> HklDigest(const std::string& hkl, const std::string& framesFolder,
+                              const std::string& mask, const std::string& framesDigest,
+                              int keyVersion, const std::string* bytes) {
+  if (bytes) return SealHklBytes(*bytes, hkl, keyVersion);
+  const Parts frames(framesDigest);
+  return DigestHkl(framesFolder, mask, hkl, frames.First(), frames.Second(), keyVersion);
+}
+
+Result<std::string> DynDigest(const std::string& file, const std::string& framesFolder,
+                              const std::string& mask, const std::string& framesDigest,
+                              const std::string* bytes) {
+  if (bytes) return SealDynBytes(*bytes, file);
+  const Parts frames(framesDigest);
+  return DigestDyn(framesFolder, mask, file, frames.First(), frames.Second());
+}
+
+Result<Done> FramesCheckOut(const std::string& folder, const std::string& mask,
+                            const std::string& digest) {
+  const Parts parts(digest);
+  return Verdict(CheckFrames(folder, mask, parts.First(), parts.Second()));
+}
+
+Result<Done> HklChecksOut(const std::string& hkl, const std::string& digest,
+                          const std::string* bytes) {
+  const Parts parts(digest);
+  return Verdict(bytes ? CheckHklBytes(*bytes, hkl, parts.First(), parts.Second())
+                       : CheckHkl(hkl, parts.First(), parts.Second()));
+}
+
+Result<Done> DynChecksOut(const std::string& file, const std::string& digest,
+                          const std::string* bytes) {
+  return bytes ? CheckDynBytes(*bytes, file, digest.c_str()) : CheckDyn(file, digest.c_str());
+}
+
+}  // namespace zt7::dataset

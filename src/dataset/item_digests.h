@@ -1,0 +1,70 @@
+// The digests of a dataset's items: the library's, SHA-256 of files,
+// and one state of a file for all of them.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "sdl/result.h"
+
+namespace zt7::dataset {
+
+// Why a file of a dataset gave no SHA-256.
+enum class ReadFault {
+  kNone,
+  kAbsent,      // nothing at its path
+  kChanged,     // a link, FIFO, folder or device now stands at its path (or on the way)
+  kUnreadable,  // an error of the system: the file could not be read
+  kUnsteady,    // it changed, was replaced or deleted while it was read, twice
+};
+
+struct FileRead {
+  ReadFault fault = ReadFault::kNone;
+  std::string sha256;  // 64 lowercase hexadecimal digits when read
+  std::string why;     // for a fault: "now a symbolic link", "Input/output error", ...
+  double age = 0;      // seconds from its last change to the read
+};
+
+// The most of a file that is held in memory, so that all its digests read it once.
+inline constexpr uint64_t kMostHeld = uint64_t(64) << 20;
+
+// What runs on a file once its SHA-256 is made: its absolute path, and its bytes when the
+// file was held in memory (at most kMostHeld), else null.
+using FileDigests = std::function<void(const std::string& path, const std::string* bytes)>;
+
+// Reads the file `relative` of the dataset folder `root` (absolute, links resolved) for
+// its SHA-256, opening nothing but a regular file and following no link on the way, then
+// runs `module` on it. One state of the file must serve both: the same file
+// (device and inode), size and times before, between and after. A file that changed is
+// read (and `module` run) once more; a second change is kUnsteady. Adds the bytes read to
+// `bytesRead`. With `throughLink`, `relative` is a link whose target is read instead.
+FileRead ReadOneState(const std::string& root, const std::string& relative,
+                      std::atomic<uint64_t>& bytesRead, const FileDigests& module,
+                      bool throughLink = false);
+
+// Whether `relative` (a folder of frames; "" for `root` itself) is a folder under `root`
+// with no link on the way: kNone, or why not (kAbsent, kChanged, kUnreadable).
+FileRead LookAtFolder(const std::string& root, const std::string& relative);
+
+// The library's digests and checks, each with its own reason. Paths are absolute; a
+// frames digest is its two parts joined by ",". A check is kOk when every part stored
+// checks out, kMismatch when not, kError when it could not be made.
+Result<std::string> FramesDigest(const std::string& folder, const std::string& mask);
+// With `bytes`, the file's content read already: no file is read again, and the frames
+// are taken as checked (both parts) by the caller.
+Result<std::string> HklDigest(const std::string& hkl, const std::string& framesFolder,
+                              const std::string& mask, const std::string& framesDigest,
+                              int keyVersion, const std::string* bytes);
+Result<std::string> DynDigest(const std::string& file, const std::string& framesFolder,
+                              const std::string& mask, const std::string& framesDigest,
+                              const std::string* bytes);
+Result<Done> FramesCheckOut(const std::string& folder, const std::string& mask,
+                            const std::string& digest);
+Result<Done> HklChecksOut(const std::string& hkl, const std::string& digest,
+                          const std::string* bytes);
+Result<Done> DynChecksOut(const std::string& file, const std::string& digest,
+                          const std::string* bytes);
+
+}  // namespace zt7::dataset
