@@ -11,12 +11,10 @@
 #include <vector>
 
 #include "cif_compare.h"
-#include "cif_context.h"
 #include "cif_json.h"
 #include "cli_support.h"
 #include "file_replace.h"
 #include "json_text.h"
-#include "sdl/bapp.h"
 #include "sdl/efile.h"
 #include "sdl/memstream.h"
 #include "sdl/utf8_path.h"
@@ -44,49 +42,6 @@ void PrintError(const char* name, const std::string& path, const std::string& me
              stderr);
 }
 
-// The module's log lines, kept so that each can be printed after the name of the file
-// whose reading wrote it.
-class LogCapture : public zodu::IOutputStream {
- public:
-  using IOutputStream::Write;
-  void Write(const void* data, size_t count) override {
-    text_.append(static_cast<const char*>(data), count);
-  }
-  void Flush() override {}
-  uint64_t Length() override { return 0; }
-  uint64_t GetPosition() override { return 0; }
-  void SetPosition(uint64_t) override {}
-
-  // The lines kept so far, which are then forgotten.
-  std::vector<std::string> Take() {
-    std::vector<std::string> lines;
-    for (size_t start = 0; start < text_.size();) {
-      size_t end = text_.find('\n', start);
-      if (end == std::string::npos) end = text_.size();
-      std::string line = text_.substr(start, end - start);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty()) lines.push_back(std::move(line));
-      start = end + 1;
-    }
-    text_.clear();
-    return lines;
-  }
-  void Forget() { text_.clear(); }
-
- private:
-  std::string text_;
-};
-
-// The reader's log lines, caught for the file being read.
-LogCapture& ReaderLog() {
-  static LogCapture* const capture = [] {
-    auto* made = new LogCapture;
-    CifReaderContext().GetLog().AddStream(made, true);
-    return made;
-  }();
-  return *capture;
-}
-
 // What one reading of a CIF file found: the places where the document differs from the
 // file, the reader's log lines, and why the file could not be read, if it could not.
 struct CifReading : cif_dp::CifFindings {
@@ -100,6 +55,7 @@ struct CifReading : cif_dp::CifFindings {
     else
       ++unkept;
   }
+  void Logged(const std::string& line) override { log.push_back(line); }
   bool Read() const { return error.empty(); }
   bool TellsFailure() const {
     return !findings.empty() && findings.back().kind == cif_dp::CifFinding::kFailure;
@@ -150,10 +106,8 @@ std::string ReadCifFile(const std::string& path, TCifDP& document, CifReading& r
 
 // Reads the CIF file `path` ("-": standard input) into `document`.
 CifReading ReadCif(const std::string& path, TCifDP& document) {
-  ReaderLog().Forget();  // made before reading, so that the reader has a log to write to
   CifReading reading;
   reading.error = ReadCifFile(path, document, reading);
-  reading.log = ReaderLog().Take();
   // The reader's own reason, where the finding gave its place.
   if (!reading.Read() && reading.TellsFailure()) reading.error = reading.findings.back().message;
   return reading;
@@ -191,9 +145,9 @@ DocumentCounts Count(const TCifDP& document) {
     ++(block.GetParent() ? n.frames : n.blocks);
     for (size_t j = 0; j < block.Count(); ++j) {
       const cif_dp::ICifEntry& entry = block.GetEntry(j);
-      if (const auto* loop = dynamic_cast<const cif_dp::cetTable*>(&entry))
+      if (const auto* loop = entry.As<cif_dp::cetTable>())
         ++n.loops, n.rows += loop->RowCount();
-      else if (!dynamic_cast<const cif_dp::cetComment*>(&entry))
+      else if (entry.Kind() != cif_dp::EntryKind::kComment)
         ++n.items;
     }
   }
@@ -345,15 +299,15 @@ int RunFormatCif(const FormatArguments& arguments) {
     const CifSummary before = Summarize(document);
     document.Clear();
     TCifDP reread;
+    CifReading rereading;  // only whether it reads back, and to what, is the user's concern
     try {
       zodu::TEFile file(
           zodu::PathFromUtf8(written.TemporaryPath().data(), written.TemporaryPath().size()),
           vexstr(u"rb"));
-      problem = Load(reread, file, nullptr);
+      problem = Load(reread, file, &rereading);
     } catch (const zodu::TBasicException& e) {
       problem = Utf8(e.GetReport());
     }
-    ReaderLog().Forget();
     if (!problem.empty())
       problem = "the written text would not read back: " + problem;
     else if (std::string changed = FirstDifference(before, Summarize(reread)); !changed.empty())

@@ -99,7 +99,8 @@ struct FindingLines : cif_dp::CifFindings {
     lines += std::to_string(f.line) + ":" + std::to_string(f.column) +
              (f.lost ? ": " : ": kept: ") + f.message + "\n";
   }
-  std::string lines;
+  void Logged(const std::string& line) override { logged += line + "\n"; }
+  std::string lines, logged;
 };
 
 std::string FindingsOf(const std::string& bytes, TCifDP& doc) {
@@ -112,6 +113,35 @@ std::string FindingsOf(const std::string& bytes, TCifDP& doc) {
   } catch (const zodu::TExceptionBase&) {
   }
   return found.lines;
+}
+
+// A reading with a sink tells it the lines that a reading without one logs, and the
+// application's log gets none of them.
+TEST(CifReader, LogLinesGoToTheSinkThatIsPassed) {
+  zodu::TBasicApp app(u"RODEDI", false);
+  zodu::testing::CaptureStream log;
+  app.GetLog().AddStream(&log, false);
+  const std::string text =
+      "data_x _a 1 data_X _b 2 save_f _c 3 save_ data_y save_f _d 4 save_\n"
+      "loop_ _p_1 _p_2\nloop_ _e_x _e_y 5 6 _e 7";
+  for (const bool stream : {false, true}) {
+    TCifDP doc;
+    FindingLines found;
+    if (stream) {
+      zodu::TEMemoryStream bytes(64);
+      bytes.Write(text.data(), text.size());
+      bytes.SetPosition(0);
+      doc.LoadFromStream(bytes, &found);
+    } else {
+      doc.LoadFromString(W(text), &found);
+    }
+    EXPECT_EQ(found.logged,
+              "Duplicate CIF data name 'X' auto renaming...\nNew name: X1\n"
+              "Duplicate CIF data name 'f' auto renaming...\nNew name: f1\n"
+              "Ignoring empty table _p\nChanging table type for _e\n");
+  }
+  EXPECT_EQ(log.bytes, "");
+  app.GetLog().RemoveStream(&log);
 }
 
 // Each failure raises the reader's reason with its number and is found, before it is
