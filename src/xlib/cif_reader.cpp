@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "sdl/estrlist.h"
-#include "sdl/utf8_path.h"
+#include "sdl/utf8.h"
 #include "xlib/cif_log.h"
 #include "xlib/cif_site.h"
 #include "xlib/cif_tokenizer.h"
@@ -539,24 +539,22 @@ size_t DecodeUtf8(const unsigned char* b, size_t n, char16_t* chars,
       ++i;
       continue;
     }
-    const size_t length = zodu::Utf8SequenceLength(reinterpret_cast<const char*>(b + i), n - i);
-    if (length == 0) {
+    const zodu::Utf8Char decoded = zodu::DecodeUtf8Char(b + i, n - i);
+    if (decoded.length == 0) {
       if (notes && !latin1) notes->push_back({CifFinding::kNotUtf8, count, ""});
       latin1 = true;
       chars[count++] = b0;
       ++i;
-    } else if (length == 2) {
-      chars[count++] = char16_t((b0 & 0x1F) * 64 + (b[i + 1] & 0x3F));
-      i += 2;
+    } else if (decoded.length < 4) {
+      chars[count++] = char16_t(decoded.code);
+      i += decoded.length;
     } else {
       chars[count++] = char16_t((b0 & 0x0F) * 4096 + (b[i + 1] & 0x3F) * 64 + (b[i + 2] & 0x3F));
-      if (length == 4) {
-        if (notes)
-          notes->push_back(
-              {CifFinding::kDroppedChar, count - 1, "a character beyond U+FFFF is not kept"});
-        chars[count++] = char16_t(0xFF00 | b[i + 3]);
-      }
-      i += length;
+      if (notes)
+        notes->push_back(
+            {CifFinding::kDroppedChar, count - 1, "a character beyond U+FFFF is not kept"});
+      chars[count++] = char16_t(0xFF00 | b[i + 3]);
+      i += 4;
     }
   }
   return count;
