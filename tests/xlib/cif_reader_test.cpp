@@ -121,25 +121,15 @@ TEST(CifReader, LogLinesGoToTheSinkThatIsPassed) {
   zodu::TBasicApp app(u"RODEDI", false);
   zodu::testing::CaptureStream log;
   app.GetLog().AddStream(&log, false);
-  const std::string text =
-      "data_x _a 1 data_X _b 2 save_f _c 3 save_ data_y save_f _d 4 save_\n"
-      "loop_ _p_1 _p_2\nloop_ _e_x _e_y 5 6 _e 7";
-  for (const bool stream : {false, true}) {
-    TCifDP doc;
-    FindingLines found;
-    if (stream) {
-      zodu::TEMemoryStream bytes(64);
-      bytes.Write(text.data(), text.size());
-      bytes.SetPosition(0);
-      doc.LoadFromStream(bytes, &found);
-    } else {
-      doc.LoadFromString(W(text), &found);
-    }
-    EXPECT_EQ(found.logged,
-              "Duplicate CIF data name 'X' auto renaming...\nNew name: X1\n"
-              "Duplicate CIF data name 'f' auto renaming...\nNew name: f1\n"
-              "Ignoring empty table _p\nChanging table type for _e\n");
-  }
+  FindingLines found;
+  TCifDP doc;
+  doc.LoadFromString(W("data_x _a 1 data_X save_f _c 3 save_ data_y save_f save_\n"
+                       "loop_ _p_1 _p_2\nloop_ _e_x _e_y 5 6 _e 7"),
+                     &found);
+  EXPECT_EQ(found.logged,
+            "Duplicate CIF data name 'X' auto renaming...\nNew name: X1\n"
+            "Duplicate CIF data name 'f' auto renaming...\nNew name: f1\n"
+            "Ignoring empty table _p\nChanging table type for _e\n");
   EXPECT_EQ(log.bytes, "");
   app.GetLog().RemoveStream(&log);
 }

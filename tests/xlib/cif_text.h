@@ -17,8 +17,7 @@ using zodu::testing::W;
 inline std::string Picture(const ICifEntry& e);
 
 inline std::string Picture(const cif_dp::cetTable::CellView& cell) {
-  if (cell.entry) return Picture(*cell.entry);
-  if (!cell.view) return "?";
+  if (cell.entry || !cell.view) return cell.entry ? Picture(*cell.entry) : "?";
   const std::string text = cell.wide.data() ? U8(zodu::vexstr(cell.wide.data(), cell.wide.size()))
                                             : std::string(cell.narrow);
   return cell.quoted ? "<" + text + ">" : text;
