@@ -1,7 +1,6 @@
 // What the zt7util subcommands share: argument text, digest parts, output and usage errors.
 #include "cli_support.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <CLI/CLI.hpp>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "module_log.h"
+#include "sdl/regular_file.h"
 #include "sdl/utf8_path.h"
 
 namespace zt7cli {
@@ -85,35 +85,27 @@ bool AreRegularFiles(const char* name, const std::vector<std::string>& paths) {
 }
 
 std::string ReadText(const std::string& path, std::string& text) {
-  int descriptor = STDIN_FILENO;
-  if (path != "-") {
+  text.clear();
+  zodu::FileFault fault;
+  if (path == "-") {
+    fault = zodu::ReadBounded(STDIN_FILENO, kMaxTextBytes, text);
+  } else {
     const std::string why = WhyNotRegularFile(path);
     if (!why.empty()) return why;
-    // Non-blocking, and checked again once open: the path may have changed in between.
-    descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) return std::strerror(errno);
-    struct stat status;
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-      close(descriptor);
+    // Checked again once open: the path may have changed in between.
+    fault = zodu::ReadRegularFile(path.c_str(), kMaxTextBytes, true, text);
+  }
+  switch (fault.kind) {
+    case zodu::FileFault::kNone:
+      return "";
+    case zodu::FileFault::kTooLarge:
+      return "more than 1 GiB (1073741824 bytes), the most the tool reads";
+    case zodu::FileFault::kNotRegular:
+    case zodu::FileFault::kSymbolicLink:
       return "not a regular file";
-    }
+    default:
+      return std::strerror(fault.error);
   }
-  text.clear();
-  char buffer[1 << 16];
-  std::string why;
-  for (;;) {
-    const ssize_t n = read(descriptor, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) why = std::strerror(errno);
-    if (n <= 0) break;
-    if (text.size() + static_cast<size_t>(n) > kMaxTextBytes) {
-      why = "more than 1 GiB (1073741824 bytes), the most the tool reads";
-      break;
-    }
-    text.append(buffer, static_cast<size_t>(n));
-  }
-  if (descriptor != STDIN_FILENO) close(descriptor);
-  return why;
 }
 
 void PrintLine(const std::string& text) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "sdl/file_descriptor.h"
+
 namespace zt7cli {
 
 // A new temporary file beside `path`, written a piece at a time, that takes the place of
@@ -28,7 +30,7 @@ class PendingFile {
 
  private:
   std::string path_, temporary_, problem_;
-  int fd_ = -1;
+  zodu::FileDescriptor fd_;
 };
 
 // Writes `content` to a new temporary file in the folder of `path` and renames it onto
