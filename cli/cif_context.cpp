@@ -1,4 +1,5 @@
-// The application context that the tool's own copy of the CIF reader logs through.
+// The application context that the tool's own copy of the DYN loop code logs its reasons
+// through (the CIF subcommands pass the reader a sink instead).
 #include "cif_context.h"
 
 #include <filesystem>

@@ -115,7 +115,7 @@ int RunCheckDyn(const DynArguments& arguments) {
 
 int RunDynLoop(const std::string& path) {
   if (!AreRegularFiles(kDynLoop, {path})) return kRefused;
-  CifReaderContext();  // the CIF reader logs through it
+  CifReaderContext();  // the loop's reasons are logged through it
   // Each line is printed as it is written: the loop is never held as text.
   const auto print = [](const zodu::vexstr& line) {
     const zodu::vexcstr utf8 = zodu::PathToUtf8(line);

@@ -5,7 +5,7 @@
 
 namespace cif_dp {
 
-CifBlock::CifBlock(const vexstr& name, CifBlock* parent) : ICifEntry(kKind), parent_(parent) {
+CifBlock::CifBlock(const vexstr& name, CifBlock* parent) : parent_(parent) {
   SetName(name);
 }
 

@@ -6,7 +6,7 @@ namespace cif_dp {
 
 using zodu::TNotImplementedException;
 
-ICifEntry::ICifEntry(const ICifEntry& other) : IVexObject(other), kind_(other.kind_) {
+ICifEntry::ICifEntry(const ICifEntry& other) : IVexObject(other) {
   if (other.HasName()) name_ = zodu::vex_object_ptr<vexstr>(new vexstr(*other.name_));
   if (other.HasComment()) comment_ = zodu::vex_object_ptr<vexstr>(new vexstr(*other.comment_));
 }
@@ -45,7 +45,7 @@ bool cetString::NeedsQuotes(const char16_t* text, size_t length) {
   return false;
 }
 
-cetString::cetString(const vexstr& text) : IStringCifEntry(kKind), value_(text) {
+cetString::cetString(const vexstr& text) : value_(text) {
   size_t n = text.Length();
   char16_t first = n ? text[0] : 0;
   if (n > 1 && (first == '\'' || first == '"') && text[n - 1] == first) {

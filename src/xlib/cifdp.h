@@ -56,20 +56,19 @@ enum class EntryKind : uint8_t { kValue, kTextField, kComment, kList, kMap, kLoo
 // Abstract entry: a name and a comment, both optional.
 class ICifEntry : public zodu::IVexObject {
  public:
-  explicit ICifEntry(EntryKind kind) : kind_(kind) {}
+  ICifEntry() = default;
   // Copies the texts, not the holders.
   ICifEntry(const ICifEntry& other);
   ICifEntry& operator=(const ICifEntry&) = delete;
 
-  EntryKind Kind() const { return kind_; }
   // The entry as the kind `T` when it is one, else null.
   template <class T>
   const T* As() const {
-    return kind_ == T::kKind ? static_cast<const T*>(this) : nullptr;
+    return Kind() == T::kKind ? static_cast<const T*>(this) : nullptr;
   }
   template <class T>
   T* As() {
-    return kind_ == T::kKind ? static_cast<T*>(this) : nullptr;
+    return Kind() == T::kKind ? static_cast<T*>(this) : nullptr;
   }
 
   zodu::vexstr ToString() const override { return GetStringValue(); }
@@ -81,6 +80,8 @@ class ICifEntry : public zodu::IVexObject {
   virtual int GetOrderIndex() const { return -1; }
   virtual void SetName(const vexstr& name);
   virtual vexstr GetStringValue() const = 0;
+  // Kept out of the entry's fields, so that an entry costs no more than its texts.
+  virtual EntryKind Kind() const = 0;
 
   bool HasName() const { return !name_.is_null(); }
   // Raises TNotImplementedException for an unnamed entry.
@@ -93,13 +94,11 @@ class ICifEntry : public zodu::IVexObject {
  private:
   zodu::vex_object_ptr<vexstr> name_;
   zodu::vex_object_ptr<vexstr> comment_;
-  const EntryKind kind_;
 };
 
 // Entry whose content is one or more strings.
 class IStringCifEntry : public ICifEntry {
  public:
-  using ICifEntry::ICifEntry;
   virtual size_t Count() const { return 0; }
   virtual vexstr operator[](size_t index) const;
   virtual vexstr GetComment() const;
@@ -108,11 +107,11 @@ class IStringCifEntry : public ICifEntry {
 class cetString : public IStringCifEntry {
  public:
   static constexpr EntryKind kKind = EntryKind::kValue;
+  EntryKind Kind() const final { return kKind; }
   // From a token: matching outer quotes are stripped and make the value quoted; otherwise
   // the value is quoted when empty or holding a blank or tab.
   explicit cetString(const vexstr& text);
-  cetString(const vexstr& value, bool quoted)
-      : IStringCifEntry(kKind), value_(value), quoted_(quoted) {}
+  cetString(const vexstr& value, bool quoted) : value_(value), quoted_(quoted) {}
   ICifEntry* Replicate() const override { return new cetString(*this); }
   void WriteLines(TStrList& out) const override;
   vexstr GetStringValue() const override { return value_; }
@@ -132,7 +131,8 @@ class cetString : public IStringCifEntry {
 class cetStringList : public IStringCifEntry {
  public:
   static constexpr EntryKind kKind = EntryKind::kTextField;
-  cetStringList() : IStringCifEntry(kKind) {}
+  EntryKind Kind() const final { return kKind; }
+  cetStringList() = default;
   ICifEntry* Replicate() const override { return new cetStringList(*this); }
   void WriteLines(TStrList& out) const override;
   // Blank lines leave both ends of a text of two or more lines.
@@ -151,7 +151,8 @@ class cetStringList : public IStringCifEntry {
 class cetComment : public IStringCifEntry {
  public:
   static constexpr EntryKind kKind = EntryKind::kComment;
-  explicit cetComment(const vexstr& text) : IStringCifEntry(kKind) { SetComment(text); }
+  EntryKind Kind() const final { return kKind; }
+  explicit cetComment(const vexstr& text) { SetComment(text); }
   ICifEntry* Replicate() const override { return new cetComment(*this); }
   void WriteLines(TStrList& out) const override;
   vexstr GetStringValue() const override { return GetCommentText(); }
@@ -163,7 +164,8 @@ class cetComment : public IStringCifEntry {
 class cetList : public ICifEntry {
  public:
   static constexpr EntryKind kKind = EntryKind::kList;
-  cetList() : ICifEntry(kKind) {}
+  EntryKind Kind() const final { return kKind; }
+  cetList() = default;
   cetList(const cetList& other);
   ~cetList() override { ReleaseNested(items_); }
   ICifEntry* Replicate() const override { return new cetList(*this); }
@@ -186,7 +188,8 @@ class cetList : public ICifEntry {
 class cetDict : public ICifEntry {
  public:
   static constexpr EntryKind kKind = EntryKind::kMap;
-  cetDict() : ICifEntry(kKind) {}
+  EntryKind Kind() const final { return kKind; }
+  cetDict() = default;
   cetDict(const cetDict& other);
   ~cetDict() override;
   ICifEntry* Replicate() const override { return new cetDict(*this); }
@@ -211,7 +214,8 @@ class cetDict : public ICifEntry {
 class cetTable : public ICifEntry {
  public:
   static constexpr EntryKind kKind = EntryKind::kLoop;
-  cetTable() : ICifEntry(kKind) {}
+  EntryKind Kind() const final { return kKind; }
+  cetTable() = default;
   cetTable(const cetTable& other);
   ~cetTable() override;
   ICifEntry* Replicate() const override { return new cetTable(*this); }
@@ -330,6 +334,7 @@ class cetTable : public ICifEntry {
 class CifBlock : public ICifEntry {
  public:
   static constexpr EntryKind kKind = EntryKind::kBlock;
+  EntryKind Kind() const final { return kKind; }
   CifBlock(const vexstr& name, CifBlock* parent);
   // A deep copy with both maps rebuilt; the parent pointer is kept.
   CifBlock(const CifBlock& other);
