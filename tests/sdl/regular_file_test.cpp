@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "support/temp_folder.h"
 
@@ -19,28 +21,21 @@ TEST(RegularFile, ReadsUpToTheBoundAndRefusesTheRest) {
                     link = dir / "link";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   ASSERT_EQ(symlink(file.c_str(), link.c_str()), 0);
-  const struct {
-    std::string path;
-    size_t most;
-    bool followLinks;
-    FileFault::Kind fault;
-    int error;
-    std::string text;
-  } cases[] = {
+  // Path, bound, links followed; the fault, its errno and the text read.
+  const std::tuple<std::string, size_t, bool, FileFault::Kind, int, std::string> cases[] = {
       {file, 10, false, FileFault::kNone, 0, "0123456789"},
       {file, 9, false, FileFault::kTooLarge, 0, ""},
       {dir / "missing", 10, true, FileFault::kCannotOpen, ENOENT, ""},
       {dir.path(), 10, true, FileFault::kNotRegular, 0, ""},
       {pipe, 10, true, FileFault::kNotRegular, 0, ""},  // not waited on: no writer comes
       {link, 10, false, FileFault::kSymbolicLink, ELOOP, ""},
-      {link, 10, true, FileFault::kNone, 0, "0123456789"},
-  };
+      {link, 10, true, FileFault::kNone, 0, "0123456789"}};
   alarm(20);
-  for (const auto& c : cases) {
+  for (const auto& [path, most, followLinks, kind, error, expected] : cases) {
     std::string text;
-    const FileFault fault = ReadRegularFile(c.path.c_str(), c.most, c.followLinks, text);
-    EXPECT_EQ(std::make_pair(fault.kind, fault.error), std::make_pair(c.fault, c.error)) << c.path;
-    EXPECT_EQ(text, c.text) << c.path;
+    const FileFault fault = ReadRegularFile(path.c_str(), most, followLinks, text);
+    EXPECT_EQ(std::make_pair(fault.kind, fault.error), std::make_pair(kind, error)) << path;
+    EXPECT_EQ(text, expected) << path;
   }
   alarm(0);
 }

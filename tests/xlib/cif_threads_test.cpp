@@ -15,8 +15,7 @@ using cif_dp::cetTable;
 
 constexpr size_t kRows = 2000;
 
-// Row i of the loop holds i, 'v i' and a text field "line i" (read as the lines "line i"
-// and "", the line feed before its end).
+// Row i of the loop holds i, 'v i' and a text field whose first line is "line i".
 size_t GoodRows(const cif_dp::TCifDP& doc) {
   const cetTable* loop = doc[0].FindTable(cif_test::W("_r"));
   auto shows = [](const cetTable::CellView& cell, const std::string& text) {
@@ -29,9 +28,8 @@ size_t GoodRows(const cif_dp::TCifDP& doc) {
     const cetTable::CellView plain = loop->Peek(row, 0), quoted = loop->Peek(row, 1);
     const cif_dp::ICifEntry* field = loop->Peek(row, 2).entry;
     const auto* lines = field ? field->As<cif_dp::cetStringList>() : nullptr;
-    const zodu::vexstr* first = lines ? &lines->GetLines()[0] : nullptr;
-    good += shows(plain, n) && !plain.quoted && shows(quoted, "v " + n) && quoted.quoted && first &&
-            std::u16string_view(first->raw(), first->Length()) ==
+    good += shows(plain, n) && !plain.quoted && shows(quoted, "v " + n) && quoted.quoted && lines &&
+            std::u16string_view(lines->GetLines()[0].raw(), lines->GetLines()[0].Length()) ==
                 std::u16string(u"line ") + std::u16string(n.begin(), n.end());
   }
   return good;
