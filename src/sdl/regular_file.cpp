@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 namespace zodu {
 
@@ -44,10 +45,14 @@ FileFault ReadBounded(int fd, size_t most, std::string& text) {
   }
 }
 
+// A file known to be too large is refused before any of it is read.
 FileFault ReadRegularFile(const char* path, size_t most, bool followLinks, std::string& text) {
   FileFault fault;
   const FileDescriptor fd = OpenRegularFile(path, followLinks, fault);
   if (fault.kind != FileFault::kNone) return fault;
+  struct stat st;
+  if (fstat(fd.Get(), &st) == 0 && static_cast<uint64_t>(st.st_size) > most)
+    return {FileFault::kTooLarge, 0};
   return ReadBounded(fd.Get(), most, text);
 }
 
