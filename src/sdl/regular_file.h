@@ -25,7 +25,8 @@ FileDescriptor OpenRegularFile(const char* path, bool followLinks, FileFault& fa
 // `most` bytes were given.
 FileFault ReadBounded(int fd, size_t most, std::string& text);
 
-// OpenRegularFile, then ReadBounded of the whole file into `text`.
+// OpenRegularFile, then ReadBounded of the whole file into `text`; a file whose size is
+// already beyond `most` is refused unread.
 FileFault ReadRegularFile(const char* path, size_t most, bool followLinks, std::string& text);
 
 }  // namespace zodu
