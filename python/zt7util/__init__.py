@@ -25,13 +25,14 @@ import os
 
 from . import _arguments as _args
 from . import _library
+from ._numbers import cif_numbers
 from ._results import Check, Digest, Refused
 
 __version__ = "11.0.0"
 __all__ = [
     "Check", "Digest", "Refused", "version", "key_version", "set_key_version", "info",
     "frames_digest", "check_frames", "hkl_digest", "update_hkl_digest", "check_hkl",
-    "check_refs", "match_hkl", "check_cell", "dyn_digest", "check_dyn",
+    "check_refs", "match_hkl", "check_cell", "dyn_digest", "check_dyn", "cif_numbers",
 ]
 
 PathArgument = _args.PathArgument
