@@ -58,7 +58,8 @@ class CifNumbers(unittest.TestCase):
         script = ("import sys\n" + ("sys.modules['numpy'] = None\n" if block_numpy else "") +
                   "import zt7util\n"
                   "n = zt7util.cif_numbers(['1.5(2)', '?'])\n"
-                  "print(type(n).__module__, type(n).__name__, getattr(n, 'dtype', ''), [float(x) for x in n])")
+                  "print(type(n).__module__, type(n).__name__, getattr(n, 'dtype', ''),\n"
+                  "      [float(x) for x in n])")
         run = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
                              timeout=60, check=True)
         return run.stdout.strip()

@@ -95,10 +95,10 @@ class SealedCollection(unittest.TestCase):
                 self.assertRaises(error, call, *arguments)
 
     def test_a_missing_library_is_a_clear_import_error(self) -> None:
-        missing = str(self.root / "nowhere/libzt7util.so")
-        for library, message in ((missing, "cannot load"), ("libc.so.6", "has no export")):
+        missing = str(self.root / "nowhere/libzt7kit.so")
+        for library, message in ((missing, "cannot load"), ("libc.so.6", "has no function")):
             run = subprocess.run([sys.executable, "-c", "import zt7util"], capture_output=True,
-                                 env=dict(os.environ, ZT7UTIL_LIBRARY=library), text=True,
+                                 env=dict(os.environ, ZT7KIT_LIBRARY=library), text=True,
                                  timeout=60)
             last = run.stderr.strip().splitlines()[-1]
             self.assertTrue(last.startswith("ImportError: zt7util: ") and message in last
