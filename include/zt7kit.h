@@ -44,8 +44,9 @@ typedef enum zt7kit_status {
 #define ZT7KIT_DEFAULT_KEY_VERSION 3
 
 /* Progress of a seal or a verification: bytes hashed of all bytes to hash, datasets
-   finished of all datasets. Called from the calling thread or from workers, never from
-   two at once. A non-zero return cancels the call, which then gives ZT7KIT_ERROR. */
+   finished of all datasets. Called about four times a second while the work runs, from a
+   thread of the call, never from two at once. A non-zero return cancels the call, which
+   then gives ZT7KIT_ERROR and writes no manifest. */
 typedef int (*zt7kit_progress)(uint64_t bytes_done, uint64_t bytes_total, size_t datasets_done,
                                size_t datasets_total, void* context);
 
@@ -99,11 +100,13 @@ ZT7KIT_EXPORT zt7kit_status zt7kit_update_hkl(const char* old_hkl_file, const ch
 ZT7KIT_EXPORT zt7kit_status zt7kit_check_hkl(const char* hkl_file, const char* first,
                                              const char* second, int* result, char** message);
 
-/* Checks a reflection list held as `length` bytes of text, taken as they are (carriage
-   returns stay part of the lines), as zt7kit_check_hkl checks a file. */
-ZT7KIT_EXPORT zt7kit_status zt7kit_check_refs(const char* reflections, size_t length,
-                                              const char* first, const char* second, int* result,
-                                              char** message);
+/* Checks a reflection list, the file at `path` or, when `path` is NULL, the `length` bytes
+   at `reflections`, as zt7kit_check_hkl checks a file, but with no test-crystal fallback.
+   The text is taken as it is (carriage returns stay part of the lines) up to a NUL byte.
+   A file of more than 1 GiB is refused. */
+ZT7KIT_EXPORT zt7kit_status zt7kit_check_refs(const char* path, const char* reflections,
+                                              size_t length, const char* first, const char* second,
+                                              int* result, char** message);
 
 /* The distance of two HKL files' intensity distributions (0 for the same intensities in
    any order). ZT7KIT_REFUSED with the reason when they cannot be compared. */
@@ -177,27 +180,31 @@ ZT7KIT_EXPORT zt7kit_status zt7kit_verify(const char* const* folders, size_t cou
 /* ---- CIF --------------------------------------------------------------------------- */
 
 /* Every CIF function reads the file at `path`, or, when `path` is NULL, the `length`
-   bytes at `bytes` (then named "-" in messages). */
+   bytes at `bytes` (then named "-"). `findings` gets one line per place where the
+   document differs from the text, "FILE:LINE:COLUMN: text" (the first 1000; NULL when
+   there are none); `message` the reader's warnings, one per line, then for a refusal the
+   reason. */
 
-/* Reads a CIF and tells what it holds and every place where the document differs from
-   the text. `json`: the object `zt7util check-cif --json` prints for the file: {"file",
-   "read", "lost", "cif-version", "blocks", "save-frames", "items", "loops", "loop-rows"
-   (those five when read), "error" (when not), "findings": [{"line", "column", "kind",
-   "lost", "message"}], "findings-not-shown", "log": [...]}.
+/* Reads a CIF and tells what it holds. `json`: the object `zt7util check-cif --json`
+   prints for the file: {"file", "read", "lost", "cif-version", "blocks", "save-frames",
+   "items", "loops", "loop-rows" (those six when read), "error" (when not), "findings":
+   [{"line", "column", "kind", "lost", "message"}], "findings-not-shown", "log": [...]}.
    `summary`: "FILE: CIF 1.1, blocks N, save frames N, items N, loops N, loop rows N", or
    NULL when it could not be read.
-   `message`: one line per finding, "FILE:LINE:COLUMN: text", then the reader's warnings.
    ZT7KIT_OK when read and nothing was lost, ZT7KIT_MISMATCH when read but something of
    the text did not reach the document, ZT7KIT_REFUSED when it could not be read. */
 ZT7KIT_EXPORT zt7kit_status zt7kit_check_cif(const char* path, const char* bytes, size_t length,
-                                             char** json, char** summary, char** message);
+                                             char** json, char** summary, char** findings,
+                                             char** message);
 
 /* Writes the CIF document as CIF-JSON (UTF-8, ending in a line feed) to `write`: every
    value an array of strings, unquoted ? as null and unquoted . as false, block, frame and
    data names in lower case; a name given twice in a block is written once (the later
-   entry) and `message` names the one it hides. ZT7KIT_REFUSED when it could not be read. */
+   entry) and a "warning: " line of `message` names the one it hides. ZT7KIT_REFUSED when
+   it could not be read. */
 ZT7KIT_EXPORT zt7kit_status zt7kit_cif_json(const char* path, const char* bytes, size_t length,
-                                            zt7kit_write write, void* context, char** message);
+                                            zt7kit_write write, void* context, char** findings,
+                                            char** message);
 
 /* Writes the CIF document back in the library's CIF layout: to the file `output`, which
    is replaced only once the new text is complete (it may name `path`), or, when `output`
@@ -206,7 +213,7 @@ ZT7KIT_EXPORT zt7kit_status zt7kit_cif_json(const char* path, const char* bytes,
    place. */
 ZT7KIT_EXPORT zt7kit_status zt7kit_format_cif(const char* path, const char* bytes, size_t length,
                                               const char* output, zt7kit_write write, void* context,
-                                              char** message);
+                                              char** findings, char** message);
 
 #ifdef __cplusplus
 } /* extern "C" */
