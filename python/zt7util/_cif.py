@@ -106,11 +106,12 @@ def check_cif(source: Source) -> CifCheck:
     document differs from the text. Raises `Error` only when the file could not be read
     for a system failure; a text that is no CIF gives a false check."""
     path, text, length, name = _source(source)
-    status, (report, summary, message) = call(_c.zt7kit_check_cif, path, text, length, texts=3)
+    status, texts = call(_c.zt7kit_check_cif, path, text, length, texts=4)
+    report, message = texts[0], texts[-1]
     if report is None or status == ERROR:
         answered("check_cif", name, status, message)
-    lines = "\n".join(filter(None, ((summary or "").rstrip("\n"), (message or "").rstrip("\n"))))
-    return CifCheck.from_json(json.loads(report), lines)
+    printed = "\n".join(t.rstrip("\n") for t in texts[1:] if t)  # summary, findings, warnings
+    return CifCheck.from_json(json.loads(report), printed)
 
 
 def cif_json(source: Source) -> str:
@@ -119,8 +120,8 @@ def cif_json(source: Source) -> str:
     in lower case. Raises `Refused` when it cannot be read."""
     path, text, length, name = _source(source)
     writer = _Writer()
-    status, (message,) = call(_c.zt7kit_cif_json, path, text, length, writer.pointer, None,
-                              texts=1)
+    status, (_, message) = call(_c.zt7kit_cif_json, path, text, length, writer.pointer, None,
+                                texts=2)
     written = writer.text()
     answered("cif_json", name, status, message)
     return written
@@ -142,7 +143,7 @@ def format_cif(source: Source, output: Optional[_args.PathArgument] = None) -> O
     target = None if output is None else _args.path("output", output)
     writer = _Writer()
     arguments = (path, text, length, target, None if target else writer.pointer, None)
-    status, (message,) = call(_c.zt7kit_format_cif, *arguments, texts=1)
+    status, (_, message) = call(_c.zt7kit_format_cif, *arguments, texts=2)
     written = writer.text()
     answered("format_cif", name, status, message)
     return None if target else written

@@ -141,7 +141,7 @@ def check_refs(
     parts = _args.digest_parts(first, second, optional=True)
     text = _args.narrow_bytes("reflections", reflections)
     code = ctypes.c_int(0)
-    arguments = (text, len(text), parts[0] or b"", parts[1], ctypes.byref(code))
+    arguments = (None, text, len(text), parts[0] or b"", parts[1], ctypes.byref(code))
     status, (message,) = call(_c.zt7kit_check_refs, *arguments, texts=1)
     return _checked("check_refs", "", status, code.value, parts[1], message)
 

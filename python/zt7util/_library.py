@@ -34,7 +34,7 @@ _PROTOTYPES = {
     "zt7kit_digest_hkl": (_STATUS, [_TEXT, _TEXT, _TEXT, _TEXT, _TEXT, ctypes.c_int, _OUT, _OUT]),
     "zt7kit_update_hkl": (_STATUS, [_TEXT, _TEXT, _TEXT, _TEXT, _OUT, _OUT]),
     "zt7kit_check_hkl": (_STATUS, [_TEXT, _TEXT, _TEXT, _INT_OUT, _OUT]),
-    "zt7kit_check_refs": (_STATUS, [_TEXT, _SIZE, _TEXT, _TEXT, _INT_OUT, _OUT]),
+    "zt7kit_check_refs": (_STATUS, [_TEXT, _TEXT, _SIZE, _TEXT, _TEXT, _INT_OUT, _OUT]),
     "zt7kit_match_hkl": (_STATUS, [_TEXT, _TEXT, ctypes.POINTER(ctypes.c_double), _OUT]),
     "zt7kit_check_cell": (_STATUS, [CELL, _OUT]),
     "zt7kit_digest_dyn": (_STATUS, [_TEXT, _TEXT, _TEXT, _TEXT, _TEXT, _OUT, _OUT]),
@@ -43,9 +43,10 @@ _PROTOTYPES = {
                               ctypes.c_void_p, _OUT, _OUT, _OUT]),
     "zt7kit_verify": (_STATUS, [ctypes.POINTER(_TEXT), _SIZE, ctypes.c_uint, ctypes.c_uint,
                                 PROGRESS, ctypes.c_void_p, _OUT, _OUT, _OUT]),
-    "zt7kit_check_cif": (_STATUS, [_TEXT, _TEXT, _SIZE, _OUT, _OUT, _OUT]),
-    "zt7kit_cif_json": (_STATUS, [_TEXT, _TEXT, _SIZE, WRITE, ctypes.c_void_p, _OUT]),
-    "zt7kit_format_cif": (_STATUS, [_TEXT, _TEXT, _SIZE, _TEXT, WRITE, ctypes.c_void_p, _OUT]),
+    "zt7kit_check_cif": (_STATUS, [_TEXT, _TEXT, _SIZE, _OUT, _OUT, _OUT, _OUT]),
+    "zt7kit_cif_json": (_STATUS, [_TEXT, _TEXT, _SIZE, WRITE, ctypes.c_void_p, _OUT, _OUT]),
+    "zt7kit_format_cif": (_STATUS, [_TEXT, _TEXT, _SIZE, _TEXT, WRITE, ctypes.c_void_p, _OUT,
+                                    _OUT]),
 }
 
 
