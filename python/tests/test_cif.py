@@ -84,7 +84,7 @@ class Cif(unittest.TestCase):
         self.assertIn("-:3:1: ", str(check))
 
     def test_a_file_that_cannot_be_read(self) -> None:
-        for source in (self.root / "missing.cif", self.root, b"data_x\n_a 'open\n"):
+        for source in (self.root / "missing.cif", self.root, b"data_x\nloop_\n"):
             with self.subTest(source=source):
                 check = zt7util.check_cif(source)
                 self.assertFalse(check)

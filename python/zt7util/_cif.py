@@ -142,7 +142,7 @@ def format_cif(source: Source, output: Optional[_args.PathArgument] = None) -> O
     path, text, length, name = _source(source)
     target = None if output is None else _args.path("output", output)
     writer = _Writer()
-    arguments = (path, text, length, target, None if target else writer.pointer, None)
+    arguments = (path, text, length, target, _library.WRITE(0) if target else writer.pointer, None)
     status, (_, message) = call(_c.zt7kit_format_cif, *arguments, texts=2)
     written = writer.text()
     answered("format_cif", name, status, message)

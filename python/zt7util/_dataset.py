@@ -28,7 +28,7 @@ class _ProgressCallback:
     def __init__(self, progress: Optional[Progress]) -> None:
         self.progress = progress
         self.raised: Optional[BaseException] = None
-        self.pointer = _library.PROGRESS(self._called) if progress else None
+        self.pointer = _library.PROGRESS(self._called if progress else 0)
 
     def _called(self, done: int, total: int, datasets_done: int, datasets: int, _: Any) -> int:
         try:
