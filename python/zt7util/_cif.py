@@ -10,8 +10,8 @@ from typing import Any, Optional, Union
 
 from . import _arguments as _args
 from . import _library
-from ._digests import answered
 from ._library import ERROR, call
+from ._results import answered
 
 _c = _library.library
 

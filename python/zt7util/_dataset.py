@@ -9,9 +9,9 @@ from typing import Any, Optional
 
 from . import _arguments as _args
 from . import _digests, _library
-from ._digests import answered
 from ._library import MISMATCH, OK, call
 from ._reports import SealReport, VerifyReport
+from ._results import answered
 
 _c = _library.library
 

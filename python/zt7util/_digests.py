@@ -3,23 +3,15 @@
 from __future__ import annotations
 
 import ctypes
-import os
 
 from . import _arguments as _args
 from . import _library
-from ._library import ERROR, OK, REFUSED, call
-from ._results import Check, Digest, Error, Refused
+from ._library import ERROR, OK, call
+from ._results import Check, Digest, answered
 
 PathArgument = _args.PathArgument
 _c = _library.library
 _key_version = _library.DEFAULT_KEY_VERSION
-
-
-def answered(name: str, path: object, status: int, message: str | None) -> None:
-    """Raises `Refused` or `Error` for a call that was not done, with the library's reason."""
-    if status in (REFUSED, ERROR):
-        error = Refused if status == REFUSED else Error
-        raise error(name, os.fspath(path), message or "no reason given")
 
 
 def _issued(name: str, path: object, status: int, texts: list[str | None]) -> str:
@@ -27,7 +19,9 @@ def _issued(name: str, path: object, status: int, texts: list[str | None]) -> st
     return texts[0]
 
 
-def _checked(name: str, path: object, status: int, code: int, second: object, message) -> Check:
+def _checked(
+    name: str, path: object, status: int, code: int, second: object, message: str | None
+) -> Check:
     if status == ERROR:
         answered(name, path, status, message)
     return Check.from_code(code, second is not None, message)

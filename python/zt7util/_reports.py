@@ -5,8 +5,6 @@ from __future__ import annotations
 from dataclasses import dataclass
 from typing import Any, Optional
 
-# A file's statuses in a verification, as the library names them.
-STATUSES = ("OK", "FAILED", "MISSING", "NEW", "REFORMATTED", "ERROR")
 # Statuses that say a file differs from its seal, as opposed to one that could not be read.
 _CHANGED = ("FAILED", "MISSING", "NEW")
 
@@ -56,8 +54,9 @@ class SealReport:
 @dataclass(frozen=True)
 class CheckedItem:
     """One item of a manifest as a verification found it: `kind` and `path` as in the
-    manifest, `status` (one of STATUSES; every item of a file shares the file's status),
-    `reason` ("" for OK), and the digests `expected` (None for a NEW file) and `found`
+    manifest, `status` ("OK", "FAILED", "MISSING", "NEW", "REFORMATTED" or
+    "ERROR"; every item of a file shares the file's status), `reason` (why it FAILED or is
+    an ERROR, else ""), and the digests `expected` (None for a NEW file) and `found`
     (None when the file could not be read or is missing)."""
 
     kind: str

@@ -2,8 +2,11 @@
 
 from __future__ import annotations
 
+import os
 from dataclasses import dataclass, field
 from typing import NamedTuple, Optional
+
+from ._library import ERROR, REFUSED
 
 
 class _NotDone(Exception):
@@ -22,6 +25,13 @@ class Refused(_NotDone):
 class Error(_NotDone):
     """The request could not be carried out: the system failed (a read error, no memory) or
     a callback cancelled it. `call`, `path` and `reason` as for `Refused`."""
+
+
+def answered(call: str, path: object, status: int, message: Optional[str]) -> None:
+    """Raises `Refused` or `Error` for a call that was not done, with the library's reason."""
+    if status in (REFUSED, ERROR):
+        error = Refused if status == REFUSED else Error
+        raise error(call, os.fspath(path), message or "no reason given")
 
 
 class Digest(NamedTuple):
