@@ -12,16 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "module_log.h"
-#include "sdl/utf8_path.h"
-
 namespace zt7cli {
-
-std::u16string WideText(const std::string& utf8) {
-  std::u16string wide(utf8.size(), u'\0');  // never more units than bytes
-  wide.resize(zodu::DecodeUtf8(utf8.data(), utf8.size(), wide.data()));
-  return wide;
-}
 
 DigestParts::DigestParts(const std::string& digest) : given(digest.empty() ? 0 : 1) {
   const size_t comma = digest.find(',');
@@ -58,39 +49,13 @@ void AddDigestParts(CLI::App& command, DigestParts& parts, size_t required) {
   if (required > 0) option->required();
 }
 
-std::string WhyNotRegularFile(const std::string& path) {
-  struct stat status;
-  if (stat(path.c_str(), &status) != 0) {
-    if (errno == ELOOP) return "a loop of symbolic links";
-    if (errno == ENOENT || errno == ENOTDIR) return "no such file";
-    return std::strerror(errno);
-  }
-  if (S_ISDIR(status.st_mode)) return "a folder, not a file";
-  if (S_ISFIFO(status.st_mode)) return "a FIFO, not a regular file";
-  if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode)) return "a device, not a regular file";
-  if (S_ISSOCK(status.st_mode)) return "a socket, not a regular file";
-  if (!S_ISREG(status.st_mode)) return "not a regular file";
-  if (access(path.c_str(), R_OK) != 0) return "not readable";
-  return "";
-}
-
-bool AreRegularFiles(const char* name, const std::vector<std::string>& paths) {
-  for (const std::string& path : paths) {
-    const std::string why = WhyNotRegularFile(path);
-    if (why.empty()) continue;
-    Refused(name, path, why);
-    return false;
-  }
-  return true;
-}
-
-std::string ReadText(const std::string& path, std::string& text) {
+std::string ReadInput(const std::string& path, std::string& text) {
+  text.clear();
   int descriptor = STDIN_FILENO;
   if (path != "-") {
-    const std::string why = WhyNotRegularFile(path);
-    if (!why.empty()) return why;
-    // Non-blocking, and checked again once open: the path may have changed in between.
-    descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // Non-blocking, so that opening a FIFO waits for nobody; then nothing but a regular
+    // file is read.
+    descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0) return std::strerror(errno);
     struct stat status;
     if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
@@ -98,7 +63,6 @@ std::string ReadText(const std::string& path, std::string& text) {
       return "not a regular file";
     }
   }
-  text.clear();
   char buffer[1 << 16];
   std::string why;
   for (;;) {
@@ -153,65 +117,54 @@ std::string Escaped(const std::string& name) {
   return text;
 }
 
-namespace {
-
-constexpr char kWarning[] = "Warning: ";
-constexpr char kError[] = "Error: ";  // an exception the module caught at its boundary
-constexpr char kTestCrystal[] = "unsealed test-crystal file";
-
-bool StartsWith(const std::string& text, const char* start) {
-  return text.compare(0, std::strlen(start), start) == 0;
-}
-
-ModuleWord WordOf(const std::vector<std::string>& entries) {
-  for (const std::string& entry : entries)
-    if (StartsWith(entry, kError)) return {true, entry.substr(std::strlen(kError))};
-  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
-    if (!StartsWith(*entry, kWarning)) return {false, *entry};
-  return {true, ""};
-}
-
-void PrintError(const char* name, const std::string& subject, const std::string& reason) {
-  std::fputs(
-      ("zt7util: " + std::string(name) + ": '" + Escaped(subject) + "': " + Escaped(reason) + "\n")
-          .c_str(),
-      stderr);
-}
-
-}  // namespace
-
-ModuleWord LastModuleWord() {
-  return WordOf(NewLogEntries());
-}
-
-std::string RefusalReason(const ModuleWord& word) {
-  return word.reason.empty() ? "refused by the library without a reason" : word.reason;
-}
-
-std::string ErrorReason(const ModuleWord& word) {
-  return word.reason.empty() ? "the library gave no reason" : word.reason;
+void PrintLines(const char* name, const std::string& lines) {
+  for (size_t start = 0; start < lines.size();) {
+    size_t end = lines.find('\n', start);
+    if (end == std::string::npos) end = lines.size();
+    std::fputs(
+        ("zt7util: " + std::string(name) + ": " + lines.substr(start, end - start) + "\n").c_str(),
+        stderr);
+    start = end + 1;
+  }
 }
 
 int Refused(const char* name, const std::string& subject, const std::string& reason) {
-  PrintError(name, subject, reason);
+  std::string lines;
+  for (size_t start = 0; start <= reason.size();) {
+    size_t end = reason.find('\n', start);
+    if (end == std::string::npos) end = reason.size();
+    lines += "'" + Escaped(subject) + "': " + Escaped(reason.substr(start, end - start)) + "\n";
+    start = end + 1;
+  }
+  lines.pop_back();
+  PrintLines(name, lines);
   return kRefused;
 }
 
-void ReportWarnings(const char* name) {
-  for (const std::string& entry : NewLogEntries())
-    if (StartsWith(entry, kWarning))
-      std::fputs(("zt7util: " + std::string(name) + ": " + entry + "\n").c_str(), stderr);
+int ReportDigest(const char* name, const std::string& subject, zt7kit_status status,
+                 const KitText& digest, const KitText& message) {
+  if (status != ZT7KIT_OK) return Refused(name, subject, message.Text());
+  PrintLine(digest.Text());
+  const std::string notes = message.Text();
+  for (size_t start = 0; start < notes.size();) {
+    size_t end = notes.find('\n', start);
+    if (end == std::string::npos) end = notes.size();
+    PrintLines(name, "warning: " + notes.substr(start, end - start));
+    start = end + 1;
+  }
+  return kSuccess;
 }
 
-int ReportCheck(const char* name, const std::string& subject, int code, bool secondGiven) {
-  const bool passed = code == 3 || (code == 1 && !secondGiven);
-  const ModuleWord word = WordOf(NewLogEntries());
-  if (!passed && word.error)
-    return Refused(name, subject, "could not be checked: " + ErrorReason(word));
+int ReportCheck(const char* name, const std::string& subject, zt7kit_status status, int code,
+                const KitText& message) {
+  if (status == ZT7KIT_ERROR)
+    return Refused(name, subject, "could not be checked: " + message.Text());
+  if (status == ZT7KIT_REFUSED) return Refused(name, subject, message.Text());
   std::string text = code == 3 ? "both parts valid" : code == 1 ? "first part valid" : "invalid";
-  if (code == 1 && StartsWith(word.reason, kTestCrystal)) text = word.reason;
+  // A passing 1 with a note: the unsealed test crystal.
+  if (status == ZT7KIT_OK && code == 1 && !message.Empty()) text = message.Text();
   PrintLine(std::to_string(code) + " " + text);
-  return passed ? kSuccess : Refused(name, subject, word.reason);
+  return status == ZT7KIT_OK ? kSuccess : Refused(name, subject, message.Text());
 }
 
 }  // namespace zt7cli

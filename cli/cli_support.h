@@ -1,9 +1,12 @@
-// What the zt7util subcommands share: exit statuses, argument text, digest parts and output.
+// What the zt7util subcommands share: exit statuses, digest parts, texts of the library,
+// output and error lines.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <vector>
+
+#include "zt7kit.h"
 
 namespace CLI {
 class App;
@@ -17,9 +20,27 @@ enum ExitStatus : int {
   kUsageError = 2,
 };
 
-// UTF-16 for the wide exports. Bytes that are not UTF-8 become U+DC80..U+DCFF, which the
-// module turns back into the same bytes, so any file name given can be opened.
-std::u16string WideText(const std::string& utf8);
+// A text that libzt7kit hands out, freed with its holder.
+class KitText {
+ public:
+  KitText() = default;
+  ~KitText() { zt7kit_free(text_); }
+  KitText(const KitText&) = delete;
+  KitText& operator=(const KitText&) = delete;
+
+  // Where a call puts the text; what was held before is freed.
+  char** Out() {
+    zt7kit_free(text_);
+    text_ = nullptr;
+    return &text_;
+  }
+  std::string Text() const { return text_ ? text_ : ""; }
+  bool Empty() const { return text_ == nullptr; }
+  const char* Get() const { return text_; }
+
+ private:
+  char* text_ = nullptr;
+};
 
 // A stored digest's two parts, given as FIRST SECOND or as the tool prints it, FIRST,SECOND.
 struct DigestParts {
@@ -39,21 +60,12 @@ struct DigestParts {
 // word, and then it is split there.
 void AddDigestParts(CLI::App& command, DigestParts& parts, size_t required);
 
-// Why `path` cannot be read as a data file ("no such file", "a folder", "a FIFO", ...), or
-// "" for a regular file. Asked before anything is opened, so that nothing waits on a FIFO
-// or reads a device without end.
-std::string WhyNotRegularFile(const std::string& path);
-
-// Checks `paths` with WhyNotRegularFile; the first fault is one line on standard error for
-// subcommand `name`, and the answer false.
-bool AreRegularFiles(const char* name, const std::vector<std::string>& paths);
-
-// The most that the tool reads as one text: 1 GiB.
+// The most that the tool reads as one input: 1 GiB.
 inline constexpr size_t kMaxTextBytes = size_t(1) << 30;
 
-// The whole of the regular file `path`, or of standard input for "-", into `text`; the
-// reason when it cannot be read or holds more than kMaxTextBytes, else "".
-std::string ReadText(const std::string& path, std::string& text);
+// The whole of standard input ("-") or of the regular file `path` into `text`; the reason
+// when it cannot be read or holds more than kMaxTextBytes, else "".
+std::string ReadInput(const std::string& path, std::string& text);
 
 // `text` and a line end on standard output.
 void PrintLine(const std::string& text);
@@ -67,32 +79,24 @@ int UsageError(const char* name, const std::string& message);
 // byte below 0x20 and 0x7f in octal (\033).
 std::string Escaped(const std::string& name);
 
-// The module's word on the last call that gave no result or a negative one, from its log.
-struct ModuleWord {
-  // The call could not be carried out: the module caught an error ("Error: ..."), or it
-  // gave no reason, which every refusal and every mismatch has.
-  bool error = false;
-  std::string reason;  // its reason or the error's message; "" when it gave none
-};
-ModuleWord LastModuleWord();
+// Each line of `lines` on standard error after "zt7util: NAME: ".
+void PrintLines(const char* name, const std::string& lines);
 
-// Why the module refused, or why a call could not be carried out, as the user reads it:
-// its reason, or the fact that it gave none.
-std::string RefusalReason(const ModuleWord& word);
-std::string ErrorReason(const ModuleWord& word);
-
-// One line on standard error saying why subcommand `name` got no result for `subject` (a
-// file, folder or text named by the user, shown escaped); returns kRefused.
+// One line on standard error per line of `reason`, saying why subcommand `name` got no
+// result for `subject` (a file, folder or text named by the user, shown escaped); returns
+// kRefused.
 int Refused(const char* name, const std::string& subject, const std::string& reason);
 
-// The module's warnings ("Warning: ...") of the last call, on standard error.
-void ReportWarnings(const char* name);
+// A digest call's outcome: the digest on standard output and the library's notes as
+// warnings, or why there is none.
+int ReportDigest(const char* name, const std::string& subject, zt7kit_status status,
+                 const KitText& digest, const KitText& message);
 
-// Prints a check result (0, 1 or 3) with its word and gives the exit status: success
-// for 3, or for 1 when no second part was given to check. A 1 that the module gave to an
-// unsealed test-crystal file says so; a negative outcome adds the module's reason for
-// `subject` on standard error. A check the module could not carry out prints no result,
-// only "could not be checked: REASON".
-int ReportCheck(const char* name, const std::string& subject, int code, bool secondGiven);
+// Prints a check result (0, 1 or 3) with its word and gives the exit status: success when
+// the library passed it. A 1 that it gave to an unsealed test-crystal file says so; a
+// negative outcome adds the library's reason for `subject` on standard error. A check that
+// was refused or could not be carried out prints no result, only the reason.
+int ReportCheck(const char* name, const std::string& subject, zt7kit_status status, int code,
+                const KitText& message);
 
 }  // namespace zt7cli

@@ -1,27 +1,15 @@
 // Subcommands for CIF files: does a file read, the document as CIF-JSON, and a file
 // written back in the writer's layout.
-#include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstring>  // for strerror
 #include <memory>
-#include <new>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "cif_compare.h"
-#include "cif_context.h"
-#include "cif_json.h"
 #include "cli_support.h"
-#include "file_replace.h"
-#include "json_text.h"
-#include "sdl/bapp.h"
-#include "sdl/efile.h"
-#include "sdl/memstream.h"
-#include "sdl/utf8_path.h"
 #include "tool.h"
-#include "xlib/cifdp.h"
+#include "zt7kit.h"
 
 namespace zt7cli {
 namespace {
@@ -30,216 +18,31 @@ constexpr char kCheckCif[] = "check-cif";
 constexpr char kCifJson[] = "cif-json";
 constexpr char kFormatCif[] = "format-cif";
 
-using cif_dp::TCifDP;
-using zodu::vexstr;
+// A CIF named on the command line: a file, or standard input for "-", read here.
+struct CifSource {
+  std::string path, bytes, why;  // why: standard input could not be read
 
-std::string Utf8(const vexstr& text) {
-  const zodu::vexcstr bytes = zodu::PathToUtf8(text);
-  return std::string(bytes.raw(), bytes.Length());
-}
-
-// One error line of subcommand `name` about `path`.
-void PrintError(const char* name, const std::string& path, const std::string& message) {
-  std::fputs(("zt7util: " + std::string(name) + ": '" + path + "': " + message + "\n").c_str(),
-             stderr);
-}
-
-// The module's log lines, kept so that each can be printed after the name of the file
-// whose reading wrote it.
-class LogCapture : public zodu::IOutputStream {
- public:
-  using IOutputStream::Write;
-  void Write(const void* data, size_t count) override {
-    text_.append(static_cast<const char*>(data), count);
+  explicit CifSource(const std::string& given) : path(given) {
+    if (path == "-") why = ReadInput(path, bytes);
   }
-  void Flush() override {}
-  uint64_t Length() override { return 0; }
-  uint64_t GetPosition() override { return 0; }
-  void SetPosition(uint64_t) override {}
-
-  // The lines kept so far, which are then forgotten.
-  std::vector<std::string> Take() {
-    std::vector<std::string> lines;
-    for (size_t start = 0; start < text_.size();) {
-      size_t end = text_.find('\n', start);
-      if (end == std::string::npos) end = text_.size();
-      std::string line = text_.substr(start, end - start);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty()) lines.push_back(std::move(line));
-      start = end + 1;
-    }
-    text_.clear();
-    return lines;
-  }
-  void Forget() { text_.clear(); }
-
- private:
-  std::string text_;
+  const char* Path() const { return path == "-" ? nullptr : path.c_str(); }
 };
 
-// The reader's log lines, caught for the file being read.
-LogCapture& ReaderLog() {
-  static LogCapture* const capture = [] {
-    auto* made = new LogCapture;
-    CifReaderContext().GetLog().AddStream(made, true);
-    return made;
-  }();
-  return *capture;
-}
-
-// What one reading of a CIF file found: the places where the document differs from the
-// file, the reader's log lines, and why the file could not be read, if it could not.
-struct CifReading : cif_dp::CifFindings {
-  // A hostile file may hold millions of findings; the first ones tell enough.
-  static constexpr size_t kMostKept = 1000;
-
-  void Found(const cif_dp::CifFinding& finding) override {
-    lost |= finding.lost;
-    if (findings.size() < kMostKept || finding.kind == cif_dp::CifFinding::kFailure)
-      findings.push_back(finding);
-    else
-      ++unkept;
-  }
-  bool Read() const { return error.empty(); }
-  bool TellsFailure() const {
-    return !findings.empty() && findings.back().kind == cif_dp::CifFinding::kFailure;
-  }
-
-  std::vector<cif_dp::CifFinding> findings;
-  size_t unkept = 0;
-  bool lost = false;  // something of the file did not reach the document
-  std::vector<std::string> log;
-  std::string error;  // "" when the document was read
-};
-
-// Reads `stream` into `document`; gives why it could not, empty when it could.
-std::string Load(TCifDP& document, zodu::IInputStream& stream, cif_dp::CifFindings* findings) {
-  try {
-    document.LoadFromStream(stream, findings);
-    return "";
-  } catch (const cif_dp::ParsingException& e) {
-    return Utf8(e.GetMessage());
-  } catch (const zodu::TBasicException& e) {
-    return Utf8(e.GetReport());
-  } catch (const std::bad_alloc&) {
-    return "too large to read into memory";
-  } catch (const std::exception& e) {
-    return e.what();
+// One error line of subcommand `name` about `path` per line of `lines`.
+void PrintAbout(const char* name, const std::string& path, const std::string& lines) {
+  for (size_t start = 0; start < lines.size();) {
+    size_t end = lines.find('\n', start);
+    if (end == std::string::npos) end = lines.size();
+    PrintLines(name, "'" + path + "': " + lines.substr(start, end - start));
+    start = end + 1;
   }
 }
 
-// Reads `path` (standard input for "-") into `document`; why it could not, or "".
-std::string ReadCifFile(const std::string& path, TCifDP& document, CifReading& reading) {
-  if (path == "-") {
-    std::string bytes;
-    if (std::string why = ReadText(path, bytes); !why.empty()) return why;
-    zodu::TEMemoryStream stream(std::max<size_t>(bytes.size(), 1));
-    stream.Write(bytes.data(), bytes.size());
-    bytes = std::string();
-    stream.SetPosition(0);
-    return Load(document, stream, &reading);
-  }
-  if (std::string why = WhyNotRegularFile(path); !why.empty()) return why;
-  try {
-    zodu::TEFile file(vexstr(WideText(path).c_str()), vexstr(u"rb"));
-    return Load(document, file, &reading);
-  } catch (const zodu::TBasicException& e) {
-    return "cannot be opened: " + Utf8(e.GetReport());
-  }
-}
-
-// Reads the CIF file `path` ("-": standard input) into `document`.
-CifReading ReadCif(const std::string& path, TCifDP& document) {
-  ReaderLog().Forget();  // made before reading, so that the reader has a log to write to
-  CifReading reading;
-  reading.error = ReadCifFile(path, document, reading);
-  reading.log = ReaderLog().Take();
-  // The reader's own reason, where the finding gave its place.
-  if (!reading.Read() && reading.TellsFailure()) reading.error = reading.findings.back().message;
-  return reading;
-}
-
-// The reading's findings as FILE:LINE:COLUMN: message, then its log lines and the reason
-// it failed (unless a finding gave it) as error lines of subcommand `name`.
-void PrintReading(const char* name, const std::string& path, const CifReading& reading) {
-  for (const cif_dp::CifFinding& f : reading.findings)
-    std::fputs((path + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + ": " +
-                f.message + "\n")
-                   .c_str(),
-               stderr);
-  if (reading.unkept)
-    PrintError(name, path, std::to_string(reading.unkept) + " more findings not shown");
-  for (const std::string& line : reading.log) PrintError(name, path, line);
-  if (!reading.Read() && !reading.TellsFailure()) PrintError(name, path, reading.error);
-}
-
-// Reads and prints as PrintReading does; false when the file could not be read.
-bool ReadCif(const char* name, const std::string& path, TCifDP& document) {
-  const CifReading reading = ReadCif(path, document);
-  PrintReading(name, path, reading);
-  return reading.Read();
-}
-
-struct DocumentCounts {
-  size_t blocks = 0, frames = 0, items = 0, loops = 0, rows = 0;
-};
-
-DocumentCounts Count(const TCifDP& document) {
-  DocumentCounts n;
-  for (size_t i = 0; i < document.Count(); ++i) {
-    const cif_dp::CifBlock& block = document[i];
-    ++(block.GetParent() ? n.frames : n.blocks);
-    for (size_t j = 0; j < block.Count(); ++j) {
-      const cif_dp::ICifEntry& entry = block.GetEntry(j);
-      if (const auto* loop = dynamic_cast<const cif_dp::cetTable*>(&entry))
-        ++n.loops, n.rows += loop->RowCount();
-      else if (!dynamic_cast<const cif_dp::cetComment*>(&entry))
-        ++n.items;
-    }
-  }
-  return n;
-}
-
-const char* KindName(cif_dp::CifFinding::Kind kind) {
-  static const char* const kNames[] = {"not-text",           "not-utf8",        "dropped-character",
-                                       "byte-order-mark",    "no-data-heading", "unnamed-value",
-                                       "replaced-name",      "dropped-comment", "empty-loop",
-                                       "unclosed-quotation", "failure"};
-  return kNames[kind];
-}
-
-std::string JsonText(const std::string& utf8) {
-  std::string out;
-  AppendJsonString(out, WideText(utf8));
-  return out;
-}
-
-// One file's summary and findings as one line of JSON.
-std::string JsonReport(const std::string& path, const TCifDP& document, const CifReading& reading) {
-  std::string out = "{\"file\": " + JsonText(path) +
-                    ", \"read\": " + (reading.Read() ? "true" : "false") +
-                    ", \"lost\": " + (reading.lost ? "true" : "false");
-  if (reading.Read()) {
-    const DocumentCounts n = Count(document);
-    out += std::string(", \"cif-version\": \"") + (document.GetVersion() == 2 ? "2.0" : "1.1") +
-           "\", \"blocks\": " + std::to_string(n.blocks) +
-           ", \"save-frames\": " + std::to_string(n.frames) +
-           ", \"items\": " + std::to_string(n.items) + ", \"loops\": " + std::to_string(n.loops) +
-           ", \"loop-rows\": " + std::to_string(n.rows);
-  } else {
-    out += ", \"error\": " + JsonText(reading.error);
-  }
-  out += ", \"findings\": [";
-  for (size_t i = 0; i < reading.findings.size(); ++i) {
-    const cif_dp::CifFinding& f = reading.findings[i];
-    out += std::string(i ? ", " : "") + "{\"line\": " + std::to_string(f.line) +
-           ", \"column\": " + std::to_string(f.column) + ", \"kind\": \"" + KindName(f.kind) +
-           "\", \"lost\": " + (f.lost ? "true" : "false") +
-           ", \"message\": " + JsonText(f.message) + "}";
-  }
-  out += "], \"findings-not-shown\": " + std::to_string(reading.unkept) + ", \"log\": [";
-  for (size_t i = 0; i < reading.log.size(); ++i) out += (i ? ", " : "") + JsonText(reading.log[i]);
-  return out + "]}";
+// The findings as the library wrote them, then its other lines about the file.
+void PrintReading(const char* name, const std::string& path, const KitText& findings,
+                  const KitText& message) {
+  std::fputs(findings.Text().c_str(), stderr);
+  PrintAbout(name, path, message.Text());
 }
 
 struct CheckArguments {
@@ -250,65 +53,52 @@ struct CheckArguments {
 int RunCheckCif(const CheckArguments& arguments) {
   int status = kSuccess;
   for (const std::string& path : arguments.paths) {
-    TCifDP document;
-    const CifReading reading = ReadCif(path, document);
-    if (!reading.Read() || reading.lost) status = kRefused;
-    if (arguments.json) {
-      PrintLine(JsonReport(path, document, reading));
+    const CifSource source(path);
+    if (!source.why.empty()) {
+      PrintAbout(kCheckCif, path, source.why);
+      status = kRefused;
       continue;
     }
-    if (reading.Read()) {
-      const DocumentCounts n = Count(document);
-      PrintLine(path + ": CIF " + (document.GetVersion() == 2 ? "2.0" : "1.1") + ", blocks " +
-                std::to_string(n.blocks) + ", save frames " + std::to_string(n.frames) +
-                ", items " + std::to_string(n.items) + ", loops " + std::to_string(n.loops) +
-                ", loop rows " + std::to_string(n.rows));
+    KitText json, summary, findings, message;
+    const zt7kit_status checked =
+        zt7kit_check_cif(source.Path(), source.bytes.data(), source.bytes.size(), json.Out(),
+                         summary.Out(), findings.Out(), message.Out());
+    if (checked != ZT7KIT_OK) status = kRefused;
+    if (arguments.json) {
+      PrintLine(json.Text());
+      continue;
     }
-    PrintReading(kCheckCif, path, reading);
+    if (!summary.Empty()) PrintLine(summary.Text());
+    PrintReading(kCheckCif, path, findings, message);
   }
   return status;
+}
+
+// Standard output, a piece at a time; non-zero once it fails.
+int WriteOut(const char* bytes, size_t length, void*) {
+  return std::fwrite(bytes, 1, length, stdout) == length ? 0 : 1;
 }
 
 // Whether standard output took everything written to it; when not, says so for `path`.
 bool FlushedOutput(const char* name, const std::string& path) {
   if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
-  PrintError(name, path, std::string("cannot write to standard output: ") + std::strerror(errno));
+  PrintAbout(name, path, std::string("cannot write to standard output: ") + std::strerror(errno));
   return false;
 }
 
 int RunCifJson(const std::string& path) {
-  TCifDP document;
-  if (!ReadCif(kCifJson, path, document)) return kRefused;
-  WriteCifJson(
-      document, [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); },
-      [&path](const std::string& warning) { PrintError(kCifJson, path, "warning: " + warning); });
+  const CifSource source(path);
+  if (!source.why.empty()) {
+    PrintAbout(kCifJson, path, source.why);
+    return kRefused;
+  }
+  KitText findings, message;
+  const zt7kit_status status =
+      zt7kit_cif_json(source.Path(), source.bytes.data(), source.bytes.size(), WriteOut, nullptr,
+                      findings.Out(), message.Out());
+  PrintReading(kCifJson, path, findings, message);
+  if (status != ZT7KIT_OK) return kRefused;
   return FlushedOutput(kCifJson, path) ? kSuccess : kRefused;
-}
-
-// Writes the document's CIF text as the writer lays it out, in UTF-8, with the magic line
-// that keeps CIF 2.0 text CIF 2.0, a line at a time: the text is never held whole.
-void WriteText(const TCifDP& document, PendingFile& file) {
-  std::string piece;
-  const auto line = [&](const vexstr& text) {
-    const zodu::vexcstr bytes = zodu::PathToUtf8(text);
-    piece.append(bytes.raw(), bytes.Length()) += '\n';
-    if (piece.size() >= (1 << 16)) {
-      file.Write(piece);
-      piece.clear();
-    }
-  };
-  if (document.GetVersion() == 2) line(vexstr(u"#\\#CIF_2.0"));
-  document.SaveTo(line);
-  file.Write(piece);
-}
-
-// Copies the file at `path` to standard output.
-bool CopyToOutput(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::vector<char> buffer(1 << 16);
-  while (in.read(buffer.data(), std::streamsize(buffer.size())) || in.gcount() > 0)
-    std::fwrite(buffer.data(), 1, size_t(in.gcount()), stdout);
-  return !in.bad();
 }
 
 struct FormatArguments {
@@ -316,64 +106,20 @@ struct FormatArguments {
 };
 
 int RunFormatCif(const FormatArguments& arguments) {
-  const std::string& input = arguments.input;
-  TCifDP document;
-  const CifReading reading = ReadCif(input, document);
-  PrintReading(kFormatCif, input, reading);
-  if (!reading.Read()) return kRefused;
-  std::string problem;
-  if (reading.lost) {
-    const auto lost = std::find_if(reading.findings.begin(), reading.findings.end(),
-                                   [](const cif_dp::CifFinding& f) { return f.lost; });
-    problem = "its document lacks what the file holds at line " + std::to_string(lost->line) +
-              ", column " + std::to_string(lost->column) + " (" + lost->message + ")";
+  const CifSource source(arguments.input);
+  if (!source.why.empty()) {
+    PrintAbout(kFormatCif, arguments.input, source.why);
+    return kRefused;
   }
-  // The text goes to a file beside OUT, or to a temporary one for standard output, and is
-  // read back from there before it takes OUT's place or is copied out.
+  KitText findings, message;
   const bool toOutput = arguments.output.empty();
-  PendingFile written(toOutput
-                          ? (std::filesystem::temp_directory_path() / "zt7util-format.cif").string()
-                          : arguments.output);
-  if (problem.empty() && written.Problem().empty()) {
-    WriteText(document, written);
-    if (!written.Problem().empty()) {
-      PrintError(kFormatCif, toOutput ? written.TemporaryPath() : arguments.output,
-                 written.Problem());
-      return kRefused;
-    }
-    // Only a summary of the document stays while the written text is read back.
-    const CifSummary before = Summarize(document);
-    document.Clear();
-    TCifDP reread;
-    try {
-      zodu::TEFile file(
-          zodu::PathFromUtf8(written.TemporaryPath().data(), written.TemporaryPath().size()),
-          vexstr(u"rb"));
-      problem = Load(reread, file, nullptr);
-    } catch (const zodu::TBasicException& e) {
-      problem = Utf8(e.GetReport());
-    }
-    ReaderLog().Forget();
-    if (!problem.empty())
-      problem = "the written text would not read back: " + problem;
-    else if (std::string changed = FirstDifference(before, Summarize(reread)); !changed.empty())
-      problem = "writing it back would change " + changed;
-  }
-  if (!problem.empty()) {
-    PrintError(kFormatCif, input, problem + "; nothing written");
-    return kRefused;
-  }
-  if (!written.Problem().empty()) {
-    PrintError(kFormatCif, toOutput ? "-" : arguments.output, written.Problem());
-    return kRefused;
-  }
-  if (toOutput)
-    return CopyToOutput(written.TemporaryPath()) && FlushedOutput(kFormatCif, input) ? kSuccess
-                                                                                     : kRefused;
-  problem = written.Commit();
-  if (problem.empty()) return kSuccess;
-  PrintError(kFormatCif, arguments.output, problem);
-  return kRefused;
+  const zt7kit_status status =
+      zt7kit_format_cif(source.Path(), source.bytes.data(), source.bytes.size(),
+                        toOutput ? nullptr : arguments.output.c_str(),
+                        toOutput ? WriteOut : nullptr, nullptr, findings.Out(), message.Out());
+  PrintReading(kFormatCif, arguments.input, findings, message);
+  if (status != ZT7KIT_OK) return kRefused;
+  return !toOutput || FlushedOutput(kFormatCif, arguments.input) ? kSuccess : kRefused;
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 #include "cli_support.h"
 #include "cmd_seal.h"
 #include "tool.h"
-#include "zt7util.h"
+#include "zt7kit.h"
 
 namespace zt7cli {
 namespace {
@@ -30,8 +30,64 @@ constexpr double kCell[6] = {5.95, 9.03, 18.38, 90.0, 90.0, 90.0};
 constexpr char kCellLine[] = "CELL 0.71073 5.9500 9.0300 18.3800 90.000 90.000 90.000";
 constexpr int kFrames = 360;
 
-std::u16string Wide(const fs::path& path) {
-  return WideText(path.string());
+constexpr char kMask[] = "*.img";
+
+// The library's calls as the demo's steps use them: a digest ("" when refused), a check's
+// code, a distance.
+std::string FramesDigest(const fs::path& folder) {
+  KitText digest;
+  zt7kit_digest_frames(folder.c_str(), kMask, digest.Out(), nullptr);
+  return digest.Text();
+}
+
+int FramesCheck(const fs::path& folder, const char* first, const char* second) {
+  int code = 0;
+  zt7kit_check_frames(folder.c_str(), kMask, first, second, &code, nullptr);
+  return code;
+}
+
+std::string HklDigest(const fs::path& folder, const fs::path& hkl, const char* first,
+                      const char* second, int keyVersion = 0) {
+  KitText digest;
+  zt7kit_digest_hkl(folder.c_str(), kMask, hkl.c_str(), first, second, keyVersion, digest.Out(),
+                    nullptr);
+  return digest.Text();
+}
+
+int HklCheck(const fs::path& hkl, const char* first, const char* second) {
+  int code = 0;
+  zt7kit_check_hkl(hkl.c_str(), first, second, &code, nullptr);
+  return code;
+}
+
+int RefsCheck(const std::string& text, const char* first, const char* second) {
+  int code = 0;
+  zt7kit_check_refs(nullptr, text.data(), text.size(), first, second, &code, nullptr);
+  return code;
+}
+
+double Distance(const fs::path& a, const fs::path& b) {
+  double distance = 1.0;
+  zt7kit_match_hkl(a.c_str(), b.c_str(), &distance, nullptr);
+  return distance;
+}
+
+std::string Carried(const fs::path& old, const fs::path& renewed, const char* first,
+                    const char* second) {
+  KitText digest;
+  zt7kit_update_hkl(old.c_str(), renewed.c_str(), first, second, digest.Out(), nullptr);
+  return digest.Text();
+}
+
+std::string DynDigest(const fs::path& folder, const fs::path& file, const char* first,
+                      const char* second) {
+  KitText digest;
+  zt7kit_digest_dyn(folder.c_str(), kMask, file.c_str(), first, second, digest.Out(), nullptr);
+  return digest.Text();
+}
+
+bool DynCheck(const fs::path& file, const std::string& digest) {
+  return zt7kit_check_dyn(file.c_str(), digest.c_str(), nullptr) == ZT7KIT_OK;
 }
 
 // Every write and read is checked: on a full disk the demo stops at the file it could not
@@ -52,7 +108,7 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
 
 std::string ReadFile(const fs::path& path) {
   std::string text;
-  const std::string why = ReadText(path.string(), text);
+  const std::string why = ReadInput(path.string(), text);
   if (!why.empty()) throw std::runtime_error("'" + Escaped(path.string()) + "': " + why);
   return text;
 }
@@ -178,34 +234,27 @@ int RunSteps(const fs::path& root) {
       kFrames, refs.size());
 
   Steps steps;
-  const std::u16string framesText = Wide(frames), mask = u"*.img", hklText = Wide(hkl);
   std::puts("Frames");
-  const Parts framesDigest(pcDigestFrames(framesText.c_str(), mask.c_str()));
+  const Parts framesDigest(FramesDigest(frames));
   steps.Check("frames digest made", framesDigest.first + "," + framesDigest.second,
               framesDigest.first.size() == 43 && framesDigest.second.size() == 43);
   const char* f1 = framesDigest.first.c_str();
   const char* f2 = framesDigest.second.c_str();
-  steps.Check("frames digest checked (3 = both parts valid)",
-              Code(iValidateFramesDigests(framesText.c_str(), mask.c_str(), f1, f2)),
-              iValidateFramesDigests(framesText.c_str(), mask.c_str(), f1, f2) == 3);
+  steps.Check("frames digest checked (3 = both parts valid)", Code(FramesCheck(frames, f1, f2)),
+              FramesCheck(frames, f1, f2) == 3);
 
   std::puts("HKL file");
-  const Parts sealed(pcDigestHKL(framesText.c_str(), mask.c_str(), hklText.c_str(), f1, f2));
-  steps.Check("sealed under scheme " + std::to_string(iGetKeyVersion()),
+  const Parts sealed(HklDigest(frames, hkl, f1, f2));
+  steps.Check("sealed under scheme " + std::to_string(ZT7KIT_DEFAULT_KEY_VERSION),
               sealed.first + "," + sealed.second,
               sealed.first.size() == 38 && sealed.second.size() == 38);
-  const int keyVersion = iGetKeyVersion();
-  SetKeyVersion(1);
-  const Parts sealedV1(pcDigestHKL(framesText.c_str(), mask.c_str(), hklText.c_str(), f1, f2));
-  SetKeyVersion(keyVersion);
+  const Parts sealedV1(HklDigest(frames, hkl, f1, f2, 1));
   steps.Check("sealed under scheme 1", sealedV1.first + "," + sealedV1.second,
               sealedV1.first.compare(0, 2, "41") == 0 && sealedV1.second.compare(0, 2, "51") == 0);
-  const int valid =
-      iValidateHKLDigests(hklText.c_str(), sealed.first.c_str(), sealed.second.c_str());
+  const int valid = HklCheck(hkl, sealed.first.c_str(), sealed.second.c_str());
   steps.Check("HKL file validated (3)", Code(valid), valid == 3);
   const std::string listText = ReadFile(hkl);
-  const int validText =
-      iValidateRefsDigests(listText.c_str(), sealed.first.c_str(), sealed.second.c_str());
+  const int validText = RefsCheck(listText, sealed.first.c_str(), sealed.second.c_str());
   steps.Check("reflection list validated as text (3)", Code(validText), validText == 3);
 
   std::puts("Re-processed HKL file");
@@ -214,36 +263,32 @@ int RunSteps(const fs::path& root) {
   std::normal_distribution<double> drift(1.0, 0.005);
   for (Reflection& r : again) r.I *= drift(random);
   WriteFile(reprocessed, HklText(again, false));
-  const std::u16string reprocessedText = Wide(reprocessed);
-  const double distance = dMatchHKL(hklText.c_str(), reprocessedText.c_str());
+  const double distance = Distance(hkl, reprocessed);
   char distanceText[32];
   std::snprintf(distanceText, sizeof distanceText, "%.6f", distance);
-  steps.Check("intensity distance to the original (dMatchHKL)", distanceText, distance <= 0.1);
-  const Parts carried(pcUpdateHKLDigests(hklText.c_str(), reprocessedText.c_str(),
-                                         sealedV1.first.c_str(), sealedV1.second.c_str()));
-  steps.Check("seal carried over (pcUpdateHKLDigests)", carried.first + "," + carried.second,
+  steps.Check("intensity distance to the original (match-hkl)", distanceText, distance <= 0.1);
+  const Parts carried(Carried(hkl, reprocessed, sealedV1.first.c_str(), sealedV1.second.c_str()));
+  steps.Check("seal carried over (update-hkl)", carried.first + "," + carried.second,
               carried.first.size() == 38 && carried.second.size() == 38);
-  const int validCarried =
-      iValidateHKLDigests(reprocessedText.c_str(), carried.first.c_str(), carried.second.c_str());
+  const int validCarried = HklCheck(reprocessed, carried.first.c_str(), carried.second.c_str());
   steps.Check("re-processed file validated (3)", Code(validCarried), validCarried == 3);
 
   std::puts("Reflection file (.cif_od)");
   const fs::path cif = root / "crystal.cif_od";
   WriteFile(cif, CifOdText(refs, " ", false));
-  const std::u16string cifText = Wide(cif);
-  const std::string dyn = pcDigestDYN(framesText.c_str(), mask.c_str(), cifText.c_str(), f1, f2);
+  const std::string dyn = DynDigest(frames, cif, f1, f2);
   steps.Check("reflection loop sealed (DYN digest \"62...\")", dyn,
               dyn.size() == 38 && dyn.compare(0, 2, "62") == 0);
-  const bool dynValid = bValidateDYNDigest(cifText.c_str(), dyn.c_str());
+  const bool dynValid = DynCheck(cif, dyn);
   steps.Check("reflection file checked", dynValid ? "valid" : "invalid", dynValid);
   WriteFile(cif, CifOdText(refs, "\t  ", true));
-  const bool reformattedValid = bValidateDYNDigest(cifText.c_str(), dyn.c_str());
+  const bool reformattedValid = DynCheck(cif, dyn);
   steps.Check("comments and items added, loop respaced: still valid",
               reformattedValid ? "valid" : "invalid", reformattedValid);
   std::vector<Reflection> edited = refs;
   edited[edited.size() / 2].I += 10.0;
   WriteFile(cif, CifOdText(edited, " ", false));
-  const bool editedValid = bValidateDYNDigest(cifText.c_str(), dyn.c_str());
+  const bool editedValid = DynCheck(cif, dyn);
   steps.Check("one intensity changed in the loop: detected", editedValid ? "valid" : "invalid",
               !editedValid);
 
@@ -252,34 +297,30 @@ int RunSteps(const fs::path& root) {
   std::max_element(changed.begin(), changed.end(), [](auto& a, auto& b) { return a.I < b.I; })->I *=
       1.5;
   WriteFile(tampered, HklText(changed, false));
-  const std::u16string tamperedText = Wide(tampered);
-  const int caught =
-      iValidateHKLDigests(tamperedText.c_str(), sealed.first.c_str(), sealed.second.c_str());
+  const int caught = HklCheck(tampered, sealed.first.c_str(), sealed.second.c_str());
   steps.Check("one intensity changed: detected (0)", Code(caught), caught == 0);
   const fs::path firstFrame = frames / "run1_0001.img";
   FlipByte(firstFrame);
-  const int framesAfter = iValidateFramesDigests(framesText.c_str(), mask.c_str(), f1, f2);
+  const int framesAfter = FramesCheck(frames, f1, f2);
   steps.Check("one byte of the first frame changed: frames check (0)", Code(framesAfter),
               framesAfter == 0);
-  const std::string refused =
-      pcDigestHKL(framesText.c_str(), mask.c_str(), hklText.c_str(), f1, f2);
+  const std::string refused = HklDigest(frames, hkl, f1, f2);
   steps.Check("no HKL digest issued for those frames", refused.empty() ? "none" : refused,
               refused.empty());
   FlipByte(firstFrame);
   // The frames digest reads the first frame and four that it picks, not every frame.
   const fs::path unreadFrame = frames / "run1_0180.img";
   FlipByte(unreadFrame);
-  const int unnoticed = iValidateFramesDigests(framesText.c_str(), mask.c_str(), f1, f2);
+  const int unnoticed = FramesCheck(frames, f1, f2);
   steps.Check("one byte of frame 180 (not sampled) changed: unnoticed (3)", Code(unnoticed),
               unnoticed == 3);
   FlipByte(unreadFrame);
 
   std::puts("Test crystal");
-  const bool isTestCrystal = bCheckCell(kCell);
+  const bool isTestCrystal = zt7kit_check_cell(kCell, nullptr) == ZT7KIT_OK;
   steps.Check("cell 5.95 9.03 18.38 90 90 90 recognised", isTestCrystal ? "yes" : "no",
               isTestCrystal);
-  const std::u16string unsealedText = Wide(unsealed);
-  const int fallback = iValidateHKLDigests(unsealedText.c_str(), nullptr, nullptr);
+  const int fallback = HklCheck(unsealed, nullptr, nullptr);
   steps.Check("unsealed file passes as the test crystal (1)", Code(fallback), fallback == 1);
 
   std::puts("Dataset folder (zt7util seal, zt7util verify)");

@@ -1,20 +1,14 @@
 // Subcommands for DYN digests of reflection files: sealing, checking one file or a list,
 // and showing the loop text that a .cif_od digest covers.
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "cif_context.h"
 #include "cli_support.h"
-#include "sdl/efile.h"
-#include "sdl/utf8_path.h"
 #include "tool.h"
-#include "zt3util/dyn_loop.h"
-#include "zt7util.h"
+#include "zt7kit.h"
 
 namespace zt7cli {
 namespace {
@@ -34,53 +28,36 @@ int RunDigestDyn(const DynArguments& arguments) {
   if (frames.given != 2 || frames.second.find(',') != std::string::npos)
     return UsageError(kDigestDyn, "expected FIRST SECOND FILE, or FIRST,SECOND FILE");
   const std::string& path = words.back();
-  if (!AreRegularFiles(kDigestDyn, {path})) return kRefused;
-  const std::u16string folder = WideText(arguments.folder), mask = WideText(arguments.mask),
-                       file = WideText(path);
-  const std::string digest =
-      pcDigestDYN(folder.c_str(), mask.c_str(), file.c_str(), frames.First(), frames.Second());
-  if (digest.empty()) return Refused(kDigestDyn, path, RefusalReason(LastModuleWord()));
-  PrintLine(digest);
-  return kSuccess;
+  KitText digest, message;
+  const zt7kit_status status =
+      zt7kit_digest_dyn(arguments.folder.c_str(), arguments.mask.c_str(), path.c_str(),
+                        frames.First(), frames.Second(), digest.Out(), message.Out());
+  return ReportDigest(kDigestDyn, path, status, digest, message);
 }
 
-// The library refuses a path under ten characters: a short relative name goes to it whole.
-std::u16string AbsoluteWide(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-  return WideText(error ? path : absolute.string());
-}
-
-// "FILE: OK", "FILE: FAILED" with the module's reason on standard error, or "FILE: could
+// "FILE: OK", "FILE: FAILED" with the library's reason on standard error, or "FILE: could
 // not be checked: REASON"; true for OK. Nothing but a regular file is read.
 bool CheckOne(const std::string& file, const std::string& digest) {
-  ModuleWord word{true, WhyNotRegularFile(file)};
-  if (word.reason.empty()) {
-    const std::u16string wide = AbsoluteWide(file);
-    if (bValidateDYNDigest(wide.c_str(), digest.c_str())) {
-      PrintLine(Escaped(file) + ": OK");
-      return true;
-    }
-    word = LastModuleWord();
+  KitText message;
+  const zt7kit_status status = zt7kit_check_dyn(file.c_str(), digest.c_str(), message.Out());
+  if (status == ZT7KIT_OK) {
+    PrintLine(Escaped(file) + ": OK");
+    return true;
   }
-  if (word.error) {
-    PrintLine(Escaped(file) + ": could not be checked: " + Escaped(ErrorReason(word)));
-  } else {
+  if (status == ZT7KIT_MISMATCH) {
     PrintLine(Escaped(file) + ": FAILED");
-    Refused(kCheckDyn, file, word.reason);
+    Refused(kCheckDyn, file, message.Text());
+  } else {
+    PrintLine(Escaped(file) + ": could not be checked: " + Escaped(message.Text()));
   }
   return false;
 }
 
 // Checks every "DIGEST  FILE" line of `list` (a file, or - for standard input).
 int CheckList(const std::string& list) {
-  std::ifstream file;
-  if (list != "-") {
-    const std::string why = WhyNotRegularFile(list);
-    if (why.empty()) file.open(list, std::ios::binary);
-    if (!file.is_open()) return Refused(kCheckDyn, list, why.empty() ? "cannot be read" : why);
-  }
-  std::istream& in = list == "-" ? std::cin : file;
+  std::string text;
+  if (std::string why = ReadInput(list, text); !why.empty()) return Refused(kCheckDyn, list, why);
+  std::istringstream in(text);
   size_t lines = 0, failed = 0;
   std::string line;
   for (size_t number = 1; std::getline(in, line); ++number) {
@@ -114,23 +91,13 @@ int RunCheckDyn(const DynArguments& arguments) {
 }
 
 int RunDynLoop(const std::string& path) {
-  if (!AreRegularFiles(kDynLoop, {path})) return kRefused;
-  CifReaderContext();  // the CIF reader logs through it
   // Each line is printed as it is written: the loop is never held as text.
-  const auto print = [](const zodu::vexstr& line) {
-    const zodu::vexcstr utf8 = zodu::PathToUtf8(line);
-    std::fwrite(utf8.raw(), 1, utf8.Length(), stdout);
-    std::fputc('\n', stdout);
+  const zt7kit_write print = [](const char* bytes, size_t length, void*) {
+    return std::fwrite(bytes, 1, length, stdout) == length ? 0 : 1;
   };
-  try {
-    zodu::TEFile in(zodu::PathFromUtf8(path.data(), path.size()), u"rb");
-    if (!zt7::WriteReflectionLoop(in, print)) {
-      const std::string reason = LastModuleWord().reason;
-      return Refused(kDynLoop, path, reason.empty() ? "no reflection loop" : reason);
-    }
-  } catch (...) {
-    return Refused(kDynLoop, path, "cannot be read");
-  }
+  KitText message;
+  if (zt7kit_dyn_loop(path.c_str(), print, nullptr, message.Out()) != ZT7KIT_OK)
+    return Refused(kDynLoop, path, message.Text());
   return kSuccess;
 }
 

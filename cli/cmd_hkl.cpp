@@ -4,7 +4,7 @@
 
 #include "cli_support.h"
 #include "tool.h"
-#include "zt7util.h"
+#include "zt7kit.h"
 
 namespace zt7cli {
 namespace {
@@ -17,51 +17,47 @@ constexpr char kCheckRefs[] = "check-refs";
 struct HklArguments {
   std::string folder, mask, hkl, newHkl;
   DigestParts digest;
-  int keyVersion = 0;  // 0: the module's current one
+  int keyVersion = 0;  // 0: the default scheme
 };
 
 int RunDigestHkl(const HklArguments& arguments) {
-  if (!AreRegularFiles(kDigestHkl, {arguments.hkl})) return kRefused;
-  if (arguments.keyVersion != 0) SetKeyVersion(arguments.keyVersion);
-  const std::u16string folder = WideText(arguments.folder), mask = WideText(arguments.mask),
-                       hkl = WideText(arguments.hkl);
-  const std::string digest = pcDigestHKL(folder.c_str(), mask.c_str(), hkl.c_str(),
-                                         arguments.digest.First(), arguments.digest.Second());
-  if (digest.empty()) return Refused(kDigestHkl, arguments.hkl, RefusalReason(LastModuleWord()));
-  PrintLine(digest);
-  ReportWarnings(kDigestHkl);
-  return kSuccess;
+  KitText digest, message;
+  const zt7kit_status status =
+      zt7kit_digest_hkl(arguments.folder.c_str(), arguments.mask.c_str(), arguments.hkl.c_str(),
+                        arguments.digest.First(), arguments.digest.Second(), arguments.keyVersion,
+                        digest.Out(), message.Out());
+  return ReportDigest(kDigestHkl, arguments.hkl, status, digest, message);
 }
 
 int RunUpdateHkl(const HklArguments& arguments) {
-  if (!AreRegularFiles(kUpdateHkl, {arguments.hkl, arguments.newHkl})) return kRefused;
-  const std::u16string oldHkl = WideText(arguments.hkl), newHkl = WideText(arguments.newHkl);
-  const std::string digest = pcUpdateHKLDigests(
-      oldHkl.c_str(), newHkl.c_str(), arguments.digest.First(), arguments.digest.Second());
-  if (digest.empty()) return Refused(kUpdateHkl, arguments.newHkl, RefusalReason(LastModuleWord()));
-  PrintLine(digest);
-  ReportWarnings(kUpdateHkl);
-  return kSuccess;
+  KitText digest, message;
+  const zt7kit_status status =
+      zt7kit_update_hkl(arguments.hkl.c_str(), arguments.newHkl.c_str(), arguments.digest.First(),
+                        arguments.digest.Second(), digest.Out(), message.Out());
+  return ReportDigest(kUpdateHkl, arguments.newHkl, status, digest, message);
 }
 
 int RunCheckHkl(const HklArguments& arguments) {
-  if (!AreRegularFiles(kCheckHkl, {arguments.hkl})) return kRefused;
-  const std::u16string hkl = WideText(arguments.hkl);
-  return ReportCheck(
-      kCheckHkl, arguments.hkl,
-      iValidateHKLDigests(hkl.c_str(), arguments.digest.First(), arguments.digest.Second()),
-      arguments.digest.given > 1);
+  KitText message;
+  int code = 0;
+  const zt7kit_status status = zt7kit_check_hkl(arguments.hkl.c_str(), arguments.digest.First(),
+                                                arguments.digest.Second(), &code, message.Out());
+  return ReportCheck(kCheckHkl, arguments.hkl, status, code, message);
 }
 
 int RunCheckRefs(const HklArguments& arguments) {
+  const bool input = arguments.hkl == "-";
+  const std::string subject = input ? "standard input" : arguments.hkl;
   std::string text;
-  const std::string why = ReadText(arguments.hkl, text);
-  const std::string subject = arguments.hkl == "-" ? "standard input" : arguments.hkl;
-  if (!why.empty()) return Refused(kCheckRefs, subject, why);
-  return ReportCheck(
-      kCheckRefs, subject,
-      iValidateRefsDigests(text.c_str(), arguments.digest.First(), arguments.digest.Second()),
-      arguments.digest.given > 1);
+  if (input)
+    if (std::string why = ReadInput("-", text); !why.empty())
+      return Refused(kCheckRefs, subject, why);
+  KitText message;
+  int code = 0;
+  const zt7kit_status status =
+      zt7kit_check_refs(input ? nullptr : arguments.hkl.c_str(), text.data(), text.size(),
+                        arguments.digest.First(), arguments.digest.Second(), &code, message.Out());
+  return ReportCheck(kCheckRefs, subject, status, code, message);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 #include "cli_support.h"
 #include "tool.h"
-#include "zt7util.h"
+#include "zt7kit.h"
 
 namespace zt7cli {
 namespace {
@@ -17,12 +17,10 @@ constexpr char kMatchHkl[] = "match-hkl";
 constexpr char kCheckCell[] = "check-cell";
 
 int RunMatchHkl(const std::string& a, const std::string& b) {
-  if (!AreRegularFiles(kMatchHkl, {a, b})) return kRefused;
-  const std::u16string first = WideText(a), second = WideText(b);
-  const double distance = dMatchHKL(first.c_str(), second.c_str());
-  // 1 is also the answer for files that cannot be compared; the module then says why.
-  const ModuleWord word = LastModuleWord();
-  if (distance == 1.0 && !word.reason.empty()) return Refused(kMatchHkl, a, word.reason);
+  KitText message;
+  double distance = 1.0;
+  const zt7kit_status status = zt7kit_match_hkl(a.c_str(), b.c_str(), &distance, message.Out());
+  if (status != ZT7KIT_OK) return Refused(kMatchHkl, a, message.Text());
   char text[32];
   std::snprintf(text, sizeof text, "%.17g", distance);  // enough digits to read it back exactly
   PrintLine(text);
@@ -39,7 +37,7 @@ int RunCheckCell(const std::vector<std::string>& values) {
     if (end == text || *end != '\0' || errno == ERANGE)
       return UsageError(kCheckCell, "not a number: '" + values[i] + "'");
   }
-  const bool testCrystal = bCheckCell(cell);
+  const bool testCrystal = zt7kit_check_cell(cell, nullptr) == ZT7KIT_OK;
   PrintLine(testCrystal ? "yes" : "no");
   return testCrystal ? kSuccess : kRefused;
 }

@@ -1,29 +1,32 @@
-// Subcommands about the module itself: its versions and the pcGetInfo check number.
+// Subcommands about the library itself: its versions and the check number of a text.
 #include <memory>
 #include <string>
 
 #include "cli_support.h"
 #include "tool.h"
-#include "zt7util.h"
+#include "zt7kit.h"
 
 namespace zt7cli {
 
 void AddModuleCommands(Tool& tool) {
   tool.Add({"version", "", "the module's version and its digest scheme (key) version",
-            "  The key version is the digest scheme for new HKL digests; it is 3 in a freshly\n"
-            "  loaded module."},
+            "  The key version is the digest scheme of new HKL digests unless --key-version\n"
+            "  chooses another."},
            [] {
-             PrintLine("module version: " + std::to_string(iwGetVersion()));
-             PrintLine("key version: " + std::to_string(iGetKeyVersion()));
+             PrintLine("module version: " + std::to_string(zt7kit_version()));
+             PrintLine("key version: " + std::to_string(ZT7KIT_DEFAULT_KEY_VERSION));
              return kSuccess;
            });
 
   auto text = std::make_shared<std::string>();
-  tool.Add({"info", "TEXT", "the module's check number of TEXT (pcGetInfo)",
+  tool.Add({"info", "TEXT", "the module's check number of TEXT (as pcGetInfo gives it)",
             "  Half the difference between the sums of TEXT's bytes at odd and at even\n"
             "  positions, each byte taken as a signed 8-bit value."},
-           [text] {
-             PrintLine(pcGetInfo(text->c_str()));
+           [text]() -> int {
+             KitText number, message;
+             if (zt7kit_info(text->data(), text->size(), number.Out(), message.Out()) != ZT7KIT_OK)
+               return Refused("info", *text, message.Text());
+             PrintLine(number.Text());
              return kSuccess;
            })
       .add_option("TEXT", *text)

@@ -15,7 +15,7 @@ struct DatasetOptions {
 
 struct SealArguments {
   std::string folder, mask = "*.img";
-  int keyVersion = 0;  // 0: the module's current one
+  int keyVersion = 0;  // 0: the default scheme
   bool force = false;
   DatasetOptions options;
 };

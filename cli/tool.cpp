@@ -5,8 +5,7 @@
 #include <exception>
 
 #include "cli_support.h"
-#include "module_log.h"
-#include "zt7util.h"
+#include "zt7kit.h"
 
 namespace zt7cli {
 
@@ -64,8 +63,8 @@ void Tool::PrintHelp() const {
 
 int Tool::PrintVersion() const {
   PrintLine("zt7util tool version: " ZT7_TOOL_VERSION);
-  PrintLine("module version: " + std::to_string(iwGetVersion()));
-  PrintLine("key version: " + std::to_string(iGetKeyVersion()));
+  PrintLine("module version: " + std::to_string(zt7kit_version()));
+  PrintLine("key version: " + std::to_string(ZT7KIT_DEFAULT_KEY_VERSION));
   return kSuccess;
 }
 
@@ -110,7 +109,6 @@ int Tool::Run(int argc, char** argv) {
   if (version_) return PrintVersion();
   const Entry* entry = Chosen();
   if (!entry) return UsageError(nullptr, "missing subcommand");
-  if (entry->app != help_) CaptureModuleLog();
   try {
     return entry->run();
   } catch (const std::exception& error) {  // a full disk in the demo, no memory, ...

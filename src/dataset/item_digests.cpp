@@ -1,6 +1,6 @@
 // The digests of a dataset's items: the module's through its exports, SHA-256 of files,
 // all from one state of a file.
-#include "item_digests.h"
+#include "dataset/item_digests.h"
 
 #include <fcntl.h>
 #include <linux/openat2.h>  // for open_how, RESOLVE_NO_SYMLINKS
@@ -13,18 +13,32 @@
 #include <cstring>  // for strerror
 #include <system_error>
 
-#include "cli_support.h"
 #include "sdl/hex.h"
 #include "sdl/istream.h"
 #include "sdl/sha2.h"
-#include "zt7util.h"
+#include "zt3util/digest_calls.h"
 
-namespace zt7cli {
+namespace zt7::dataset {
 namespace {
 
-// Both parts stored must check out: 3, or 1 for a digest of one part.
-bool Accepts(const DigestParts& parts, int code) {
-  return code == (parts.second.empty() ? 1 : 3);
+// A digest as stored, "FIRST,SECOND" or "FIRST", as the checks take it.
+struct Parts {
+  std::string first, second;
+  bool two = false;
+
+  explicit Parts(const std::string& digest) {
+    const size_t comma = digest.find(',');
+    two = comma != std::string::npos;
+    first = digest.substr(0, comma);
+    if (two) second = digest.substr(comma + 1);
+  }
+  const char* First() const { return first.c_str(); }
+  const char* Second() const { return two ? second.c_str() : nullptr; }
+};
+
+// Both parts stored must check out: the check's code does not matter beyond that.
+Result<Done> Verdict(const Result<int>& check) {
+  return Result<Done>(check.GetOutcome(), check.Reason());
 }
 
 // An open regular file as the stream the module's SHA-256 reads; it counts what it reads.
@@ -177,45 +191,36 @@ FileRead ReadOneState(const std::string& root, const std::string& relative,
   return read;
 }
 
-std::string FramesDigest(const std::string& folder, const std::string& mask) {
-  const std::u16string wideFolder = WideText(folder), wideMask = WideText(mask);
-  return pcDigestFrames(wideFolder.c_str(), wideMask.c_str());
+Result<std::string> FramesDigest(const std::string& folder, const std::string& mask) {
+  return DigestFrames(folder, mask);
 }
 
-std::string HklDigest(const std::string& hkl, const std::string& framesFolder,
-                      const std::string& mask, const std::string& framesDigest) {
-  const std::u16string file = WideText(hkl), folder = WideText(framesFolder),
-                       wideMask = WideText(mask);
-  const DigestParts frames(framesDigest);
-  return pcDigestHKL(folder.c_str(), wideMask.c_str(), file.c_str(), frames.first.c_str(),
-                     frames.Second());
+Result<std::string> HklDigest(const std::string& hkl, const std::string& framesFolder,
+                              const std::string& mask, const std::string& framesDigest,
+                              int keyVersion) {
+  const Parts frames(framesDigest);
+  return DigestHkl(framesFolder, mask, hkl, frames.First(), frames.Second(), keyVersion);
 }
 
-std::string DynDigest(const std::string& file, const std::string& framesFolder,
-                      const std::string& mask, const std::string& framesDigest) {
-  const std::u16string wideFile = WideText(file), folder = WideText(framesFolder),
-                       wideMask = WideText(mask);
-  const DigestParts frames(framesDigest);
-  return pcDigestDYN(folder.c_str(), wideMask.c_str(), wideFile.c_str(), frames.first.c_str(),
-                     frames.Second());
+Result<std::string> DynDigest(const std::string& file, const std::string& framesFolder,
+                              const std::string& mask, const std::string& framesDigest) {
+  const Parts frames(framesDigest);
+  return DigestDyn(framesFolder, mask, file, frames.First(), frames.Second());
 }
 
-bool FramesCheckOut(const std::string& folder, const std::string& mask, const std::string& digest) {
-  const std::u16string wideFolder = WideText(folder), wideMask = WideText(mask);
-  const DigestParts parts(digest);
-  return Accepts(parts, iValidateFramesDigests(wideFolder.c_str(), wideMask.c_str(),
-                                               parts.first.c_str(), parts.Second()));
+Result<Done> FramesCheckOut(const std::string& folder, const std::string& mask,
+                            const std::string& digest) {
+  const Parts parts(digest);
+  return Verdict(CheckFrames(folder, mask, parts.First(), parts.Second()));
 }
 
-bool HklChecksOut(const std::string& hkl, const std::string& digest) {
-  const std::u16string file = WideText(hkl);
-  const DigestParts parts(digest);
-  return Accepts(parts, iValidateHKLDigests(file.c_str(), parts.first.c_str(), parts.Second()));
+Result<Done> HklChecksOut(const std::string& hkl, const std::string& digest) {
+  const Parts parts(digest);
+  return Verdict(CheckHkl(hkl, parts.First(), parts.Second()));
 }
 
-bool DynChecksOut(const std::string& file, const std::string& digest) {
-  const std::u16string wideFile = WideText(file);
-  return bValidateDYNDigest(wideFile.c_str(), digest.c_str());
+Result<Done> DynChecksOut(const std::string& file, const std::string& digest) {
+  return CheckDyn(file, digest.c_str());
 }
 
-}  // namespace zt7cli
+}  // namespace zt7::dataset

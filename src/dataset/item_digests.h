@@ -1,4 +1,4 @@
-// The digests of a dataset's items: the module's through its exports, SHA-256 of files,
+// The digests of a dataset's items: the library's, SHA-256 of files,
 // and one state of a file for all of them.
 #pragma once
 
@@ -7,7 +7,9 @@
 #include <functional>
 #include <string>
 
-namespace zt7cli {
+#include "sdl/result.h"
+
+namespace zt7::dataset {
 
 // Why a file of a dataset gave no SHA-256.
 enum class ReadFault {
@@ -40,15 +42,18 @@ FileRead ReadOneState(const std::string& root, const std::string& relative,
 // with no link on the way: kNone, or why not (kAbsent, kChanged, kUnreadable).
 FileRead LookAtFolder(const std::string& root, const std::string& relative);
 
-// The module's digests and checks. Paths are absolute; a frames digest is its two parts
-// joined by ",". Each returns "" or false when the module refuses.
-std::string FramesDigest(const std::string& folder, const std::string& mask);
-std::string HklDigest(const std::string& hkl, const std::string& framesFolder,
-                      const std::string& mask, const std::string& framesDigest);
-std::string DynDigest(const std::string& file, const std::string& framesFolder,
-                      const std::string& mask, const std::string& framesDigest);
-bool FramesCheckOut(const std::string& folder, const std::string& mask, const std::string& digest);
-bool HklChecksOut(const std::string& hkl, const std::string& digest);
-bool DynChecksOut(const std::string& file, const std::string& digest);
+// The library's digests and checks, each with its own reason. Paths are absolute; a
+// frames digest is its two parts joined by ",". A check is kOk when every part stored
+// checks out, kMismatch when not, kError when it could not be made.
+Result<std::string> FramesDigest(const std::string& folder, const std::string& mask);
+Result<std::string> HklDigest(const std::string& hkl, const std::string& framesFolder,
+                              const std::string& mask, const std::string& framesDigest,
+                              int keyVersion);
+Result<std::string> DynDigest(const std::string& file, const std::string& framesFolder,
+                              const std::string& mask, const std::string& framesDigest);
+Result<Done> FramesCheckOut(const std::string& folder, const std::string& mask,
+                            const std::string& digest);
+Result<Done> HklChecksOut(const std::string& hkl, const std::string& digest);
+Result<Done> DynChecksOut(const std::string& file, const std::string& digest);
 
-}  // namespace zt7cli
+}  // namespace zt7::dataset

@@ -1,15 +1,15 @@
 // Finding a dataset folder's parts, and keeping manifest paths inside the folder.
-#include "dataset.h"
+#include "dataset/listing.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <map>
 #include <system_error>
 
-#include "cli_support.h"
-#include "sdl/efile.h"
+#include "dataset/manifest.h"
+#include "zt3util/frames_digest.h"
 
-namespace zt7cli {
+namespace zt7::dataset {
 namespace {
 
 namespace fs = std::filesystem;
@@ -70,25 +70,11 @@ DatasetListing ListDataset(const std::string& root) {
   return listing;
 }
 
-bool MatchesMask(const std::string& name, const std::string& mask) {
-  const std::u16string wideName = WideText(name), wideMask = WideText(mask);
-  for (size_t start = 0; start <= wideMask.size();) {
-    size_t end = wideMask.find(u';', start);
-    if (end == std::u16string::npos) end = wideMask.size();
-    if (end > start &&
-        zodu::TEFile::MaskAssociation(zodu::vexstr(wideMask.data() + start, end - start))
-            .Matches(wideName.data(), wideName.size()))
-      return true;
-    start = end + 1;
-  }
-  return false;
-}
-
 std::vector<FrameSet> FindFrameSets(const DatasetListing& listing, const std::string& mask) {
   std::map<std::string, FrameSet> sets;
   auto count = [&](const std::string& path, bool link) {
     const size_t slash = path.rfind('/');
-    if (!MatchesMask(path.substr(slash + 1), mask)) return;
+    if (!MatchesFramesMask(path.substr(slash + 1), mask)) return;
     FrameSet& set = sets[slash == std::string::npos ? "" : path.substr(0, slash)];
     ++set.count;
     if (link) set.links.push_back(path);
@@ -157,4 +143,4 @@ std::string PathLeavesFolder(const std::string& canonicalRoot, const std::string
   return "";
 }
 
-}  // namespace zt7cli
+}  // namespace zt7::dataset

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace zt7cli {
+namespace zt7::dataset {
 
 // The manifest's name inside the dataset folder; never part of the dataset itself.
 inline constexpr char kManifestName[] = "zt7util-seal.txt";
@@ -33,10 +33,6 @@ struct DatasetListing {
 // link and never opening anything but folders. The manifest at the top is left out.
 DatasetListing ListDataset(const std::string& root);
 
-// Whether the file name `name` matches `mask` (pieces separated by ";" with "*" and "?",
-// case ignored, as the frames digest matches them).
-bool MatchesMask(const std::string& name, const std::string& mask);
-
 // The folders holding at least two files or links of `listing` that match `mask`.
 std::vector<FrameSet> FindFrameSets(const DatasetListing& listing, const std::string& mask);
 
@@ -60,4 +56,4 @@ std::string JoinPath(const std::string& folder, const std::string& path);
 // `canonicalRoot` is `root` with its links resolved.
 std::string PathLeavesFolder(const std::string& canonicalRoot, const std::string& path);
 
-}  // namespace zt7cli
+}  // namespace zt7::dataset

@@ -1,5 +1,5 @@
 // Writing and reading the seal manifest.
-#include "manifest.h"
+#include "dataset/manifest.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,9 +11,7 @@
 #include <set>
 #include <tuple>
 
-#include "cli_support.h"
-
-namespace zt7cli {
+namespace zt7::dataset {
 namespace {
 
 constexpr char kHeaderStart[] = "# zt7util ";
@@ -59,21 +57,26 @@ bool IsDigestText(ItemKind kind, const std::string& digest) {
          });
 }
 
-ManifestItem ParseItem(const std::string& line, size_t number) {
+Result<ManifestItem> Fault(size_t line, const std::string& reason) {
+  return Result<ManifestItem>(Outcome::kRefused, std::to_string(line) + ": " + reason,
+                              ManifestItem{ItemKind::kSha256, "", "", line});
+}
+
+Result<ManifestItem> ParseItem(const std::string& line, size_t number) {
   const size_t first = line.find(kSeparator);
   const size_t second = first == std::string::npos ? first : line.find(kSeparator, first + 2);
   if (second == std::string::npos)
-    throw ManifestError{number, "expected KIND  DIGEST  PATH (two blanks between them)"};
+    return Fault(number, "expected KIND  DIGEST  PATH (two blanks between them)");
   const std::string name = line.substr(0, first);
   const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
                                  [&](ItemKind k) { return name == KindName(k); });
   if (kind == std::end(kKinds))
-    throw ManifestError{number, "unknown kind '" + name + "' (FRAMES, HKL, DYN, SHA256 or LINK)"};
+    return Fault(number, "unknown kind '" + name + "' (FRAMES, HKL, DYN, SHA256 or LINK)");
   ManifestItem item{*kind, line.substr(first + 2, second - first - 2), "", number};
   if (!IsDigestText(item.kind, item.digest))
-    throw ManifestError{number, "not a " + name + " digest: '" + item.digest + "'"};
+    return Fault(number, "not a " + name + " digest: '" + item.digest + "'");
   if (!UnescapePath(line.substr(second + 2), item.path))
-    throw ManifestError{number, "a backslash in the path that is not \\\\, \\n, \\r, \\t or \\NNN"};
+    return Fault(number, "a backslash in the path that is not \\\\, \\n, \\r, \\t or \\NNN");
   return item;
 }
 
@@ -120,38 +123,48 @@ std::string FormatManifest(std::vector<ManifestItem> items, int keyVersion,
   return text;
 }
 
-std::vector<ManifestItem> ParseManifest(const std::string& text) {
+Result<std::vector<ManifestItem>> ParseManifest(const std::string& text) {
+  using Items = Result<std::vector<ManifestItem>>;
+  const auto fault = [](size_t line, const std::string& reason) {
+    return Items(Outcome::kRefused, std::to_string(line) + ": " + reason);
+  };
   std::vector<ManifestItem> items;
   std::set<std::pair<std::string, ItemKind>> seen;
   size_t number = 0;
   for (size_t start = 0; start < text.size(); ++number) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    if (end - start > kLongestLine) throw ManifestError{number + 1, "line too long"};
+    if (end - start > kLongestLine) return fault(number + 1, "line too long");
     std::string line = text.substr(start, end - start);
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (number == 0) {
       if (line.rfind(kHeaderStart, 0) != 0)
-        throw ManifestError{1, "not a zt7util seal manifest (no '# zt7util' header)"};
+        return fault(1, "not a zt7util seal manifest (no '# zt7util' header)");
       continue;
     }
     if (line.empty() || line[0] == '#') continue;
-    ManifestItem item = ParseItem(line, number + 1);
-    if (!seen.emplace(item.path, item.kind).second)
-      throw ManifestError{number + 1, std::string("a second ") + KindName(item.kind) +
-                                          " item for '" + item.path + "'"};
-    items.push_back(std::move(item));
+    Result<ManifestItem> item = ParseItem(line, number + 1);
+    if (!item.Ok()) return Items(item.GetOutcome(), item.Reason());
+    if (!seen.emplace(item.Value().path, item.Value().kind).second)
+      return fault(number + 1, std::string("a second ") + KindName(item.Value().kind) +
+                                   " item for '" + item.Value().path + "'");
+    items.push_back(std::move(item.Value()));
   }
-  if (number == 0) throw ManifestError{1, "empty manifest"};
-  return items;
+  if (number == 0) return fault(1, "empty manifest");
+  return Items(std::move(items));
 }
 
-std::string ReadManifest(const std::string& path, std::string& text) {
+Result<std::string> ReadManifest(const std::string& path) {
+  std::string text;
   // A link is not followed, whatever it points at: verify reads nothing through links.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0 && errno == ELOOP) return "'" + Escaped(path) + "' is a symbolic link, not read";
-  if (fd < 0) return SystemError("cannot read '" + Escaped(path) + "'");
+  if (fd < 0 && errno == ELOOP)
+    return Result<std::string>(Outcome::kRefused,
+                               "'" + Escaped(path) + "' is a symbolic link, not read");
+  if (fd < 0)
+    return Result<std::string>(Outcome::kRefused,
+                               SystemError("cannot read '" + Escaped(path) + "'"));
   struct stat st;
   std::string failure;
   if (fstat(fd, &st) != 0)
@@ -169,7 +182,31 @@ std::string ReadManifest(const std::string& path, std::string& text) {
       failure = "'" + Escaped(path) + "' is too large for a manifest";
   }
   close(fd);
-  return failure;
+  if (!failure.empty()) return Result<std::string>(Outcome::kRefused, failure);
+  return Result<std::string>(std::move(text));
 }
 
-}  // namespace zt7cli
+std::string Escaped(const std::string& path) {
+  std::string text;
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      text += "\\\\";
+    } else if (c == '\n') {
+      text += "\\n";
+    } else if (c == '\r') {
+      text += "\\r";
+    } else if (c == '\t') {
+      text += "\\t";
+    } else if (byte < 0x20 || byte == 0x7f) {
+      const char octal[] = {'\\', char('0' + (byte >> 6)), char('0' + ((byte >> 3) & 7)),
+                            char('0' + (byte & 7)), '\0'};
+      text += octal;
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+}  // namespace zt7::dataset

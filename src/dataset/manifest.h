@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
-namespace zt7cli {
+#include "sdl/result.h"
+
+namespace zt7::dataset {
 
 // What an item's digest covers. kLink: a frame that is a symbolic link, by the SHA-256 of
 // its target, which the frames digest reads.
@@ -30,16 +32,16 @@ std::string FramesMask(const std::string& path);
 std::string FormatManifest(std::vector<ManifestItem> items, int keyVersion,
                            const std::string& utcTime);
 
-// The items of a manifest text. Throws ManifestError naming the first line at fault.
-std::vector<ManifestItem> ParseManifest(const std::string& text);
+// The items of a manifest text; refused with "LINE: reason" for the first line at fault.
+Result<std::vector<ManifestItem>> ParseManifest(const std::string& text);
 
-struct ManifestError {
-  size_t line;  // from 1
-  std::string reason;
-};
+// The text of the manifest file at `path`, refusing anything but a regular file of
+// reasonable size (a symbolic link is not followed).
+Result<std::string> ReadManifest(const std::string& path);
 
-// Reads the manifest file at `path` into `text`, refusing anything but a regular file of
-// reasonable size (a symbolic link is not followed). "" on success, else the reason.
-std::string ReadManifest(const std::string& path, std::string& text);
+// `path` as the manifest and the reports write it, `ls -b` style, so that a name is one
+// line and cannot command a terminal: backslash as \\, line feed, carriage return and tab
+// as \n, \r, \t, every other byte below 0x20 and 0x7f in octal (\033).
+std::string Escaped(const std::string& path);
 
-}  // namespace zt7cli
+}  // namespace zt7::dataset

@@ -1,28 +1,28 @@
-// Running a seal's or a check's pieces of work on threads, with a progress line.
+// Running a seal's or a check's pieces of work on threads, telling a watcher how far it is.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <string>
 
-namespace zt7cli {
+namespace zt7::dataset {
 
 struct WorkCounters {
-  const char* label;  // the subcommand, first on the progress line
   size_t datasets = 0;
   uint64_t bytes = 0;  // bytes to hash in all
   std::atomic<size_t> datasetsDone{0};
   std::atomic<uint64_t> bytesDone{0};
+  std::atomic<bool> cancelled{false};  // the watcher asked to stop
 };
 
-// "verify: 1/3 datasets, 512/2100 MB, 640 MB/s, 3 s left" after `seconds` of work.
-std::string ProgressText(const WorkCounters& counters, double seconds);
+// Sees the counters while the work runs; true asks the work to stop.
+using Watcher = std::function<bool(const WorkCounters&)>;
 
-// Runs work(0) ... work(count - 1) on `threads` threads; an exception of one piece is
-// thrown again once all have ended. With `showProgress`, a progress line on standard error
-// is redrawn in place while they run (from the second second on) and erased at the end.
+// Runs work(0) ... work(count - 1) on `threads` threads (0: one per core); an exception of
+// one piece is thrown again once all have ended. A `watcher` (may be empty) is called from
+// a thread of its own every quarter second while they run, never from two at once; when it
+// asks to stop, no further piece begins and `counters.cancelled` is set.
 void RunInParallel(size_t count, unsigned threads, const std::function<void(size_t)>& work,
-                   WorkCounters& counters, bool showProgress);
+                   WorkCounters& counters, const Watcher& watcher);
 
-}  // namespace zt7cli
+}  // namespace zt7::dataset

@@ -1,13 +1,14 @@
-// What verify prints: lines for people, or one JSON document for programs.
-#include "verify_report.h"
+// What seal and verify report: lines for people, or one JSON document for programs.
+#include "dataset/report.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "cli_support.h"
-#include "dataset.h"
+#include "dataset/listing.h"
+#include "dataset/manifest.h"
+#include "sdl/utf8_path.h"
 
-namespace zt7cli {
+namespace zt7::dataset {
 namespace {
 
 constexpr Status kStatuses[] = {Status::kOk,  Status::kFailed,      Status::kMissing,
@@ -22,7 +23,8 @@ size_t Count(const DatasetCheck& check, Status status) {
 // ASCII only: every other code unit as \uXXXX.
 std::string JsonText(const std::string& utf8) {
   std::string text = "\"";
-  for (char16_t unit : WideText(utf8)) {
+  const zodu::vexstr wide = zodu::PathFromUtf8(utf8.data(), utf8.size());
+  for (char16_t unit : wide) {
     if (unit == u'"' || unit == u'\\') {
       text += '\\';
       text += static_cast<char>(unit);
@@ -94,4 +96,56 @@ std::string JsonReport(const std::vector<const DatasetCheck*>& checks) {
          datasets + "\n]}\n";
 }
 
-}  // namespace zt7cli
+std::vector<std::string> VerifyNotes(const DatasetCheck& check, bool quiet) {
+  std::vector<std::string> lines;
+  if (!check.error.empty()) lines.push_back(check.error);
+  if (!quiet)
+    for (const std::string& note : check.notes)
+      lines.push_back(JoinPath(Escaped(check.folder), note));
+  return lines;
+}
+
+std::string SealSummary(const SealOutcome& seal) {
+  return Escaped(seal.folder) + ": sealed " + std::to_string(seal.files) + " files (" +
+         std::to_string(seal.frameSets) + " frame sets, " + std::to_string(seal.hklFiles) +
+         " HKL files, " + std::to_string(seal.reflectionFiles) + " reflection files) in " +
+         Escaped(seal.manifest);
+}
+
+std::vector<std::string> SealNotes(const SealOutcome& seal, bool quiet) {
+  std::vector<std::string> lines;
+  const std::string folder = Escaped(seal.folder);
+  if (!quiet)
+    for (const std::string& note : seal.notes) lines.push_back(JoinPath(folder, note));
+  for (const std::string& warning : seal.warnings)
+    lines.push_back("'" + folder + "': " + Escaped(warning));
+  for (const std::string& error : seal.errors) lines.push_back(JoinPath(folder, error));
+  if (!seal.written.Ok()) lines.push_back(seal.written.Reason());
+  return lines;
+}
+
+std::string SealJson(const SealOutcome& seal, int keyVersion) {
+  const auto list = [](const std::vector<std::string>& texts) {
+    std::string text = "[";
+    for (size_t i = 0; i < texts.size(); ++i) text += (i ? ", " : "") + JsonText(texts[i]);
+    return text + "]";
+  };
+  std::string text =
+      "{\"folder\": " + JsonText(seal.folder) + ", \"manifest\": " + JsonText(seal.manifest) +
+      ", \"sealed\": " + (seal.written.Ok() ? "true" : "false") +
+      ", \"key-version\": " + std::to_string(keyVersion) +
+      ", \"counts\": {\"files\": " + std::to_string(seal.files) +
+      ", \"frame-sets\": " + std::to_string(seal.frameSets) +
+      ", \"hkl-files\": " + std::to_string(seal.hklFiles) +
+      ", \"reflection-files\": " + std::to_string(seal.reflectionFiles) + "}, \"items\": [";
+  for (size_t i = 0; i < seal.items.size(); ++i) {
+    const ManifestItem& item = seal.items[i];
+    text += std::string(i ? "," : "") + "\n  {\"kind\": \"" + KindName(item.kind) +
+            "\", \"path\": " + JsonText(item.path) + ", \"digest\": " + JsonText(item.digest) + "}";
+  }
+  return text + "], \"notes\": " + list(seal.notes) + ", \"warnings\": " + list(seal.warnings) +
+         ", \"errors\": " + list(seal.errors) +
+         ", \"reason\": " + (seal.written.Ok() ? "null" : JsonText(seal.written.Reason())) + "}\n";
+}
+
+}  // namespace zt7::dataset

@@ -1,5 +1,5 @@
 // Checking a sealed dataset folder against its manifest, piece by piece.
-#include "verify_dataset.h"
+#include "dataset/verify.h"
 
 #include <sys/stat.h>
 
@@ -7,14 +7,14 @@
 #include <cerrno>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <system_error>
 
-#include "cli_support.h"
-#include "dataset.h"
-#include "item_digests.h"
-#include "module_log.h"
+#include "dataset/item_digests.h"
+#include "dataset/listing.h"
+#include "zt3util/frames_digest.h"
 
-namespace zt7cli {
+namespace zt7::dataset {
 namespace {
 
 namespace fs = std::filesystem;
@@ -95,16 +95,17 @@ DatasetVerification::DatasetVerification(const std::string& folder) {
     return;
   }
   const std::string manifestPath = JoinPath(folder, kManifestName);
-  std::string text;
-  check_.error = ReadManifest(manifestPath, text);
-  if (!check_.error.empty()) return;
-  std::vector<ManifestItem> items;
-  try {
-    items = ParseManifest(text);
-  } catch (const ManifestError& bad) {
-    check_.error = Escaped(manifestPath) + ":" + std::to_string(bad.line) + ": " + bad.reason;
+  const Result<std::string> text = ReadManifest(manifestPath);
+  if (!text.Ok()) {
+    check_.error = text.Reason();
     return;
   }
+  const Result<std::vector<ManifestItem>> parsed = ParseManifest(text.Value());
+  if (!parsed.Ok()) {
+    check_.error = Escaped(manifestPath) + ":" + parsed.Reason();
+    return;
+  }
+  const std::vector<ManifestItem>& items = parsed.Value();
   // Every path is checked before anything is read, so that no line reaches outside.
   std::map<std::pair<std::string, bool>, EntryCheck> entries;
   for (const ManifestItem& item : items) {
@@ -139,7 +140,7 @@ DatasetVerification::DatasetVerification(const std::string& folder) {
   for (const std::string& link : listing.links) {
     const bool frame = std::any_of(items.begin(), items.end(), [&](const ManifestItem& item) {
       return item.kind == ItemKind::kFrames && FramesFolder(item.path) == FramesFolder(link) &&
-             MatchesMask(FramesMask(link), FramesMask(item.path));
+             MatchesFramesMask(FramesMask(link), FramesMask(item.path));
     });
     if (frame || entries.count({link, false}) != 0)
       added(link, ItemKind::kLink);
@@ -150,36 +151,17 @@ DatasetVerification::DatasetVerification(const std::string& folder) {
     frames_.push_back(key.second);
     check_.entries.push_back(std::move(entry));
   }
-  doubts_.assign(check_.entries.size(), 0);
 }
 
 void DatasetVerification::CheckPiece(size_t piece, std::atomic<uint64_t>& bytesRead) {
   EntryCheck& entry = check_.entries[piece];
-  doubts_[piece] = frames_[piece] ? CheckFrames(entry, false) : CheckFile(entry, bytesRead, false);
+  if (frames_[piece])
+    CheckFrames(entry);
+  else
+    CheckFile(entry, bytesRead);
 }
 
-void DatasetVerification::CheckDoubtfulPieces(std::atomic<uint64_t>& bytesRead) {
-  for (size_t piece = 0; piece < doubts_.size(); ++piece) {
-    if (!doubts_[piece]) continue;
-    EntryCheck& entry = check_.entries[piece];
-    if (entry.status != Status::kNew) entry.status = Status::kOk;
-    entry.reason.clear();
-    doubts_[piece] = frames_[piece] ? CheckFrames(entry, true) : CheckFile(entry, bytesRead, true);
-  }
-}
-
-namespace {
-
-// The module's word on the check just made, when it is an error: "" for a mismatch.
-std::string ErrorOfLastCheck() {
-  const ModuleWord word = LastModuleWord();
-  return word.error ? ErrorReason(word) : "";
-}
-
-}  // namespace
-
-bool DatasetVerification::CheckFile(EntryCheck& entry, std::atomic<uint64_t>& bytesRead,
-                                    bool asked) {
+void DatasetVerification::CheckFile(EntryCheck& entry, std::atomic<uint64_t>& bytesRead) {
   const bool added = entry.status == Status::kNew;
   const bool link = entry.items.front().kind == ItemKind::kLink;
   struct stat st;
@@ -187,26 +169,23 @@ bool DatasetVerification::CheckFile(EntryCheck& entry, std::atomic<uint64_t>& by
       !S_ISLNK(st.st_mode)) {
     entry.status = Status::kFailed;
     entry.reason = "no longer a symbolic link";
-    return false;
+    return;
   }
-  bool doubt = false;
   std::string error;
-  auto module = [&](const std::string& path) {
-    doubt = false;
+  auto digests = [&](const std::string& path) {
     error.clear();
     for (ItemCheck& item : entry.items) {
       if (item.kind == ItemKind::kSha256) continue;
-      const bool passes = item.kind == ItemKind::kHkl ? HklChecksOut(path, item.expected)
-                                                      : DynChecksOut(path, item.expected);
-      item.found = passes ? item.expected : "";
-      doubt = doubt || !passes;
-      if (!passes && asked && error.empty()) error = ErrorOfLastCheck();
+      const Result<Done> check = item.kind == ItemKind::kHkl ? HklChecksOut(path, item.expected)
+                                                             : DynChecksOut(path, item.expected);
+      item.found = check.Ok() ? item.expected : "";
+      if (check.GetOutcome() == Outcome::kError && error.empty()) error = check.Reason();
     }
   };
-  const FileRead read = ReadOneState(root_, entry.path, bytesRead, module, link);
+  const FileRead read = ReadOneState(root_, entry.path, bytesRead, digests, link);
   for (ItemCheck& item : entry.items)
     if (item.kind == ItemKind::kSha256 || link) item.found = read.sha256;
-  if (added) return false;
+  if (added) return;
   switch (read.fault) {
     case ReadFault::kNone:
       break;
@@ -214,26 +193,25 @@ bool DatasetVerification::CheckFile(EntryCheck& entry, std::atomic<uint64_t>& by
       entry.status =
           link && !Absent(JoinPath(root_, entry.path)) ? Status::kFailed : Status::kMissing;
       if (entry.status == Status::kFailed) entry.reason = "its target is missing";
-      return false;
+      return;
     case ReadFault::kChanged:
       entry.status = Status::kFailed;
       entry.reason = (link ? "its target is " : "") + read.why;
-      return false;
+      return;
     default:
       entry.status = Status::kError;
       entry.reason = (read.fault == ReadFault::kUnreadable ? "cannot be read: " : "") + read.why;
-      return false;
+      return;
   }
   if (!error.empty()) {
     entry.status = Status::kError;
     entry.reason = error;
-    return false;
+    return;
   }
   Judge(entry);
-  return doubt;
 }
 
-bool DatasetVerification::CheckFrames(EntryCheck& entry, bool asked) {
+void DatasetVerification::CheckFrames(EntryCheck& entry) {
   const std::string folder = JoinPath(root_, FramesFolder(entry.path));
   const std::string mask = FramesMask(entry.path);
   // The module lists the folder by its path: never through a link.
@@ -243,18 +221,49 @@ bool DatasetVerification::CheckFrames(EntryCheck& entry, bool asked) {
                    : place.fault == ReadFault::kChanged ? Status::kFailed
                                                         : Status::kError;
     entry.reason = place.why;
-    return false;
+    return;
   }
   ItemCheck& item = entry.items.front();
-  item.found = FramesDigest(folder, mask);
-  if (asked) NewLogEntries();
-  if (FramesCheckOut(folder, mask, item.expected)) return false;
-  const std::string error = asked ? ErrorOfLastCheck() : "";
-  entry.status = error.empty() ? Status::kFailed : Status::kError;
-  entry.reason = !error.empty()       ? error
-                 : item.found.empty() ? "no frames digest: fewer than two frames, or one unreadable"
-                                      : "frames digest does not check out";
-  return true;
+  const Result<std::string> found = FramesDigest(folder, mask);
+  item.found = found.Value();
+  const Result<Done> check = FramesCheckOut(folder, mask, item.expected);
+  if (check.Ok()) return;
+  const bool error = check.GetOutcome() == Outcome::kError;
+  entry.status = error ? Status::kError : Status::kFailed;
+  entry.reason = error        ? check.Reason()
+                 : found.Ok() ? "frames digest does not check out"
+                              : "no frames digest: " + found.Reason();
 }
 
-}  // namespace zt7cli
+std::vector<DatasetCheck> VerifyFolders(const std::vector<std::string>& folders, unsigned threads,
+                                        WorkCounters& counters, const Watcher& watcher) {
+  std::vector<std::unique_ptr<DatasetVerification>> datasets;
+  counters.datasets = folders.size();
+  std::vector<std::pair<size_t, size_t>> pieces;  // dataset, piece
+  for (const std::string& folder : folders) {
+    std::string text = folder;
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    datasets.push_back(std::make_unique<DatasetVerification>(text));
+    counters.bytes += datasets.back()->Bytes();
+    for (size_t piece = 0; piece < datasets.back()->Pieces(); ++piece)
+      pieces.emplace_back(datasets.size() - 1, piece);
+  }
+  std::vector<std::atomic<size_t>> left(datasets.size());
+  for (size_t d = 0; d < datasets.size(); ++d) {
+    left[d] = datasets[d]->Pieces();
+    if (left[d] == 0) ++counters.datasetsDone;
+  }
+  RunInParallel(
+      pieces.size(), threads,
+      [&](size_t i) {
+        const auto [dataset, piece] = pieces[i];
+        datasets[dataset]->CheckPiece(piece, counters.bytesDone);
+        if (--left[dataset] == 0) ++counters.datasetsDone;
+      },
+      counters, watcher);
+  std::vector<DatasetCheck> checks;
+  for (const auto& dataset : datasets) checks.push_back(dataset->Check());
+  return checks;
+}
+
+}  // namespace zt7::dataset

@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "manifest.h"
+#include "dataset/manifest.h"
+#include "dataset/parallel_work.h"
 
-namespace zt7cli {
+namespace zt7::dataset {
 
 // kError: the check could not be carried out (a read error, no memory, ...); only a
 // completed comparison says kFailed.
@@ -41,9 +42,7 @@ struct DatasetCheck {
 };
 
 // A dataset's check, made ready by reading its manifest and listing its folder, then run
-// one piece at a time (from any threads, each piece once); then the pieces that the module
-// did not pass are checked again one at a time, so that its log tells a mismatch from an
-// error.
+// one piece at a time (from any threads, each piece once).
 class DatasetVerification {
  public:
   explicit DatasetVerification(const std::string& folder);
@@ -52,20 +51,22 @@ class DatasetVerification {
   // The bytes that the pieces read for SHA-256.
   uint64_t Bytes() const { return bytes_; }
   void CheckPiece(size_t piece, std::atomic<uint64_t>& bytesRead);
-  // Call after every piece, with no other call of the module running.
-  void CheckDoubtfulPieces(std::atomic<uint64_t>& bytesRead);
-  const DatasetCheck& Result() const { return check_; }
+  const DatasetCheck& Check() const { return check_; }
 
  private:
-  // Each gives whether the module did not pass an item; `asked`: read its word then.
-  bool CheckFile(EntryCheck& entry, std::atomic<uint64_t>& bytesRead, bool asked);
-  bool CheckFrames(EntryCheck& entry, bool asked);
+  void CheckFile(EntryCheck& entry, std::atomic<uint64_t>& bytesRead);
+  void CheckFrames(EntryCheck& entry);
 
   std::string root_;  // the folder with its links resolved
   uint64_t bytes_ = 0;
   std::vector<bool> frames_;  // per entry: a frame set
-  std::vector<char> doubts_;  // per entry: to be checked again (written from the threads)
   DatasetCheck check_;
 };
 
-}  // namespace zt7cli
+// Checks every folder, all their pieces on `threads` threads (0: one per core), counting
+// datasets and bytes in `counters` for the watcher. When the watcher stops the work,
+// `counters.cancelled` is set and the checks are incomplete.
+std::vector<DatasetCheck> VerifyFolders(const std::vector<std::string>& folders, unsigned threads,
+                                        WorkCounters& counters, const Watcher& watcher);
+
+}  // namespace zt7::dataset

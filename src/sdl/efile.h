@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <vector>
 
 #include "sdl/ebase.h"
 #include "sdl/estrlist.h"
@@ -72,6 +73,16 @@ class TEFile : public IVexObject, public IDataInputStream, public IDataOutputStr
 
     vexstr name;
     vexstr extension;
+  };
+
+  // A whole file mask: its pieces split at ";"; a name matches when a piece matches it.
+  class FileMask {
+   public:
+    explicit FileMask(const vexstr& mask);
+    bool Matches(const char16_t* name, size_t length) const;
+
+   private:
+    std::vector<MaskAssociation> pieces_;
   };
 
   // Flags of ListFolder: files are always listed; folders with kListFolders, and "." and

@@ -1,5 +1,5 @@
 // Replacing a file's content in one step, so that no reader ever sees half of it.
-#include "file_replace.h"
+#include "sdl/file_replace.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <cstring>  // for strerror
 #include <filesystem>
 
-namespace zt7cli {
+namespace zt7 {
 namespace {
 
 // The permissions a newly created file would get, or those of the file it replaces.
@@ -66,8 +66,9 @@ void PendingFile::Write(std::string_view piece) {
   if (problem_.empty() && !WriteAll(fd_, piece)) problem_ = std::strerror(errno);
 }
 
-std::string PendingFile::Commit(bool replace) {
-  if (!problem_.empty()) return problem_;
+Result<Done> PendingFile::Commit(bool replace) {
+  const auto failed = [this] { return Result<Done>(Outcome::kError, problem_); };
+  if (!problem_.empty()) return failed();
   bool written = fchmod(fd_, ModeFor(path_)) == 0 && fsync(fd_) == 0;
   int saved = errno;
   if (close(fd_) != 0 && written) written = false, saved = errno;
@@ -83,19 +84,21 @@ std::string PendingFile::Commit(bool replace) {
       const bool synced = directory >= 0 && fsync(directory) == 0;
       saved = errno;
       if (directory >= 0) close(directory);
-      return synced ? ""
-                    : problem_ = std::string("written, but its folder cannot be synced: ") +
-                                 std::strerror(saved);
+      if (synced) return Result<Done>(Done());
+      problem_ = std::string("written, but its folder cannot be synced: ") + std::strerror(saved);
+      return failed();
     }
     saved = errno;
   }
-  return problem_ = std::strerror(saved);
+  problem_ = std::strerror(saved);
+  // Not replacing an existing file is the caller's refusal, not a failure of the system.
+  return saved == EEXIST ? Result<Done>(Outcome::kRefused, problem_) : failed();
 }
 
-std::string ReplaceFile(const std::string& path, const std::string& content, bool replace) {
+Result<Done> ReplaceFile(const std::string& path, const std::string& content, bool replace) {
   PendingFile file(path);
   file.Write(content);
   return file.Commit(replace);
 }
 
-}  // namespace zt7cli
+}  // namespace zt7

@@ -4,7 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace zt7cli {
+#include "sdl/result.h"
+
+namespace zt7 {
 
 // A new temporary file beside `path`, written a piece at a time, that takes the place of
 // `path` only on Commit; until then `path` stays as it was, and a file never committed is
@@ -22,9 +24,9 @@ class PendingFile {
   const std::string& TemporaryPath() const { return temporary_; }
   void Write(std::string_view piece);
   // Closes the file and renames it onto `path` (an existing file only when `replace`), then
-  // syncs the folder, so that a power cut after the call cannot lose the file; gives the
-  // reason of a failure.
-  std::string Commit(bool replace = true);
+  // syncs the folder, so that a power cut after the call cannot lose the file. Refused
+  // (EEXIST's text) for an existing file without `replace`.
+  Result<Done> Commit(bool replace = true);
 
  private:
   std::string path_, temporary_, problem_;
@@ -34,8 +36,7 @@ class PendingFile {
 // Writes `content` to a new temporary file in the folder of `path` and renames it onto
 // `path`; the old file stays as it was until the new one is complete, and the folder is
 // synced. A `path` that exists as something other than a regular file (folder, link,
-// device) is refused, and so is any existing file unless `replace`. Gives the reason of a
-// failure, empty on success.
-std::string ReplaceFile(const std::string& path, const std::string& content, bool replace = true);
+// device) is refused, and so is any existing file unless `replace`.
+Result<Done> ReplaceFile(const std::string& path, const std::string& content, bool replace = true);
 
-}  // namespace zt7cli
+}  // namespace zt7

@@ -1,7 +1,7 @@
 // JSON string literals from 16-bit text.
-#include "json_text.h"
+#include "sdl/json_text.h"
 
-namespace zt7cli {
+namespace zt7 {
 namespace {
 
 bool IsHighSurrogate(char32_t c) {
@@ -77,4 +77,4 @@ void AppendJsonString(std::string& out, std::u16string_view text) {
   out += '"';
 }
 
-}  // namespace zt7cli
+}  // namespace zt7

@@ -164,10 +164,19 @@ std::mutex& TEFile::ListingLock() {
   return lock;
 }
 
-bool TEFile::ListFolder(const vexstr& dir, TStrList& list, const vexstr& mask, unsigned flags) {
-  std::vector<MaskAssociation> masks;
+TEFile::FileMask::FileMask(const vexstr& mask) {
   TStrList pieces;
-  for (const vexstr& piece : pieces.Strtok(mask, u';', true)) masks.emplace_back(piece);
+  for (const vexstr& piece : pieces.Strtok(mask, u';', true)) pieces_.emplace_back(piece);
+}
+
+bool TEFile::FileMask::Matches(const char16_t* name, size_t length) const {
+  for (const MaskAssociation& piece : pieces_)
+    if (piece.Matches(name, length)) return true;
+  return false;
+}
+
+bool TEFile::ListFolder(const vexstr& dir, TStrList& list, const vexstr& mask, unsigned flags) {
+  const FileMask masks(mask);
 
   std::lock_guard<std::mutex> hold(ListingLock());
   std::unique_ptr<DIR, FolderCloser> folder(opendir(PathToUtf8(dir).c_str()));
@@ -180,12 +189,8 @@ bool TEFile::ListFolder(const vexstr& dir, TStrList& list, const vexstr& mask, u
     size_t bytes = std::strlen(entry->d_name);
     char16_t* name = names.Tail(bytes);  // never more units than bytes
     size_t length = DecodeUtf8(entry->d_name, bytes, name);
-    for (const MaskAssociation& m : masks) {
-      if (!m.Matches(name, length)) continue;
-      // Matching first spares most entries the stat that a link or unknown type needs.
-      if (IsListed(folder.get(), entry, flags)) names.Keep(length);
-      break;
-    }
+    // Matching first spares most entries the stat that a link or unknown type needs.
+    if (masks.Matches(name, length) && IsListed(folder.get(), entry, flags)) names.Keep(length);
   }
   if (errno != 0) return false;
   names.AppendTo(list);

@@ -4,6 +4,8 @@
 #include <ctime>  // for time, localtime_r, strftime
 #include <mutex>
 
+#include "sdl/log_capture.h"
+
 namespace zodu {
 namespace {
 
@@ -73,6 +75,10 @@ void TLog::Flush() {
 }
 
 void TLog::Dispatch(int kind, TTStrBuffer<vexstr>& buffer) {
+  if (LogCapture* capture = LogCapture::Current()) {
+    if (kind != kLogVerbose) capture->Take(kind, buffer.ToString());
+    return;
+  }
   std::lock_guard<std::recursive_mutex> hold(EntryLock());
   if (kind == kLogVerbose && !verbose_) return;
   buffer << vexstr(kLineEnd);

@@ -1,5 +1,5 @@
 // Where a CIF document written out and read back would differ from the one that was read.
-#include "cif_compare.h"
+#include "xlib/cif_compare.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -12,7 +12,7 @@
 #include "sdl/utf8_path.h"
 #include "xlib/cifdp.h"
 
-namespace zt7cli {
+namespace zt7 {
 namespace {
 
 using namespace cif_dp;
@@ -217,4 +217,4 @@ std::string FirstDifference(const TCifDP& before, const TCifDP& after) {
   return FirstDifference(Summarize(before), Summarize(after));
 }
 
-}  // namespace zt7cli
+}  // namespace zt7

@@ -9,7 +9,7 @@ namespace cif_dp {
 class TCifDP;
 }
 
-namespace zt7cli {
+namespace zt7 {
 
 // What a document says, in order, as one digest per block, per item or loop and per
 // non-empty comment, each with the label that names it: small enough to be kept while the
@@ -33,4 +33,4 @@ CifSummary Summarize(const cif_dp::TCifDP& document);
 std::string FirstDifference(const CifSummary& before, const CifSummary& after);
 std::string FirstDifference(const cif_dp::TCifDP& before, const cif_dp::TCifDP& after);
 
-}  // namespace zt7cli
+}  // namespace zt7

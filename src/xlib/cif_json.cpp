@@ -1,15 +1,15 @@
 // A CIF document as CIF-JSON, the form of the COMCIFS draft that other CIF tools emit.
-#include "cif_json.h"
+#include "xlib/cif_json.h"
 
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
-#include "json_text.h"
+#include "sdl/json_text.h"
 #include "sdl/utf8_path.h"
 #include "xlib/cifdp.h"
 
-namespace zt7cli {
+namespace zt7 {
 namespace {
 
 using namespace cif_dp;
@@ -327,4 +327,4 @@ void WriteCifJson(const TCifDP& document, const std::function<void(std::string_v
   CifJsonWriter(document, write, warn).Write();
 }
 
-}  // namespace zt7cli
+}  // namespace zt7

@@ -9,7 +9,7 @@ namespace cif_dp {
 class TCifDP;
 }
 
-namespace zt7cli {
+namespace zt7 {
 
 // Writes the document as CIF-JSON text (UTF-8, ending in a line feed), handing it to
 // `write` a piece at a time as it goes. Every value is an array (one element for a single
@@ -21,4 +21,4 @@ void WriteCifJson(const cif_dp::TCifDP& document,
                   const std::function<void(std::string_view)>& write,
                   const std::function<void(const std::string&)>& warn);
 
-}  // namespace zt7cli
+}  // namespace zt7

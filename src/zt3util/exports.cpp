@@ -1,18 +1,13 @@
 // The exports about the module itself: the runtime object, versions and pcGetInfo.
 #include <cstdint>
+#include <cstring>  // for strlen
 
 #include "zt3util/boundary.h"
+#include "zt3util/check_number.h"
 #include "zt3util/key_version.h"
 #include "zt3util/returned_text.h"
 #include "zt3util/runnable.h"
 #include "zt7util.h"
-
-namespace {
-
-// The module's version, as iwGetVersion reports it to the host.
-constexpr int32_t kModuleVersion = 11;
-
-}  // namespace
 
 ZT7Runnable* GetZTRunnable() {
   return zt7::GuardExport<ZT7Runnable*>(nullptr, [] {
@@ -39,19 +34,13 @@ int32_t iGetKeyVersion() {
 }
 
 int32_t iwGetVersion() {
-  return kModuleVersion;
+  return zt7::kModuleVersion;
 }
 
 const char* pcGetInfo(const char* text) {
   return zt7::GuardExport(zt7::kRefusedText, [text] {
     if (!text) return zt7::kRefusedText;
-    // 32-bit sums that wrap as two's complement: kept unsigned, where wrapping is defined.
-    uint32_t evenSum = 0, oddSum = 0;
-    for (size_t i = 0; text[i] != 0; ++i) {
-      auto value = static_cast<uint32_t>(static_cast<signed char>(text[i]));
-      (i % 2 == 0 ? evenSum : oddSum) += value;
-    }
-    int32_t quotient = static_cast<int32_t>(oddSum - evenSum) / 2;
-    return zt7::MakeReturnedText(zodu::vexstr() << static_cast<int>(quotient));
+    const int32_t number = zt7::CheckNumber(text, std::strlen(text));
+    return zt7::MakeReturnedText(zodu::vexstr() << static_cast<int>(number));
   });
 }

@@ -9,6 +9,7 @@
 #include "sdl/efile.h"
 #include "sdl/estrlist.h"
 #include "sdl/hex.h"
+#include "sdl/utf8_path.h"
 #include "zt3util/check_characters.h"
 #include "zt3util/reason_log.h"
 #include "zt3util/stored_digest.h"
@@ -53,6 +54,12 @@ vexcstr WithCheckCharacters(vexcstr part) {
 }
 
 }  // namespace
+
+bool MatchesFramesMask(const std::string& name, const std::string& mask) {
+  const vexstr wide = zodu::PathFromUtf8(name.data(), name.size());
+  return TEFile::FileMask(zodu::PathFromUtf8(mask.data(), mask.size()))
+      .Matches(wide.raw(), wide.Length());
+}
 
 size_t PickFrameIndex(const FrameDigestBytes& digest, size_t count) {
   size_t bytes = std::min<size_t>(count / 255 + 1, 4);

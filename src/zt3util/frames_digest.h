@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 
 #include "sdl/md5.h"
 #include "sdl/smart/vex_istring.h"
@@ -19,6 +20,10 @@ zodu::vexcstr DigestFolder(const zodu::vexstr& folder, const zodu::vexstr& mask)
 // chain of their own digests picks; empty when fewer than two files match `mask`.
 // A frame that cannot be read raises TFileException.
 zodu::vexcstr ComputeFramesDigest(const zodu::vexstr& folder, const zodu::vexstr& mask);
+
+// Whether the file name `name` (UTF-8) is one that a frames digest of `mask` reads: a piece
+// of the mask, split at ";", matches it with "*" and "?", case ignored.
+bool MatchesFramesMask(const std::string& name, const std::string& mask);
 
 // The index, below `count` (at least 2), of the next frame to read after the frame whose
 // raw MD5 is `digest`.

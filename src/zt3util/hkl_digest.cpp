@@ -73,9 +73,8 @@ vexcstr DigestHklFile(const vexstr& path, int version, unsigned parts) {
   // Composed first: when a line cannot be read the call fails, and no warning is due.
   vexcstr digest = ComposeDigest(scan, version, parts, false);
   if (!scan.HasReflectionLine())
-    LogReason(vexstr(u"Warning: ") << Quoted(path)
-                                   << u" holds no reflection line: its digest is that of an empty "
-                                      u"text, which every such file shares");
+    LogWarning(vexstr(Quoted(path)) << u" holds no reflection line: its digest is that of an empty "
+                                       u"text, which every such file shares");
   return digest;
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/run_tool.h"
-#include "json_text.h"
+#include "sdl/json_text.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -97,7 +97,7 @@ TEST(JsonString, EscapesAndEncodes) {
   };
   for (const auto& [text, json] : rows) {
     std::string out = "[";  // appended, not replaced
-    zt7cli::AppendJsonString(out, text);
+    zt7::AppendJsonString(out, text);
     EXPECT_EQ(out, "[" + json) << json;
   }
 }
