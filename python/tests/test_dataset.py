@@ -80,8 +80,9 @@ class Seal(unittest.TestCase):
         self.assertFalse((self.folder / MANIFEST).exists())
 
     def test_progress_is_reported_and_can_cancel(self) -> None:
-        with open(self.folder / "large.bin", "wb") as large:  # holes, but long to hash
-            large.truncate(512 << 20)
+        for i in range(64):  # holes, but 4 GiB to hash: seconds, where a cancel takes one file
+            with open(self.folder / f"large{i}.bin", "wb") as large:
+                large.truncate(64 << 20)
         seen = []
 
         def cancel(*step: int) -> bool:
@@ -89,9 +90,9 @@ class Seal(unittest.TestCase):
             return True
 
         with self.assertRaises(Error) as caught:
-            zt7util.seal(self.folder, progress=cancel)
+            zt7util.seal(self.folder, jobs=1, progress=cancel)
         done, total, datasets_done, datasets = seen[0]
-        self.assertTrue(done < total and total > 512 << 20, seen)
+        self.assertTrue(done < total and total > 64 << 26, seen)
         self.assertEqual((datasets_done, datasets), (0, 1))
         self.assertTrue(caught.exception.reason)
         self.assertFalse((self.folder / MANIFEST).exists())
@@ -102,7 +103,7 @@ class Seal(unittest.TestCase):
         def stop(*step: int) -> None:
             raise Stop(step)
 
-        self.assertRaises(Stop, zt7util.seal, self.folder, progress=stop)
+        self.assertRaises(Stop, zt7util.seal, self.folder, jobs=1, progress=stop)
         self.assertFalse((self.folder / MANIFEST).exists())
 
 
