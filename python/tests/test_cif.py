@@ -58,12 +58,6 @@ class Cif(unittest.TestCase):
         text = zt7util.cif_json(str(self.path))
         self.assertEqual((json.loads(text), text[-1]), (DOCUMENT, "\n"))
 
-    def test_a_loop_as_numbers(self) -> None:
-        block = zt7util.read_cif(self.path)["CIF-JSON"]["run1"]
-        numbers = list(zt7util.cif_numbers(block["_refln_intensity_meas"]))
-        self.assertEqual(numbers[0], 12.5)
-        self.assertTrue(numbers[1] != numbers[1] and numbers[2] != numbers[2], numbers)
-
     def test_check_counts_what_was_read(self) -> None:
         check = zt7util.check_cif(self.path)
         self.assertTrue(check)
