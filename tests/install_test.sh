@@ -70,7 +70,7 @@ cmake --build "$work/kit-cmake/build" >/dev/null
 LD_LIBRARY_PATH="$work/prefix/lib" "$work/kit-cmake/build/kithost" | grep -q "version 11"
 # 3. The Python package finds the library it was installed with, and only that one.
 (
-  unset ZT7UTIL_LIBRARY LD_LIBRARY_PATH
+  unset ZT7KIT_LIBRARY LD_LIBRARY_PATH
   PYTHONPATH="$work/prefix/lib/python3/site-packages" \
     "$python" -c 'import zt7util; print(zt7util.version())' | grep -qx 11
 )
@@ -78,7 +78,7 @@ LD_LIBRARY_PATH="$work/prefix/lib" "$work/kit-cmake/build/kithost" | grep -q "ve
 # 4. pip builds and installs the package without a network; the library comes from the
 # environment variable.
 "$python" -m pip install --quiet --root-user-action=ignore --no-index --no-cache-dir --target "$work/pip" "$source_dir/python"
-ZT7UTIL_LIBRARY="$work/prefix/lib/libzt7util.so" PYTHONPATH="$work/pip" \
+ZT7KIT_LIBRARY="$work/prefix/lib/libzt7kit.so" PYTHONPATH="$work/pip" \
   "$python" -c 'import zt7util; print(zt7util.check_cell(5.95, 9.03, 18.38, 90, 90, 90))' |
   grep -qx True
 echo "install test passed"
