@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the built project into a temporary prefix and builds examples/host.c against
 # it twice: through find_package(zt7util) and through pkg-config; imports the Python package
-# installed beside the library, and the one `pip install` makes offline.
+# installed beside the library, and the one `pip install` makes offline with setuptools.
 set -euo pipefail
 build_dir=$1
 source_dir=$2
@@ -39,9 +39,12 @@ readelf -d "$work/prefix/lib/libzt7util.so" | grep -q "SONAME.*libzt7util.so.11"
     "$python" -c 'import zt7util; print(zt7util.version())' | grep -qx 11
 )
 
-# 4. pip builds and installs the package without a network; the library comes from the
-# environment variable.
-"$python" -m pip install --quiet --root-user-action=ignore --no-index --no-cache-dir --target "$work/pip" "$source_dir/python"
+# 4. pip builds and installs the package with the system's setuptools, without a network;
+# the library comes from the environment variable. The build runs in a copy, since
+# setuptools writes beside the sources.
+cp -r "$source_dir/python" "$work/source"
+"$python" -m pip install --quiet --root-user-action=ignore --no-index --no-cache-dir \
+  --no-build-isolation --target "$work/pip" "$work/source"
 ZT7UTIL_LIBRARY="$work/prefix/lib/libzt7util.so" PYTHONPATH="$work/pip" \
   "$python" -c 'import zt7util; print(zt7util.check_cell(5.95, 9.03, 18.38, 90, 90, 90))' |
   grep -qx True
