@@ -39,13 +39,13 @@ readelf -d "$work/prefix/lib/libzt7util.so" | grep -q "SONAME.*libzt7util.so.11"
     "$python" -c 'import zt7util; print(zt7util.version())' | grep -qx 11
 )
 
-# 4. pip builds and installs the package with the system's setuptools, without a network;
-# the library comes from the environment variable. The build runs in a copy, since
-# setuptools writes beside the sources.
+# 4. pip of Debian's Python builds and installs the package with Debian's setuptools,
+# without a network; the library comes from the environment variable. The build runs in a
+# copy, since setuptools writes beside the sources.
 cp -r "$source_dir/python" "$work/source"
-"$python" -m pip install --quiet --root-user-action=ignore --no-index --no-cache-dir \
+/usr/bin/python3 -m pip install --quiet --root-user-action=ignore --no-index --no-cache-dir \
   --no-build-isolation --target "$work/pip" "$work/source"
 ZT7UTIL_LIBRARY="$work/prefix/lib/libzt7util.so" PYTHONPATH="$work/pip" \
-  "$python" -c 'import zt7util; print(zt7util.check_cell(5.95, 9.03, 18.38, 90, 90, 90))' |
+  /usr/bin/python3 -c 'import zt7util; print(zt7util.check_cell(5.95, 9.03, 18.38, 90, 90, 90))' |
   grep -qx True
 echo "install test passed"
