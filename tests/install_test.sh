@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the built project into a temporary prefix and builds examples/host.c against
-# it twice: through find_package(zt7util) and through pkg-config; imports the Python package
-# installed beside the library, and the one `pip install` makes offline with setuptools.
+# Installs the built project into a temporary prefix (manual pages and completion too) and
+# builds examples/host.c against it twice: through find_package(zt7util) and through
+# pkg-config; imports the Python package installed beside the library, and the one
+# `pip install` makes offline with setuptools.
 set -euo pipefail
 build_dir=$1
 source_dir=$2
@@ -10,6 +11,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null
+for file in share/man/man1/zt7util.1.gz share/man/man3/zt7util.3.gz \
+  share/bash-completion/completions/zt7util; do
+  [ -s "$work/prefix/$file" ] || { echo "install test: $file not installed" >&2; exit 1; }
+done
 
 # 1. CMake package.
 mkdir -p "$work/cmake-host"
