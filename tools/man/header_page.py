@@ -30,7 +30,7 @@ def main() -> int:
     title = comment_text(comments[0].group(0))
     conventions = next(comment_text(c.group(0)) for c in comments
                        if comment_text(c.group(0)).startswith("Conventions"))
-    status = re.search(r"typedef enum (\w+) \{(.*?)\}", source, re.S)
+    status = re.search(r"typedef enum \w+ \{(.*?)\}", source, re.S)
     export = re.search(r"#define (\w+_EXPORT) __attribute__", source).group(1)
 
     functions = []
@@ -47,21 +47,20 @@ def main() -> int:
     for _, prototype, _ in functions:
         out.append(".B " + roff(prototype) + ";")
     out += [".fi", ".PP", f"Link with \\fI\\-l{library}\\fP.", ".SH DESCRIPTION"]
-    lines = conventions.split("\n")
-    out.append(roff(lines[0]))
-    for line in lines[1:]:
-        out.append(".IP \\(bu 2" if line.startswith("- ") else "")
-        out.append(roff(line[2:] if line.startswith("- ") else line))
-    out = [line for line in out if line != ""]
+    for line in conventions.split("\n"):
+        if line.startswith("- "):
+            out += [".IP \\(bu 2", roff(line[2:])]
+        else:
+            out.append(roff(line))
     if status:
         out.append(".SH STATUS CODES")
-        for value in re.finditer(r"(\w+) = (\d+),?\s*/\*(.*?)\*/", status.group(2), re.S):
+        for value in re.finditer(r"(\w+) = (\d+),?\s*/\*(.*?)\*/", status.group(1), re.S):
             out += [".TP", f".B {value.group(1)} ({value.group(2)})",
                     roff(" ".join(value.group(3).split()))]
     out.append(".SH FUNCTIONS")
     for name, _, about in functions:
         out += [".TP", f".B {name}", roff(" ".join(about.split())) or "."]
-    out += [".SH SEE ALSO", "zt7util(1), zt7util(3)"]
+    out += [".SH SEE ALSO", ".BR zt7util (1),", ".BR zt7util (3)"]
     with open(page, "w", encoding="utf-8") as file:
         file.write("\n".join(out) + "\n")
     return 0
