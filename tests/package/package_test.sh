@@ -63,13 +63,23 @@ zt7util demo >demo.txt || fail "zt7util demo failed: $(tail -3 demo.txt)"
 
 # The manual pages; zt7util(1) has a section for every subcommand the tool lists.
 man -w zt7util >/dev/null || fail "man -w zt7util finds no page"
-man -w 3 zt7util >/dev/null || fail "no zt7util(3)"
-if [ -e /usr/include/zt7kit.h ]; then man -w 3 zt7kit >/dev/null || fail "no zt7kit(3)"; fi
 LC_ALL=C MANWIDTH=200 man zt7util 2>/dev/null >page.txt
 subcommands=$(zt7util --help | sed -n '/^Subcommands:$/,/^$/s/^  \([a-z][a-z0-9-]*\).*/\1/p')
 [ "$(wc -w <<<"$subcommands")" -ge 20 ] || fail "too few subcommands in zt7util --help"
 for name in $subcommands; do
   grep -qE "^   $name( |$)" page.txt || fail "man zt7util has no section for $name"
+done
+
+# A section 3 page for each installed header, naming every function the header exports.
+for header in /usr/include/zt7util.h /usr/include/zt7kit.h; do
+  [ -e "$header" ] || continue
+  page=$(basename "$header" .h)
+  LC_ALL=C MANWIDTH=200 man 3 "$page" 2>/dev/null >"$page.txt" || fail "no $page(3)"
+  names=$(sed -n 's/^ZT7[A-Z]*_EXPORT [^(]*[ *]\([A-Za-z_0-9]*\)(.*/\1/p' "$header")
+  [ -n "$names" ] || fail "no exported function found in $header"
+  for name in $names; do
+    grep -qw "$name" "$page.txt" || fail "$page(3) does not name $name"
+  done
 done
 
 # Bash completion: subcommands, and a subcommand's options.
