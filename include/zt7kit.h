@@ -150,7 +150,8 @@ ZT7KIT_EXPORT zt7kit_status zt7kit_dyn_loop(const char* reflection_file, zt7kit_
    core); `progress` (may be NULL) sees it and can cancel.
    `json`: {"folder", "manifest", "sealed", "key-version", "counts": {"files",
    "frame-sets", "hkl-files", "reflection-files"}, "items": [{"kind", "path", "digest"}],
-   "notes": [...], "warnings": [...], "errors": [...]}.
+   "notes": [...], "warnings": [...], "errors": [...], "reason"}
+   ("reason": why no manifest was written, or null).
    `summary`: "FOLDER: sealed N files (...) in MANIFEST" when sealed, else NULL.
    `message`: the notes (unless ZT7KIT_QUIET), warnings and errors, one per line, each
    naming its file; for a refusal its reason last.

@@ -11,15 +11,16 @@
 
 #include <cerrno>
 #include <cstring>  // for strerror
-#include <new>
+#include <optional>
 #include <system_error>
 
-#include "sdl/byte_view.h"
+#include "repository/narrow_lines.h"
 #include "sdl/file_descriptor.h"
 #include "sdl/hex.h"
 #include "sdl/istream.h"
 #include "sdl/sha2.h"
 #include "zt3util/digest_calls.h"
+#include "zt3util/hkl_validation.h"
 
 namespace zt7::dataset {
 namespace {
@@ -73,6 +74,51 @@ class FileStream : public zodu::IInputStream {
   std::atomic<uint64_t>& bytesRead_;
 };
 
+// The stream that the SHA-256 reads, handing each piece on to an HKL scan as well: lines
+// split as a file's lines are split, a line across two pieces kept until it is whole.
+class ScanningStream : public zodu::IInputStream {
+ public:
+  ScanningStream(zodu::IInputStream& in, HklScan& scan) : in_(in), scan_(scan) {}
+  using IInputStream::Read;
+  void Read(void* buffer, size_t count) override {
+    in_.Read(buffer, count);
+    const char* at = static_cast<const char*>(buffer);
+    const auto* last = static_cast<const char*>(memrchr(at, '\n', count));
+    if (last == nullptr) {
+      partial_.append(at, count);
+      return;
+    }
+    size_t whole = static_cast<size_t>(last - at) + 1;
+    if (!partial_.empty()) {
+      const auto* feed = static_cast<const char*>(std::memchr(at, '\n', count));
+      const size_t first = static_cast<size_t>(feed - at) + 1;
+      partial_.append(at, first);
+      Scan(partial_.data(), partial_.size());
+      partial_.clear();
+      at += first;
+      count -= first;
+      whole -= first;
+    }
+    Scan(at, whole);
+    partial_.assign(at + whole, count - whole);
+  }
+  // The last line, when no line feed ends it.
+  void Finish() { Scan(partial_.data(), partial_.size()); }
+  uint64_t Length() override { return in_.Length(); }
+  uint64_t GetPosition() override { return in_.GetPosition(); }
+  void SetPosition(uint64_t) override {}
+
+ private:
+  void Scan(const char* text, size_t n) {
+    ForEachNarrowLine(text, n,
+                      [this](const char* line, size_t length) { scan_.Take(line, length); });
+  }
+
+  zodu::IInputStream& in_;
+  HklScan& scan_;
+  std::string partial_;
+};
+
 bool SameState(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
          a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
@@ -113,7 +159,8 @@ FileRead OpenFault(const std::string& root, const std::string& relative) {
 }
 
 FileRead ReadOnce(const std::string& root, const std::string& relative,
-                  std::atomic<uint64_t>& bytesRead, const FileDigests& module, bool throughLink) {
+                  std::atomic<uint64_t>& bytesRead, const FileDigests& module, bool throughLink,
+                  const ScanNeeds* needs) {
   const std::string path = root + "/" + relative;
   const zodu::FileDescriptor folder(open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (folder.Get() < 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
@@ -139,20 +186,14 @@ FileRead ReadOnce(const std::string& root, const std::string& relative,
   const auto size = static_cast<uint64_t>(before.st_size);
   FileStream stream(file.Get(), size, bytesRead);
   zodu::SHA256 sha;
-  std::string bytes;
-  bool held = size <= kMostHeld;
+  std::optional<HklScan> lines;
   try {
-    if (held) {
-      try {
-        bytes.resize(size);
-      } catch (const std::bad_alloc&) {
-        held = false;  // read a piece at a time, as a larger file is
-      }
-    }
-    if (held) {
-      stream.Read(bytes.data(), bytes.size());
-      zodu::ByteView view(bytes);
-      sha.DigestStream(view);
+    if (needs) {
+      // One reading for the SHA-256 and the HKL lines.
+      lines.emplace(*needs, size);
+      ScanningStream scanning(stream, *lines);
+      sha.DigestStream(scanning);
+      scanning.Finish();
     } else {
       sha.DigestStream(stream);
     }
@@ -165,7 +206,7 @@ FileRead ReadOnce(const std::string& root, const std::string& relative,
   }
   // The module opens the file by its path: it must find the file just read, unchanged.
   if (stat(path.c_str(), &now) != 0 || !SameState(before, now)) return read;
-  module(path, held ? &bytes : nullptr);
+  module(path, lines ? &*lines : nullptr);
   if (stat(path.c_str(), &now) != 0 || !SameState(before, now)) return read;
   if (fstat(file.Get(), &now) != 0 || !SameState(before, now)) return read;
   const zodu::vexcstr hex = zodu::BytesToHex(sha.GetDigest(), zodu::SHA256::kDigestSize, 0, 0);
@@ -189,11 +230,11 @@ FileRead LookAtFolder(const std::string& root, const std::string& relative) {
 }
 
 FileRead ReadOneState(const std::string& root, const std::string& relative,
-                      std::atomic<uint64_t>& bytesRead, const FileDigests& module,
-                      bool throughLink) {
-  FileRead read = ReadOnce(root, relative, bytesRead, module, throughLink);
+                      std::atomic<uint64_t>& bytesRead, const FileDigests& module, bool throughLink,
+                      const ScanNeeds* scan) {
+  FileRead read = ReadOnce(root, relative, bytesRead, module, throughLink, scan);
   if (read.fault == ReadFault::kUnsteady)
-    read = ReadOnce(root, relative, bytesRead, module, throughLink);
+    read = ReadOnce(root, relative, bytesRead, module, throughLink, scan);
   return read;
 }
 
@@ -203,16 +244,14 @@ Result<std::string> FramesDigest(const std::string& folder, const std::string& m
 
 Result<std::string> HklDigest(const std::string& hkl, const std::string& framesFolder,
                               const std::string& mask, const std::string& framesDigest,
-                              int keyVersion, const std::string* bytes) {
-  if (bytes) return SealHklBytes(*bytes, hkl, keyVersion);
+                              int keyVersion, const HklScan* lines) {
+  if (lines) return SealHklScan(*lines, hkl, keyVersion);
   const Parts frames(framesDigest);
   return DigestHkl(framesFolder, mask, hkl, frames.First(), frames.Second(), keyVersion);
 }
 
 Result<std::string> DynDigest(const std::string& file, const std::string& framesFolder,
-                              const std::string& mask, const std::string& framesDigest,
-                              const std::string* bytes) {
-  if (bytes) return SealDynBytes(*bytes, file);
+                              const std::string& mask, const std::string& framesDigest) {
   const Parts frames(framesDigest);
   return DigestDyn(framesFolder, mask, file, frames.First(), frames.Second());
 }
@@ -223,16 +262,20 @@ Result<Done> FramesCheckOut(const std::string& folder, const std::string& mask,
   return Verdict(CheckFrames(folder, mask, parts.First(), parts.Second()));
 }
 
-Result<Done> HklChecksOut(const std::string& hkl, const std::string& digest,
-                          const std::string* bytes) {
+Result<Done> HklChecksOut(const std::string& hkl, const std::string& digest, const HklScan* lines) {
   const Parts parts(digest);
-  return Verdict(bytes ? CheckHklBytes(*bytes, hkl, parts.First(), parts.Second())
+  return Verdict(lines ? CheckHklScan(*lines, hkl, parts.First(), parts.Second())
                        : CheckHkl(hkl, parts.First(), parts.Second()));
 }
 
-Result<Done> DynChecksOut(const std::string& file, const std::string& digest,
-                          const std::string* bytes) {
-  return bytes ? CheckDynBytes(*bytes, file, digest.c_str()) : CheckDyn(file, digest.c_str());
+Result<Done> DynChecksOut(const std::string& file, const std::string& digest) {
+  return CheckDyn(file, digest.c_str());
+}
+
+ScanNeeds NeedsToCheck(const std::string& digest) {
+  ScanNeeds needs = NeedsToValidate(Parts(digest).First());
+  needs.cellLine = true;
+  return needs;
 }
 
 }  // namespace zt7::dataset

@@ -172,18 +172,24 @@ void DatasetVerification::CheckFile(EntryCheck& entry, std::atomic<uint64_t>& by
     return;
   }
   std::string error;
-  auto digests = [&](const std::string& path, const std::string* bytes) {
+  auto digests = [&](const std::string& path, const HklScan* lines) {
     error.clear();
     for (ItemCheck& item : entry.items) {
       if (item.kind == ItemKind::kSha256) continue;
       const Result<Done> check = item.kind == ItemKind::kHkl
-                                     ? HklChecksOut(path, item.expected, bytes)
-                                     : DynChecksOut(path, item.expected, bytes);
+                                     ? HklChecksOut(path, item.expected, lines)
+                                     : DynChecksOut(path, item.expected);
       item.found = check.Ok() ? item.expected : "";
       if (check.GetOutcome() == Outcome::kError && error.empty()) error = check.Reason();
     }
   };
-  const FileRead read = ReadOneState(root_, entry.path, bytesRead, digests, link);
+  // An HKL file's lines are scanned while it is read for its SHA-256.
+  const ItemCheck* hkl = nullptr;
+  for (const ItemCheck& item : entry.items)
+    if (item.kind == ItemKind::kHkl) hkl = &item;
+  const ScanNeeds needs = hkl ? NeedsToCheck(hkl->expected) : ScanNeeds();
+  const FileRead read =
+      ReadOneState(root_, entry.path, bytesRead, digests, link, hkl ? &needs : nullptr);
   for (ItemCheck& item : entry.items)
     if (item.kind == ItemKind::kSha256 || link) item.found = read.sha256;
   if (added) return;

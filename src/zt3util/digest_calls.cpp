@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "repository/hkl_match.h"
-#include "sdl/byte_view.h"
 #include "sdl/ebase.h"
 #include "sdl/efile.h"
 #include "sdl/log.h"
@@ -217,14 +216,14 @@ Result<Done> CheckDyn(const std::string& file, const char* digest) {
   return Verdict(Run<bool>([&] { return ValidateDynDigest(Path(file), digest); }));
 }
 
-Result<std::string> SealHklBytes(std::string_view bytes, const std::string& path, int keyVersion) {
+Result<std::string> SealHklScan(const HklScan& scan, const std::string& path, int keyVersion) {
   return Digest([&] {
-    const HklScan scan = HklScan::OfText(bytes.data(), bytes.size(), NeedsOfValidation(keyVersion));
     const vexcstr digest = DigestHklScan(scan, Path(path), keyVersion, kDigestPart1 | kDigestPart2);
     // A digest that its own check would not pass (under 100 lines) is none.
-    const std::string text = Narrow(digest), first = text.substr(0, text.find(','));
-    const std::string second =
-        text.find(',') == std::string::npos ? "" : text.substr(text.find(',') + 1);
+    const std::string text = Narrow(digest);
+    const size_t comma = text.find(',');
+    const std::string first = text.substr(0, comma);
+    const std::string second = comma == std::string::npos ? "" : text.substr(comma + 1);
     if (digest.IsEmpty() ||
         ValidateHklScan(scan, Path(path), first.c_str(), second.c_str()) != kBothValid)
       return vexcstr();
@@ -232,30 +231,9 @@ Result<std::string> SealHklBytes(std::string_view bytes, const std::string& path
   });
 }
 
-Result<std::string> SealDynBytes(std::string_view bytes, const std::string& path) {
-  return Digest([&] {
-    zodu::ByteView in(bytes);
-    return ComputeDynDigest(in, DynModeOf(Path(path)));
-  });
-}
-
-Result<int> CheckHklBytes(std::string_view bytes, const std::string& path, const char* first,
-                          const char* second) {
-  return Check(
-      [&] {
-        ScanNeeds needs = NeedsToValidate(first);
-        needs.cellLine = true;
-        return ValidateHklScan(HklScan::OfText(bytes.data(), bytes.size(), needs), Path(path),
-                               first, second);
-      },
-      second, true);
-}
-
-Result<Done> CheckDynBytes(std::string_view bytes, const std::string& path, const char* digest) {
-  return Verdict(Run<bool>([&] {
-    zodu::ByteView in(bytes);
-    return ValidateDynDigest(Path(path), &in, digest);
-  }));
+Result<int> CheckHklScan(const HklScan& scan, const std::string& path, const char* first,
+                         const char* second) {
+  return Check([&] { return ValidateHklScan(scan, Path(path), first, second); }, second, true);
 }
 
 Result<Done> DynLoopLines(const std::string& file, const std::function<void(const vexstr&)>& sink) {

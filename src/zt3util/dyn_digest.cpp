@@ -80,10 +80,6 @@ DynMode DynModeOf(const vexstr& file) {
 }
 
 bool ValidateDynDigest(const vexstr& file, const char* digest) {
-  return ValidateDynDigest(file, nullptr, digest);
-}
-
-bool ValidateDynDigest(const vexstr& file, zodu::IInputStream* bytes, const char* digest) {
   if (digest == nullptr || std::strlen(digest) < 2) {
     LogReason(u"no DYN digest, or one shorter than 2 characters");
     return false;
@@ -94,7 +90,7 @@ bool ValidateDynDigest(const vexstr& file, zodu::IInputStream* bytes, const char
   }
   // The mode comes from the stored digest, never from the file's name.
   const DynMode mode = digest[1] == '1' ? DynMode::kWholeFile : DynMode::kReflectionLoop;
-  const vexcstr computed = bytes ? ComputeDynDigest(*bytes, mode) : ComputeDynDigest(file, mode);
+  const vexcstr computed = ComputeDynDigest(file, mode);
   if (computed.IsEmpty()) return false;  // the reason is logged already
   if (SameAfterFirst(digest, computed)) return true;
   LogReason(vexstr(u"the DYN digest (mode ")

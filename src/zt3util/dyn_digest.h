@@ -27,9 +27,6 @@ zodu::vexcstr DigestDynFile(const zodu::vexstr& folder, const zodu::vexstr& mask
 // file, anything else loop). The first character is never compared. A null digest, one
 // under two characters, or a path under ten characters gives false without reading.
 bool ValidateDynDigest(const zodu::vexstr& file, const char* digest);
-// The same with the file's bytes read from `bytes` (when not null) instead of the file.
-bool ValidateDynDigest(const zodu::vexstr& file, zodu::IInputStream* bytes, const char* digest);
-
 // The mode in which the file named `file` is sealed: its reflection loop for a name ending
 // in ".cif_od" (case-sensitive), else its bytes.
 DynMode DynModeOf(const zodu::vexstr& file);

@@ -20,13 +20,6 @@ HklScan HklScan::OfFile(const vexstr& path, const ScanNeeds& needs) {
   return scan;
 }
 
-HklScan HklScan::OfText(const char* bytes, size_t n, const ScanNeeds& needs) {
-  HklScan scan(needs, n);
-  ForEachNarrowLine(bytes, n,
-                    [&scan](const char* line, size_t length) { scan.Take(line, length); });
-  return scan;
-}
-
 HklScan HklScan::OfLines(const TCStrList& lines, const ScanNeeds& needs) {
   HklScan scan(needs);
   for (const vexcstr& line : lines) scan.Take(line.raw(), line.Length());

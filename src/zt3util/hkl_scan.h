@@ -29,8 +29,6 @@ class HklScan {
   // The file's lines, read a piece at a time. File errors go to the caller.
   static HklScan OfFile(const zodu::vexstr& path, const ScanNeeds& needs);
   static HklScan OfLines(const zodu::TCStrList& lines, const ScanNeeds& needs);
-  // The lines of a file's `n` bytes held in memory, exactly as OfFile reads them.
-  static HklScan OfText(const char* bytes, size_t n, const ScanNeeds& needs);
 
   void Take(const char* line, size_t length) {
     if (LineCount() == 0) TakeFirst(length);
