@@ -170,6 +170,10 @@ TEST_F(KitApi, BadFilesAreRefusedWithAReason) {
           std::string out;
           return zt7kit_cif_json(p, nullptr, 0, Keep, &out, nullptr, m);
         },
+        [&](char**, char** m) {
+          std::string out;
+          return zt7kit_format_cif(p, nullptr, 0, nullptr, Keep, &out, nullptr, m);
+        },
     };
     for (size_t i = 0; i < calls.size(); ++i) {
       const Answer answer = Ask(calls[i]);
@@ -267,8 +271,8 @@ TEST_F(KitApi, StatusesAndReasonsAreTheCallsOwn) {
   for (const auto& row : rows) EXPECT_EQ(Ask(row.call), row.expected) << row.what;
 }
 
-// A huge text is read and judged like any other; a CIF given as bytes reads as from a file.
-TEST_F(KitApi, HugeAndInMemoryTextsAreJudged) {
+// A huge text is read and judged like any other.
+TEST_F(KitApi, HugeTextsAreJudged) {
   const std::string huge(16 << 20, 'x');
   int code = -1;
   EXPECT_EQ(Ask([&](char**, char** m) {
@@ -276,18 +280,140 @@ TEST_F(KitApi, HugeAndInMemoryTextsAreJudged) {
                                        &code, m);
             }),
             (Answer{ZT7KIT_MISMATCH, "", "1 lines: too few to validate (at least 100)"}));
-  const std::string cif = "data_x\n_a 1\n_a 2\n";
-  char *json = nullptr, *summary = nullptr, *findings = nullptr, *message = nullptr;
-  EXPECT_EQ(zt7kit_check_cif(nullptr, cif.data(), cif.size(), &json, &summary, &findings, &message),
-            ZT7KIT_MISMATCH);
-  EXPECT_EQ(Take(summary), "-: CIF 1.1, blocks 1, save frames 0, items 1, loops 0, loop rows 0");
-  EXPECT_EQ(Take(findings), "-:3:1: _a is given again: the earlier value is not kept\n");
-  EXPECT_NE(Take(json).find("\"lost\": true"), std::string::npos);
-  EXPECT_EQ(Take(message), "");
+}
+
+// What a CIF check tells of each text: its status (lost or not, read or not), the counts,
+// and each finding where it lies; a warning of the reader comes in the message.
+TEST_F(KitApi, CifCheckCountsAndNamesWhatWasLost) {
+  const std::string counts = "-: CIF 1.1, blocks 1, save frames 0, items ";
+  const struct {
+    std::string text;
+    zt7kit_status status;
+    std::string summary, findings, message;
+  } cases[] = {
+      {"data_x\n_a 1\n_b 'x y'\nloop_\n_c_p\n_c_q\n1 2\n3 4\n", ZT7KIT_OK,
+       counts + "2, loops 1, loop rows 2", "", ""},
+      {"#\\#CIF_2.0\ndata_x\n_l [1 [2 3] 'a b' []]\n_e {}\n", ZT7KIT_OK,
+       "-: CIF 2.0, blocks 1, save frames 0, items 2, loops 0, loop rows 0", "", ""},
+      {"data_x\n_a 1\ndata_X\n_b 2\n", ZT7KIT_OK,
+       "-: CIF 1.1, blocks 2, save frames 0, items 2, loops 0, loop rows 0", "",
+       "Duplicate CIF data name 'X' auto renaming...\nNew name: X1"},
+      // Read whole though not UTF-8: a finding, but nothing lost.
+      {"data_x\n_a 'M\xe8'\n_b 2\n_c 3\n", ZT7KIT_OK, counts + "3, loops 0, loop rows 0",
+       "-:2:6: not UTF-8 from 2:6, read as ISO 8859-1\n", ""},
+      {"data_x\n_a 1\n2\n", ZT7KIT_MISMATCH, counts + "1, loops 0, loop rows 0",
+       "-:3:1: value without a name, skipped: 2\n", ""},
+      {"data_x\n_a 1\n_a 2\n", ZT7KIT_MISMATCH, counts + "1, loops 0, loop rows 0",
+       "-:3:1: _a is given again: the earlier value is not kept\n", ""},
+      {"_a 1\n", ZT7KIT_MISMATCH, counts + "1, loops 0, loop rows 0", "-:1:1: no data_ heading\n",
+       ""},
+      {"\x1f\x8b\x08\x00\x00", ZT7KIT_MISMATCH, counts + "0, loops 0, loop rows 0",
+       "-:1:1: not text: gzip-compressed data\n", ""},
+      // A reading that fails says so in the reader's words, where the fault lies.
+      {"data_x\n_a 1\nloop_\n_b_1\n_b_2\n1 2\n3\n", ZT7KIT_REFUSED, "", "-:3:1: invalid table _b\n",
+       ""},
+      {"#\\#CIF_2.0\ndata_x\n_l [1 [2\n", ZT7KIT_REFUSED, "", "-:3:4: unclosed bracket '['\n", ""},
+      {";x\n", ZT7KIT_REFUSED, "", "-:1:1: invalid start of file\n", ""},
+  };
+  for (const auto& c : cases) {
+    char *json = nullptr, *summary = nullptr, *findings = nullptr, *message = nullptr;
+    EXPECT_EQ(zt7kit_check_cif(nullptr, c.text.data(), c.text.size(), &json, &summary, &findings,
+                               &message),
+              c.status)
+        << c.text;
+    EXPECT_EQ(Take(summary), c.summary) << c.text;
+    EXPECT_EQ(Take(findings), c.findings) << c.text;
+    EXPECT_EQ(Take(message), c.message) << c.text;
+    const char* lost = c.status == ZT7KIT_OK ? "\"lost\": false" : "\"lost\": true";
+    EXPECT_NE(Take(json).find(c.status == ZT7KIT_REFUSED ? "\"read\": false" : lost),
+              std::string::npos)
+        << c.text;
+  }
+}
+
+// What format-cif writes (what may change: spacing, empty comments, the encoding) and what
+// it refuses, naming the first thing that would change or that the reading lost.
+TEST_F(KitApi, CifFormatWritesWhatReadsBackTheSame) {
+  const std::string name(34, ' ');
+  auto named = [&](const std::string& item) { return item + name.substr(item.size()); };
+  const std::string change = "writing it back would change block 'x', entry 1 ";
+  const struct {
+    std::string text;
+    zt7kit_status status;
+    std::string written;  // or the reason
+  } cases[] = {
+      {"#------\n# COD header\n#\ndata_x\n#\n_a 1\n", ZT7KIT_OK,
+       "#------\n# COD header\ndata_x\n" + named("_a") + " 1\n"},
+      {"data_x\n_a 1 # c\n_e\n;\n;\n", ZT7KIT_OK, "data_x\n" + named("_a") + " 1\n# c\n_e\n;\n;\n"},
+      {"#\\#CIF_2.0\ndata_x\n_t {\"k\":1}\n", ZT7KIT_OK, "#\\#CIF_2.0\ndata_x\n_t { \"k\": 1}\n"},
+      {"data_x\n_a \xc5ngstr\xf6m\n", ZT7KIT_OK,
+       "data_x\n" + named("_a") + " \xc3\x85ngstr\xc3\xb6m\n"},
+      // both quotes before blanks: a text field, which reads back as lines
+      {"data_x\n_v '''a' b\" c'''\n", ZT7KIT_REFUSED, change + "'_v'"},
+      {"data_x\n_q \"''x\"\n", ZT7KIT_REFUSED,
+       "the written text would not read back: Failed to parse CIF because unbalanced "
+       "quotation at CIF#1"},
+      {"data_x\n_a 1\n2\n", ZT7KIT_REFUSED,
+       "its document lacks what the file holds at line 3, column 1 (value without a name, "
+       "skipped: 2)"},
+  };
+  for (const auto& c : cases) {
+    std::string out;
+    char* message = nullptr;
+    EXPECT_EQ(zt7kit_format_cif(nullptr, c.text.data(), c.text.size(), nullptr, Keep, &out, nullptr,
+                                &message),
+              c.status)
+        << c.text;
+    const std::string reason = Take(message);
+    EXPECT_EQ(out, c.status == ZT7KIT_OK ? c.written : "") << c.text;
+    if (c.status != ZT7KIT_OK) {
+      EXPECT_NE(reason.find(c.written + "; nothing written"), std::string::npos) << reason;
+    }
+  }
+}
+
+// CIF-JSON as drafted: arrays of strings, ? as null, . as false, names in lower case, the
+// later of two entries of one name, and a warning naming the one it hides.
+TEST_F(KitApi, CifJsonFollowsTheDraft) {
+  const std::string cif =
+      "#\\#CIF_2.0\ndata_Cell\n_Cell_length_a 5.959(1)\n_inapplicable .\n"
+      "_text\n;\nfirst line\nsecond \"line\"\n;\n"
+      "loop_\n_Atom_site_label\n_Atom_site_fract_x\nC1 0.5\nO\xc3\xa9 ?\n"
+      "_list [1 'a b' [] ?]\n_map {'k':v \"K2\":[x]}\nloop_\n_t_a\n_t_b\n1\n;\nfield\n;\n"
+      "_dup_x 1\nloop_\n_dup_x\n_dup_y\n2 3\nsave_Frame\n_in_frame 1\nsave_\ndata_empty\n";
   std::string out;
-  EXPECT_EQ(zt7kit_cif_json(nullptr, cif.data(), cif.size(), Keep, &out, nullptr, nullptr),
+  char* message = nullptr;
+  EXPECT_EQ(zt7kit_cif_json(nullptr, cif.data(), cif.size(), Keep, &out, nullptr, &message),
             ZT7KIT_OK);
-  EXPECT_EQ(out.substr(out.size() - 2), "}\n");
+  EXPECT_EQ(out,
+            "{\n  \"CIF-JSON\": {\n    \"Metadata\": {\n      \"cif-version\": \"2.0\",\n"
+            "      \"schema-name\": \"CIF-JSON\",\n      \"schema-version\": \"1.0.0\",\n"
+            "      \"schema-uri\": \"http://www.iucr.org/resources/cif/cif-json.json\"\n    },\n"
+            "    \"cell\": {\n"
+            "      \"_cell_length_a\": [\"5.959(1)\"],\n"
+            "      \"_inapplicable\": [false],\n"
+            "      \"_text\": [\"first line\\nsecond \\\"line\\\"\"],\n"
+            "      \"_atom_site_label\": [\"C1\", \"O\xc3\xa9\"],\n"
+            "      \"_atom_site_fract_x\": [\"0.5\", null],\n"
+            "      \"_list\": [[\"1\", \"a b\", [], null]],\n"
+            "      \"_map\": [{\"k\": \"v\", \"K2\": [\"x\"]}],\n"
+            "      \"_t_a\": [\"1\"],\n"
+            "      \"_t_b\": [\"field\"],\n"
+            "      \"_dup_x\": [\"2\"],\n"
+            "      \"_dup_y\": [\"3\"],\n"
+            "      \"Frames\": {\n"
+            "        \"frame\": {\n"
+            "          \"_in_frame\": [\"1\"]\n"
+            "        }\n"
+            "      }\n"
+            "    },\n"
+            "    \"empty\": {}\n  }\n}\n");
+  EXPECT_EQ(Take(message),
+            "warning: block 'Cell': '_dup_x' of entry 8 is hidden by the one of entry 9");
+  std::string again;  // the message may be left out
+  EXPECT_EQ(zt7kit_cif_json(nullptr, cif.data(), cif.size(), Keep, &again, nullptr, nullptr),
+            ZT7KIT_OK);
+  EXPECT_EQ(again, out);
 }
 
 // A non-zero answer of the progress callback stops a seal before its manifest is written,

@@ -49,7 +49,7 @@ TEST(Tool, DemoNeverWritesOverFilesAndCleansUp) {
       RunTool("demo " + zt7test::Quote(folder / "full"), 120, "ulimit -f 64; trap '' XFSZ; ");
   EXPECT_EQ(full.status, 1);
   EXPECT_TRUE(std::regex_match(full.err, std::regex("zt7util: demo: '[^\n]*/frames/run1_0[^\n]*"
-                                                    "\.img': File too large\n")))
+                                                    "\\.img': File too large\n")))
       << full.err;
 }
 

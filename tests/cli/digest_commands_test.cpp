@@ -55,8 +55,6 @@ TEST_F(DigestCommands, OutcomesOfEachSubcommand) {
   folder.MakeFile("list", loop + "  " + r + "\r\n" + otherSum + " *" + other + "\n\n");
   zt7test::ExpectCalls({
       {"digest-frames " + F, 0, digest + "\n"},
-      {"digest-frames " + P("frames") + " '*.tif'", 1,
-       "zt7util: digest-frames: " + P("frames") + ": Too few frames\n"},
       {"check-frames " + F + " " + first + " " + second, 0, "3 both parts valid\n"},
       // The module's own reason, one line for each kind of refusal.
       {"check-hkl " + A, 1, "0 invalid\nzt7util: check-hkl: " + A + ": no first digest part"},
@@ -106,20 +104,15 @@ TEST_F(DigestCommands, HklSealChecksInEveryFormAndCarriesOver) {
 // (tests/abi/kit_api_test.cpp); here, that the tool passes the library's reason on.
 TEST_F(DigestCommands, BadPathsGetOneLineAndNoWait) {
   ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0644), 0);
-  folder.MakeFile("binary.hkl", std::string("\x7f\x45LF\0\1\2\xff\xfe\n", 10));
   const std::string seal = "43" + std::string(36, '0') + "," + "53" + std::string(36, '0');
-  const struct {
-    const char* name;
-    const char* reason;  // in the error line; "" where the library's reason varies
-  } paths[] = {{"fifo", "FIFO"}, {"none.hkl", "no such"}, {"binary.hkl", ""}};
-  for (const auto& p : paths) {
-    const std::string path = P(p.name);
+  for (const auto& [name, reason] : {std::pair{"fifo", "FIFO"}, {"none.hkl", "no such"}}) {
+    const std::string path = P(name);
     for (const std::string& command :
          {"check-refs " + path + " " + seal, "digest-hkl " + Frames() + " " + path + " " + seal}) {
       const Outcome r = RunTool(command);
       EXPECT_EQ(r.status, 1) << command << ": " << r.err;
       EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << command << ": " << r.err;
-      EXPECT_NE(r.err.find(p.reason), std::string::npos) << command << ": " << r.err;
+      EXPECT_NE(r.err.find(reason), std::string::npos) << command << ": " << r.err;
       EXPECT_TRUE(r.out.empty() || r.out == "0 invalid\n") << command << ": " << r.out;
     }
   }
