@@ -6,10 +6,8 @@
 #include <filesystem>
 #include <regex>
 #include <string>
-#include <utility>
 
 #include "cli/run_tool.h"
-#include "support/dyn_reference.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -85,26 +83,6 @@ TEST_F(CifCommands, CifJson) {
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.out + refused.err,
             "zt7util: cif-json: '" + fifo + "': a FIFO, not a regular file\n");
-}
-
-// A Latin-1 comment at the end of a loop row no longer swallows the next row, so a changed
-// intensity there is seen by the loop's digest.
-TEST_F(CifCommands, LatinOneCommentsKeepTheNextRow) {
-  std::vector<dyn_reference::Row> rows = dyn_reference::Rows(120);
-  auto file = [&](const std::string& name) {
-    std::string text = "data_r\nloop_\n";
-    for (const std::string& column : dyn_reference::kColumns) text += column + "\n";
-    for (size_t i = 0; i < rows.size(); ++i)
-      text += rows[i][0] + " " + rows[i][1] + " " + rows[i][2] + " " + rows[i][3] + " " +
-              rows[i][4] + (i == 50 ? " # r\xe9sum\xe9\n" : "\n");
-    return folder.MakeFile(name, text);
-  };
-  const std::string digest = dyn_reference::LoopDigest(dyn_reference::kColumns, rows);
-  const std::string sealed = file("sealed.cif_od");
-  rows[51][3] = "12345.67";
-  const std::string changed = file("changed.cif_od");
-  EXPECT_EQ(RunTool("check-dyn " + Q(sealed) + " " + digest).out, sealed + ": OK\n");
-  EXPECT_EQ(RunTool("check-dyn " + Q(changed) + " " + digest).out, changed + ": FAILED\n");
 }
 
 // Real dictionaries as a Debian package ships them (libcifpp-data) read whole, with no

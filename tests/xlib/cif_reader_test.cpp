@@ -224,6 +224,9 @@ TEST(CifReader, StreamsDecodeUtf8) {
       {"data_x _a \xF0\x9F\x98\x80", "[x] _a=\xDF\x98\xEF\xBE\x80"},
       // Bytes that begin no complete, valid sequence swallow nothing after them.
       {"data_x\n_a 'M\xE8'\n_b 2\n_c 3\n", "[x] _a=<M\xC3\xA8> _b=2 _c=3"},
+      // A lead byte before a line end, in a comment too: the loop's next row stays.
+      {"data_x\nloop_\n_r_a\n_r_b\n1 2 # r\xE9sum\xE9\n3 4\n",
+       "[x] loop _r(_r_a,_r_b):1,2/3,4 # r\xC3\xA9sum\xC3\xA9"},
       {"data_x _a \x80 _b \xC0\xAF _c \xED\xA0\x80 _d b\xE2",
        "[x] _a=\xC2\x80 _b=\xC3\x80\xC2\xAF _c=\xC3\xAD\xC2\xA0\xC2\x80 _d=b\xC3\xA2"},
   };
