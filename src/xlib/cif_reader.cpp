@@ -395,7 +395,7 @@ class CifLoader {
               firstValue);
     for (const auto& cell : deferred) {
       const TokenView token = cell.second;
-      table->objects_[table->cells_[cell.first].at].reset(
+      table->objects_[table->cells_.Get(cell.first).at].reset(
           EntryFromView(text_, token, doc_.version_, [&] { return LineOf(token); }));
     }
     table->FinishRows();

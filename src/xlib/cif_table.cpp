@@ -87,7 +87,7 @@ void cetTable::AddCol(const vexstr& name) {
   if (rows > 0) {
     Cells widened;
     for (size_t r = 0; r < rows; ++r) {
-      for (size_t c = 0; c < cols; ++c) widened.push_back(cells_[r * cols + c]);
+      for (size_t c = 0; c < cols; ++c) widened.push_back(cells_.Get(r * cols + c));
       widened.push_back(Cell{0, kUnset});
     }
     cells_.swap(widened);
@@ -158,7 +158,8 @@ const vexstr& cetTable::GetRowName(size_t row) const {
 }
 
 ICifEntry* cetTable::Get(size_t row, size_t col) const {
-  Cell& cell = cells_[row * columns_.Count() + col];
+  const size_t at = row * columns_.Count() + col;
+  const Cell cell = cells_.Get(at);
   switch (KindOf(cell)) {
     case kUnset:
       return nullptr;
@@ -168,7 +169,7 @@ ICifEntry* cetTable::Get(size_t row, size_t col) const {
       // Made an entry on first request, then kept as one.
       auto* entry = new cetString(ViewText(cell), KindOf(cell) == kQuotedView);
       objects_.emplace_back(entry);
-      cell = Cell{uint32_t(objects_.size() - 1), kObject};
+      cells_.Put(at, Cell{uint32_t(objects_.size() - 1), kObject});
       return entry;
     }
   }
@@ -176,13 +177,14 @@ ICifEntry* cetTable::Get(size_t row, size_t col) const {
 
 void cetTable::Set(size_t row, size_t col, ICifEntry* entry) {
   std::unique_ptr<ICifEntry> owned(entry);
-  Cell& cell = cells_[row * columns_.Count() + col];
+  const size_t at = row * columns_.Count() + col;
+  const Cell cell = cells_.Get(at);
   if (KindOf(cell) == kObject) {
     objects_[cell.at] = std::move(owned);
     return;
   }
   objects_.push_back(std::move(owned));
-  cell = Cell{uint32_t(objects_.size() - 1), kObject};
+  cells_.Put(at, Cell{uint32_t(objects_.size() - 1), kObject});
 }
 
 namespace {
@@ -221,7 +223,7 @@ vexstr cetTable::ViewText(const Cell& cell) const {
 }
 
 cetTable::CellView cetTable::Peek(size_t row, size_t col) const {
-  const Cell cell = cells_[row * columns_.Count() + col];
+  const Cell cell = cells_.Get(row * columns_.Count() + col);
   CellView view;
   if (KindOf(cell) == kObject) view.entry = objects_[cell.at].get();
   if (KindOf(cell) != kPlainView && KindOf(cell) != kQuotedView) return view;
@@ -259,15 +261,40 @@ void cetTable::AppendView(size_t at, size_t length, bool quoted) {
   cells_.push_back(Cell{uint32_t(start), quoted ? kQuotedView : kPlainView});
 }
 
+cetTable::Cell cetTable::Cells::Get(size_t i) const {
+  const Group& group = GroupOf(i);
+  const uint16_t packed = group.packed[i & (kGroup - 1)];
+  const uint32_t kind = packed >> 14, distance = packed & kFar;
+  if (kind == kUnset) return Cell{0, kUnset};
+  return Cell{distance == kFar ? far_.at(i) : group.base + distance, kind};
+}
+
+void cetTable::Cells::Put(size_t i, Cell cell) {
+  Group& group = GroupOf(i);
+  uint16_t& packed = group.packed[i & (kGroup - 1)];
+  if (KindOf(cell) == kUnset) {
+    packed = uint16_t(kUnset << 14);
+    far_.erase(i);
+    return;
+  }
+  if (group.base == kNoBase) group.base = cell.at;
+  const bool near = cell.at >= group.base && cell.at - group.base < kFar;
+  packed = uint16_t(cell.kind << 14 | (near ? cell.at - group.base : kFar));
+  if (near)
+    far_.erase(i);
+  else
+    far_.insert_or_assign(i, uint32_t(cell.at));
+}
+
 void cetTable::Cells::Grow() {
   if (capacity_ >= kChunk) {
-    chunks_.emplace_back(new Cell[kChunk]);
+    chunks_.emplace_back(new Group[kChunk / kGroup]);
     capacity_ += kChunk;
     return;
   }
-  const size_t grown = std::min(kChunk, std::max<size_t>(8, 2 * capacity_));
-  std::unique_ptr<Cell[]> first(new Cell[grown]);
-  if (size_) std::copy(chunks_[0].get(), chunks_[0].get() + size_, first.get());
+  const size_t grown = std::min(kChunk, std::max(kGroup, 2 * capacity_));
+  std::unique_ptr<Group[]> first(new Group[grown / kGroup]);
+  if (size_) std::copy(chunks_[0].get(), chunks_[0].get() + capacity_ / kGroup, first.get());
   if (chunks_.empty())
     chunks_.push_back(std::move(first));
   else
@@ -277,7 +304,7 @@ void cetTable::Cells::Grow() {
 
 cetTable::Cells& cetTable::Cells::operator=(const Cells& other) {
   Cells copy;
-  for (size_t i = 0; i < other.size(); ++i) copy.push_back(other[i]);
+  for (size_t i = 0; i < other.size(); ++i) copy.push_back(other.Get(i));
   swap(copy);
   return *this;
 }

@@ -275,13 +275,13 @@ void cetTable::WriteLines(const LineSink& sink, bool fieldsAsRead) const {
   for (size_t r = 0; r < rowCount_; ++r) {
     bool writable = true;
     for (size_t c = 0; c < cols && writable; ++c) {
-      const Cell& cell = cells_[r * cols + c];
+      const Cell cell = cells_.Get(r * cols + c);
       if (KindOf(cell) == kObject && objects_[cell.at] && !objects_[cell.at]->IsWritable())
         writable = false;
     }
     if (!writable) continue;
     row.Clear();
-    for (size_t c = 0; c < cols; ++c) WriteCell(cells_[r * cols + c], fieldsAsRead, row);
+    for (size_t c = 0; c < cols; ++c) WriteCell(cells_.Get(r * cols + c), fieldsAsRead, row);
     if (row.IsEmpty()) continue;
     if (!wroteRow) {
       sink(vexstr(u"loop_"));

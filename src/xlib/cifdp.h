@@ -241,29 +241,45 @@ class cetTable : public ICifEntry {
   static constexpr uint32_t kMaxAt = (1u << 30) - 1;
   static CellKind KindOf(Cell c) { return CellKind(c.kind); }
   // Cells in chunks of fixed size: growing never copies them, so that the peak of a loop
-  // of millions of rows is its cells and not twice as many.
+  // of millions of rows is its cells and not twice as many. A cell takes two bytes: its
+  // kind and its distance from where the views of its group of eight start, so that the
+  // cells of a loop of short values hold less than half the text they view; a cell too far
+  // away (or an object's index) is kept aside.
   class Cells {
    public:
     Cells() = default;
     Cells(const Cells& other) { *this = other; }
     Cells& operator=(const Cells& other);
     size_t size() const { return size_; }
-    Cell& operator[](size_t i) const { return chunks_[i >> kChunkBits][i & (kChunk - 1)]; }
+    Cell Get(size_t i) const;
+    void Put(size_t i, Cell cell);
     void push_back(Cell cell) {
       if (size_ == capacity_) Grow();
-      (*this)[size_++] = cell;
+      Put(size_++, cell);
     }
     void swap(Cells& other) {
       chunks_.swap(other.chunks_);
+      far_.swap(other.far_);
       std::swap(size_, other.size_);
       std::swap(capacity_, other.capacity_);
     }
 
    private:
+    static constexpr size_t kGroupBits = 3, kGroup = size_t(1) << kGroupBits;
     static constexpr size_t kChunkBits = 16, kChunk = size_t(1) << kChunkBits;
+    static constexpr uint32_t kNoBase = ~uint32_t(0);
+    static constexpr uint16_t kFar = (1u << 14) - 1;  // the distance is in `far_`
+    struct Group {
+      uint32_t base = kNoBase;       // the place of its first cell that has one
+      uint16_t packed[kGroup] = {};  // kind << 14 | distance from `base`
+    };
+    Group& GroupOf(size_t i) const {
+      return chunks_[i >> kChunkBits][(i & (kChunk - 1)) >> kGroupBits];
+    }
     // The first chunk grows as a vector does, so that a small loop stays small.
     void Grow();
-    std::vector<std::unique_ptr<Cell[]>> chunks_;
+    std::vector<std::unique_ptr<Group[]>> chunks_;
+    std::unordered_map<size_t, uint32_t> far_;
     size_t size_ = 0, capacity_ = 0;
   };
 

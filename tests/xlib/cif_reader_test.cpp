@@ -237,6 +237,41 @@ TEST(CifModel, LoopNamesComeFromTheCommonPartOfTheColumns) {
                                                      "mismatching loop columns"));
 }
 
+// A loop keeps each cell's place in two bytes relative to its neighbours; values far
+// apart, objects among views, and cells replaced after reading keep what they hold.
+TEST(CifModel, LoopCellsFarApartKeepTheirValues) {
+  const std::string wide(20000, 'w'), wider(70000, 'v');
+  std::string text = "data_x loop_ _l_a _l_b\n";
+  std::string expected = "[x] loop _l(_l_a,_l_b):";
+  for (int r = 0; r < 40; ++r) {
+    const std::string a = r % 3 == 0 ? wide : "a" + std::to_string(r);
+    const std::string b = r % 5 == 0 ? "'" + wider + "'" : r % 7 == 0 ? "[1 2]" : "b";
+    text += a + " " + b + "\n";
+    expected += (r ? "/" : "") + a + "," +
+                (r % 5 == 0   ? "<" + wider + ">"
+                 : r % 7 == 0 ? "[1,2]"
+                              : "b");
+  }
+  EXPECT_EQ(StreamPicture(kV2 + text), expected);
+
+  TCifDP doc;
+  doc.LoadFromString(W(kV2 + text));
+  auto peeked = [](const cetTable::CellView& cell) {
+    return U8(zodu::vexstr(cell.wide.data(), cell.wide.size()));
+  };
+  cetTable& loop = *doc[0].FindTable(W("_l"));
+  loop.Set(3, 0, new cif_dp::cetString(W("near"), false));
+  loop.Set(6, 1, new cif_dp::cetString(W("set"), false));
+  EXPECT_EQ(peeked(loop.Peek(4, 0)), "a4");
+  EXPECT_EQ(U8(loop.Get(3, 0)->GetStringValue()), "near");
+  EXPECT_EQ(U8(loop.Get(6, 1)->GetStringValue()), "set");
+  EXPECT_EQ(U8(loop.Get(39, 0)->GetStringValue()), wide);
+  EXPECT_EQ(peeked(loop.Peek(39, 1)), "b");
+  const cetTable copy(loop);
+  EXPECT_EQ(U8(copy.Get(35, 1)->GetStringValue()), wider);
+  EXPECT_EQ(U8(copy.Get(3, 0)->GetStringValue()), "near");
+}
+
 // Lookups ignore case and find a name's latest entry; an unnamed item is refused.
 TEST(CifModel, BlocksLookUpAndRefuse) {
   TCifDP doc;
