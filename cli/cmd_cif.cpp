@@ -117,6 +117,12 @@ int RunFormatCif(const FormatArguments& arguments) {
       zt7kit_format_cif(source.Path(), source.bytes.data(), source.bytes.size(),
                         toOutput ? nullptr : arguments.output.c_str(),
                         toOutput ? WriteOut : nullptr, nullptr, findings.Out(), message.Out());
+  if (status == ZT7KIT_ERROR) {
+    // The output could not be written: the library's lines name it.
+    std::fputs(findings.Text().c_str(), stderr);
+    PrintLines(kFormatCif, message.Text());
+    return kRefused;
+  }
   PrintReading(kFormatCif, arguments.input, findings, message);
   if (status != ZT7KIT_OK) return kRefused;
   return !toOutput || FlushedOutput(kFormatCif, arguments.input) ? kSuccess : kRefused;

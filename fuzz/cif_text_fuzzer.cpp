@@ -3,14 +3,13 @@
 // text, and that text read back as format-cif does. Parse failures are expected; crashes,
 // sanitizer reports, time-outs and a written text that format-cif would pass but that
 // reads back otherwise are not.
-// Links: cli/cif_json.cpp cli/cif_compare.cpp cli/json_text.cpp
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "cif_compare.h"
-#include "cif_json.h"
+#include "xlib/cif_compare.h"
+#include "xlib/cif_json.h"
 #include "sdl/memstream.h"
 #include "sdl/utf8_path.h"
 #include "xlib/cifdp.h"
@@ -44,7 +43,7 @@ std::string Written(const cif_dp::TCifDP& doc) {
 
 std::string Json(const cif_dp::TCifDP& doc) {
   std::string json;
-  zt7cli::WriteCifJson(
+  zt7::WriteCifJson(
       doc, [&json](std::string_view piece) { json.append(piece); }, [](const std::string&) {});
   return json;
 }
@@ -69,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Exercise(doc);
   const std::string json = Json(doc), text = Written(doc);
   cif_dp::TCifDP reread;
-  if (!Load(reread, text.data(), text.size()) || !zt7cli::FirstDifference(doc, reread).empty())
+  if (!Load(reread, text.data(), text.size()) || !zt7::FirstDifference(doc, reread).empty())
     return 0;  // format-cif refuses such a document
   // What format-cif passes must be what it read, as far as a second view can tell: the
   // values as CIF-JSON shows them; and what it writes, written again, passes as well (the
@@ -77,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (Json(reread) != json) __builtin_trap();
   const std::string again = Written(reread);
   cif_dp::TCifDP third;
-  if (!Load(third, again.data(), again.size()) || !zt7cli::FirstDifference(reread, third).empty() ||
+  if (!Load(third, again.data(), again.size()) || !zt7::FirstDifference(reread, third).empty() ||
       Json(third) != json)
     __builtin_trap();
   return 0;

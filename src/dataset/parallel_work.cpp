@@ -19,6 +19,11 @@ constexpr auto kWatchEvery = std::chrono::milliseconds(250);
 void RunInParallel(size_t count, unsigned threads, const std::function<void(size_t)>& work,
                    WorkCounters& counters, const Watcher& watcher) {
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  // Told of the work before it starts, the watcher can stop it before anything is read.
+  if (watcher && watcher(counters)) {
+    counters.cancelled = true;
+    return;
+  }
   std::atomic<size_t> next{0};
   std::mutex lock;
   std::condition_variable ended;

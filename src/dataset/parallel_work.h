@@ -19,9 +19,10 @@ struct WorkCounters {
 using Watcher = std::function<bool(const WorkCounters&)>;
 
 // Runs work(0) ... work(count - 1) on `threads` threads (0: one per core); an exception of
-// one piece is thrown again once all have ended. A `watcher` (may be empty) is called from
-// a thread of its own every quarter second while they run, never from two at once; when it
-// asks to stop, no further piece begins and `counters.cancelled` is set.
+// one piece is thrown again once all have ended. A `watcher` (may be empty) is called once
+// before the work starts, then from a thread of its own every quarter second while it runs,
+// never from two at once; when it asks to stop, no further piece begins and
+// `counters.cancelled` is set.
 void RunInParallel(size_t count, unsigned threads, const std::function<void(size_t)>& work,
                    WorkCounters& counters, const Watcher& watcher);
 

@@ -110,13 +110,14 @@ Result<std::string> Digest(Body&& make) {
 }
 
 // A check's code: a 0, or a 1 where a second part was given, is a mismatch whose reason is
-// the last one the check logged; a passing check's reason is a note (a test crystal).
+// the last one the check logged. With `noted`, a passing check's last reason is its note
+// (the HKL check's unsealed test crystal).
 template <class Body>
-Result<int> Check(Body&& check, const char* second) {
+Result<int> Check(Body&& check, const char* second, bool noted = false) {
   const Call<int> call = Run<int>(check);
   if (!call.error.empty()) return Result<int>(Outcome::kError, call.error);
   const bool passed = call.value == kBothValid || (call.value == kFirstValid && second == nullptr);
-  if (passed) return Result<int>(call.value, call.logged.reason);
+  if (passed) return Result<int>(call.value, noted ? call.logged.reason : std::string());
   return Result<int>(Outcome::kMismatch,
                      call.logged.reason.empty() ? "not valid" : call.logged.reason, call.value);
 }
@@ -145,7 +146,7 @@ Result<int> CheckFrames(const std::string& folder, const std::string& mask, cons
 
 Result<int> CheckHkl(const std::string& hkl, const char* first, const char* second) {
   if (std::string why = WhyNotRegularFile(hkl); !why.empty()) return Refusal<int>(why);
-  return Check([&] { return ValidateHklDigests(Path(hkl), first, second); }, second);
+  return Check([&] { return ValidateHklDigests(Path(hkl), first, second); }, second, true);
 }
 
 Result<int> CheckRefs(std::string_view reflections, const char* first, const char* second) {

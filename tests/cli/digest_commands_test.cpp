@@ -55,9 +55,8 @@ TEST_F(DigestCommands, OutcomesOfEachSubcommand) {
   folder.MakeFile("list", loop + "  " + r + "\r\n" + otherSum + " *" + other + "\n\n");
   zt7test::ExpectCalls({
       {"digest-frames " + F, 0, digest + "\n"},
-      {"digest-frames --verbose " + P("frames") + " '*.tif'", 1,
-       "Proceeding to the frames digesting\nToo few frames\nzt7util: digest-frames: " +
-           P("frames") + ": Too few frames\n"},
+      {"digest-frames " + P("frames") + " '*.tif'", 1,
+       "zt7util: digest-frames: " + P("frames") + ": Too few frames\n"},
       {"check-frames " + F + " " + first + " " + second, 0, "3 both parts valid\n"},
       // The module's own reason, one line for each kind of refusal.
       {"check-hkl " + A, 1, "0 invalid\nzt7util: check-hkl: " + A + ": no first digest part"},
