@@ -43,8 +43,8 @@ void AddFolderOptions(CLI::App& command, FolderArguments& folders) {
 std::string Selection(const FolderArguments& arguments, std::vector<const char*>& names,
                       std::string& list, zt7kit_selection& selection) {
   for (const std::string& folder : arguments.folders) names.push_back(folder.c_str());
-  selection = zt7kit_selection{names.data(), names.size(), nullptr, nullptr, 0,
-                               nullptr,      nullptr,      nullptr};
+  selection =
+      zt7kit_selection{names.data(), names.size(), nullptr, nullptr, 0, nullptr, nullptr, nullptr};
   if (!arguments.shard.empty()) selection.shard = arguments.shard.c_str();
   if (arguments.list == "-") {
     if (std::string why = ReadInput("-", list); !why.empty()) return why;
@@ -68,10 +68,10 @@ int RunSeal(const SealArguments& arguments) {
   zt7kit_status status;
   {
     ProgressLine progress(kSeal, ShowProgress(arguments.options));
-    status = zt7kit_seal_selection(
-        &selection, arguments.mask.c_str(), arguments.keyVersion,
-        Flags(arguments.options) | (arguments.force ? ZT7KIT_FORCE : 0), arguments.options.jobs,
-        progress.Callback(), progress.Context(), json.Out(), summary.Out(), message.Out());
+    status = zt7kit_seal_selection(&selection, arguments.mask.c_str(), arguments.keyVersion,
+                                   Flags(arguments.options) | (arguments.force ? ZT7KIT_FORCE : 0),
+                                   arguments.options.jobs, progress.Callback(), progress.Context(),
+                                   json.Out(), summary.Out(), message.Out());
   }
   PrintLines(kSeal, message.Text());
   if (!summary.Empty()) PrintLine(summary.Text());

@@ -140,8 +140,8 @@ ZT7KIT_EXPORT zt7kit_status zt7kit_dyn_loop(const char* reflection_file, zt7kit_
 /* ---- Datasets ---------------------------------------------------------------------- */
 
 /* Flags of zt7kit_seal and zt7kit_verify. */
-#define ZT7KIT_FORCE 1u /* seal: replace an existing manifest */
-#define ZT7KIT_QUIET 2u /* leave notes (skipped entries, links) out of `message` */
+#define ZT7KIT_FORCE 1u         /* seal: replace an existing manifest */
+#define ZT7KIT_QUIET 2u         /* leave notes (skipped entries, links) out of `message` */
 #define ZT7KIT_FAILURES_ONLY 4u /* verify: the JSON report leaves out the items that are OK */
 
 /* Seals the dataset folder `folder`: writes its manifest, folder/zt7util-seal.txt, with a
@@ -210,10 +210,10 @@ typedef struct zt7kit_selection {
    elsewhere. ZT7KIT_OK when every folder was sealed or skipped; else the status of the
    first that was not (ZT7KIT_REFUSED, or ZT7KIT_ERROR), the others done still. */
 ZT7KIT_EXPORT zt7kit_status zt7kit_seal_selection(const zt7kit_selection* selection,
-                                                  const char* mask, int key_version,
-                                                  unsigned flags, unsigned jobs,
-                                                  zt7kit_progress progress, void* progress_context,
-                                                  char** json, char** summary, char** message);
+                                                  const char* mask, int key_version, unsigned flags,
+                                                  unsigned jobs, zt7kit_progress progress,
+                                                  void* progress_context, char** json,
+                                                  char** summary, char** message);
 
 /* Verifies the folders of `selection` as zt7kit_verify does. The JSON report has, after
    "intact", "run": {"tool", "list" (SHA-256 of the resolved folders, sorted, one per
@@ -241,8 +241,8 @@ ZT7KIT_EXPORT zt7kit_status zt7kit_merge_reports(const char* const* paths, size_
 /* Writes `length` bytes at `bytes` to the file `path` whole: to a new file beside it that
    then takes its place (an existing regular file is replaced), so that a reader never sees
    part of it. ZT7KIT_REFUSED for a path that is a folder, link or device. */
-ZT7KIT_EXPORT zt7kit_status zt7kit_replace_file(const char* path, const char* bytes,
-                                                size_t length, char** message);
+ZT7KIT_EXPORT zt7kit_status zt7kit_replace_file(const char* path, const char* bytes, size_t length,
+                                                char** message);
 
 /* ---- CIF --------------------------------------------------------------------------- */
 

@@ -69,8 +69,8 @@ std::string ReadShard(const ShardReport& report, ShardRead& shard) {
     return name + "written by " + (Text(*run, "tool").empty() ? "?" : Text(*run, "tool")) +
            ", not by " + ReportVersion() + ": verify that shard again";
   const double index = Number(*run, "shard"), count = Number(*run, "shards");
-  if (count < 1 || count > double(kMostShards) || index < 0 || index >= count || Number(*run, "listed") < 0 ||
-      Text(*run, "list").empty())
+  if (count < 1 || count > double(kMostShards) || index < 0 || index >= count ||
+      Number(*run, "listed") < 0 || Text(*run, "list").empty())
     return name + "its run names no shard K of N or no list";
   for (const Value& dataset : shard.datasets->items)
     if (const std::string fault = DatasetFault(dataset); !fault.empty()) return name + fault;
@@ -104,8 +104,7 @@ std::string TextOfDataset(const Value& dataset) {
 
 std::string NumberList(const std::vector<size_t>& numbers) {
   std::string text = "[";
-  for (size_t i = 0; i < numbers.size(); ++i)
-    text += (i ? ", " : "") + std::to_string(numbers[i]);
+  for (size_t i = 0; i < numbers.size(); ++i) text += (i ? ", " : "") + std::to_string(numbers[i]);
   return text + "]";
 }
 
@@ -133,8 +132,8 @@ MergedReport MergeReports(const std::vector<ShardReport>& reports) {
   const Value& first = *shards[0].document.Get("run");
   const std::string firstName = "'" + Escaped(reports[0].name) + "'";
   const size_t count = static_cast<size_t>(Number(first, "shards"));
-  std::map<size_t, size_t> byShard;               // shard: its report
-  std::map<std::string, const Value*> byFolder;   // the merged datasets, sorted
+  std::map<size_t, size_t> byShard;              // shard: its report
+  std::map<std::string, const Value*> byFolder;  // the merged datasets, sorted
   size_t held = 0;
   bool failuresOnly = false;
   for (const ShardRead& shard : shards) {
@@ -207,10 +206,10 @@ MergedReport MergeReports(const std::vector<ShardReport>& reports) {
                 ", \"listed\": " + std::to_string(size_t(Number(first, "listed"))) +
                 ", \"failures-only\": " + (failuresOnly ? "true" : "false") +
                 "}, \"datasets\": [\n " + datasets + "\n]}\n";
-  merged.verdict = intact ? Result<Done>(Done{})
-                          : Result<Done>(Outcome::kMismatch,
-                                         missing.empty() ? "not every dataset is intact"
-                                                         : "shards are missing");
+  merged.verdict =
+      intact ? Result<Done>(Done{})
+             : Result<Done>(Outcome::kMismatch,
+                            missing.empty() ? "not every dataset is intact" : "shards are missing");
   return merged;
 }
 

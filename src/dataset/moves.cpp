@@ -35,7 +35,8 @@ void FoldMoves(std::vector<EntryCheck>& entries) {
     entry.reason = "from " + entries[old].path;
     entry.items = entries[old].items;
     // The same bytes: every digest of the old path holds for them.
-    for (ItemCheck& item : entry.items) item.found = item.kind == ItemKind::kSha256 ? found : item.expected;
+    for (ItemCheck& item : entry.items)
+      item.found = item.kind == ItemKind::kSha256 ? found : item.expected;
   }
   std::vector<EntryCheck> kept;
   for (size_t i = 0; i < entries.size(); ++i)

@@ -11,9 +11,9 @@
 namespace zt7::dataset {
 namespace {
 
-constexpr Status kStatuses[] = {Status::kOk,          Status::kFailed, Status::kMissing,
-                                Status::kNew,         Status::kReformatted,
-                                Status::kError,       Status::kMoved};
+constexpr Status kStatuses[] = {Status::kOk,   Status::kFailed,      Status::kMissing,
+                                Status::kNew,  Status::kReformatted, Status::kError,
+                                Status::kMoved};
 
 size_t Count(const DatasetCheck& check, Status status) {
   size_t n = 0;
@@ -103,8 +103,7 @@ std::string JsonReport(const std::vector<const DatasetCheck*>& checks, const Run
   std::string text = std::string("{\"intact\": ") + (intact ? "true" : "false");
   if (run)
     text += ", \"run\": {\"tool\": " + JsonText(ReportVersion()) +
-            ", \"list\": " + JsonText(run->list) +
-            ", \"listed\": " + std::to_string(run->listed) +
+            ", \"list\": " + JsonText(run->list) + ", \"listed\": " + std::to_string(run->listed) +
             ", \"shard\": " + std::to_string(run->shard.index) +
             ", \"shards\": " + std::to_string(run->shard.count) +
             ", \"failures-only\": " + (run->failuresOnly ? "true" : "false") + "}";

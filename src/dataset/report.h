@@ -12,14 +12,14 @@ namespace zt7::dataset {
 
 // One "FOLDER/PATH: STATUS (reason)" line per entry that is not OK (paths escaped as in
 // the manifest), then the summary "FOLDER: intact|NOT INTACT|NOT VERIFIED, n OK, n FAILED,
-// n MISSING, n NEW, n REFORMATTED, n ERROR, n MOVED"; NOT VERIFIED when nothing could be checked, or
-// some items could not and the others are intact.
+// n MISSING, n NEW, n REFORMATTED, n ERROR, n MOVED"; NOT VERIFIED when nothing could be checked,
+// or some items could not and the others are intact.
 std::string TextReport(const DatasetCheck& check);
 
 // What a report of one run over a list of folders says of it, so that the reports of a
 // run's shards can be told apart from others when they are merged.
 struct RunInfo {
-  std::string list;  // SHA-256 of the list's resolved folders, sorted, one per line
+  std::string list;   // SHA-256 of the list's resolved folders, sorted, one per line
   size_t listed = 0;  // folders in the list, every shard's
   Shard shard;
   bool failuresOnly = false;  // items that are OK left out
@@ -52,8 +52,8 @@ std::string SealSummary(const SealOutcome& seal);
 // its errors, "FOLDER/PATH: error"; and last, when no manifest was written, why not.
 std::vector<std::string> SealNotes(const SealOutcome& seal, bool quiet);
 
-// {"folder", "manifest", "sealed", "skipped", "manifest-sha256", "key-version", "counts": {"files", "frame-sets",
-// "hkl-files", "reflection-files"}, "items": [{"kind", "path", "digest"}], "notes",
+// {"folder", "manifest", "sealed", "skipped", "manifest-sha256", "key-version", "counts": {"files",
+// "frame-sets", "hkl-files", "reflection-files"}, "items": [{"kind", "path", "digest"}], "notes",
 // "warnings", "errors", "reason"}; texts as in JsonReport.
 std::string SealJson(const SealOutcome& seal, int keyVersion);
 

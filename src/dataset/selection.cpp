@@ -53,8 +53,7 @@ std::vector<Expectation> ExpectationsOf(const Selection& selection, const std::s
       const auto record = records->find(folder);
       expectation.sha256 = record == records->end() ? "" : record->second;
     }
-    std::transform(expectation.sha256.begin(), expectation.sha256.end(),
-                   expectation.sha256.begin(),
+    std::transform(expectation.sha256.begin(), expectation.sha256.end(), expectation.sha256.begin(),
                    [](char c) { return c >= 'A' && c <= 'F' ? char(c - 'A' + 'a') : c; });
     expectations.push_back(expectation);
   }

@@ -61,8 +61,8 @@ zt7kit_status zt7kit_replace_file(const char* path, const char* bytes, size_t le
   return kit::Guard(message, [&] {
     if (zt7kit_status s = kit::NeedAll(message, {{"path", path}})) return s;
     if (bytes == nullptr && length > 0) {
-      kit::Hand(message, "no bytes given (a null pointer) for a length of " +
-                             std::to_string(length));
+      kit::Hand(message,
+                "no bytes given (a null pointer) for a length of " + std::to_string(length));
       return ZT7KIT_REFUSED;
     }
     const zt7::Result<zt7::Done> written =

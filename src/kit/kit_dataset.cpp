@@ -61,10 +61,10 @@ zt7kit_status Select(const zt7kit_selection* selection, char** message,
   if (selection->list) {
     zt7::Result<std::string> text = ReadList(selection->list);
     if (!text.Ok())
-      return kit::Answer(zt7::Result<zt7::Done>(text.GetOutcome(), "list '" +
-                                                                       dataset::Escaped(selection->list) +
-                                                                       "': " + text.Reason()),
-                         message);
+      return kit::Answer(
+          zt7::Result<zt7::Done>(text.GetOutcome(), "list '" + dataset::Escaped(selection->list) +
+                                                        "': " + text.Reason()),
+          message);
     list = std::move(text.Value());
     listName = selection->list;
   } else if (selection->list_bytes) {
@@ -94,7 +94,8 @@ zt7kit_status Expect(const zt7kit_selection* selection, const dataset::Selection
   } else if (selection->expect_from) {
     const zt7::Result<std::string> text = ReadList(selection->expect_from);
     if (!text.Ok())
-      return Refuse(message, "'" + dataset::Escaped(selection->expect_from) + "': " + text.Reason());
+      return Refuse(message,
+                    "'" + dataset::Escaped(selection->expect_from) + "': " + text.Reason());
     const auto records = dataset::ParseExpectations(text.Value(), selection->expect_from);
     if (!records.Ok()) return Refuse(message, records.Reason());
     expectations = dataset::ExpectationsOf(selected, "", &records.Value());
@@ -107,8 +108,7 @@ zt7kit_status VerifyAndReport(const std::vector<std::string>& folders,
                               const std::vector<dataset::Expectation>& expectations,
                               const dataset::RunInfo* run, std::vector<std::string> notes,
                               unsigned jobs, unsigned flags, zt7kit_progress progress,
-                              void* progress_context, char** json, char** report,
-                              char** message) {
+                              void* progress_context, char** json, char** report, char** message) {
   WorkCounters counters;
   const std::vector<dataset::DatasetCheck> checks = dataset::VerifyFolders(
       folders, expectations, jobs, counters, WatcherOf(progress, progress_context));
@@ -142,9 +142,9 @@ zt7kit_status zt7kit_seal(const char* folder, const char* mask, int key_version,
     if (zt7kit_status s = kit::NeedAll(message, {{"folder", folder}})) return s;
     zt7kit_selection selection{&folder, 1, nullptr, nullptr, 0, nullptr, nullptr, nullptr};
     char* all = nullptr;
-    const zt7kit_status status = zt7kit_seal_selection(&selection, mask, key_version, flags, jobs,
-                                                       progress, progress_context,
-                                                       json ? &all : nullptr, summary, message);
+    const zt7kit_status status =
+        zt7kit_seal_selection(&selection, mask, key_version, flags, jobs, progress,
+                              progress_context, json ? &all : nullptr, summary, message);
     if (all != nullptr) {
       // One folder: its object ("{...}\n"), not the array of one ("[{...}\n]\n").
       const std::string text(all);

@@ -107,8 +107,8 @@ class Reader {
 
   bool ReadNumber(Value& value) {
     const size_t start = at_;
-    while (at_ < text_.size() && std::string_view("+-.0123456789eE").find(text_[at_]) !=
-                                     std::string_view::npos)
+    while (at_ < text_.size() &&
+           std::string_view("+-.0123456789eE").find(text_[at_]) != std::string_view::npos)
       ++at_;
     const std::string number(text_.substr(start, at_ - start));
     char* end = nullptr;
@@ -127,8 +127,7 @@ class Reader {
         // Plain bytes go through the same decoder as escapes, so that both come out alike.
         const size_t n = zodu::Utf8SequenceLength(text_.data() + at_ - 1, text_.size() - at_ + 1);
         char16_t decoded[2];
-        const size_t count =
-            zodu::DecodeUtf8(text_.data() + at_ - 1, n == 0 ? 1 : n, decoded);
+        const size_t count = zodu::DecodeUtf8(text_.data() + at_ - 1, n == 0 ? 1 : n, decoded);
         units.append(decoded, count);
         at_ += n == 0 ? 0 : n - 1;
         continue;

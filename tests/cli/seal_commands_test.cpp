@@ -144,7 +144,8 @@ TEST_F(SealCommands, VerifyNamesEveryChangedMissingAndNewFile) {
        {"seal " + Dir() + "/notes.txt", 1, "notes.txt"},
        {"seal " + Dir(), 0, "sealed 8 files"},
        {"verify " + Dir(), 0,
-        folder.path() + ": intact, 9 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED, 0 ERROR, 0 MOVED\n"}});
+        folder.path() +
+            ": intact, 9 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED, 0 ERROR, 0 MOVED\n"}});
 
   Replace(folder / "frames/f_001.img", "f_", "F_");       // the frames digest reads it
   Replace(folder / "crystal.hkl", " 995.27", " 905.27");  // same fingerprint bin
@@ -200,9 +201,10 @@ TEST_F(SealCommands, ABadManifestIsRefusedNamingItsLine) {
     EXPECT_NE(r.err.find("zt7util: verify: " + folder.path() + "/zt7util-seal.txt" + c.error),
               std::string::npos)
         << r.err;
-    EXPECT_EQ(r.out,
-              folder.path() +
-                  ": NOT VERIFIED, 0 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED, 0 ERROR, 0 MOVED\n");
+    EXPECT_EQ(
+        r.out,
+        folder.path() +
+            ": NOT VERIFIED, 0 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED, 0 ERROR, 0 MOVED\n");
   }
 }
 
