@@ -84,13 +84,10 @@ Result<std::map<std::string, std::string>> ParseExpectations(const std::string& 
   std::string fault;
   EachLine(text, [&](const std::string& line, size_t number) {
     const std::string where = Escaped(name) + ":" + std::to_string(number) + ": ";
-    if (line.empty() || line[0] == '#') return true;
     const std::string sha = line.substr(0, 64);
-    if (line.find('\0') != std::string::npos || !IsSha256Text(sha) || line.size() < 67 ||
-        line.compare(64, 2, "  ") != 0) {
-      fault = where + "expected SHA256  FOLDER (64 hexadecimal digits, two blanks, the folder)";
-      return false;
-    }
+    // Other lines (seal's summaries among them) are passed over: a folder whose line is
+    // malformed has no value, and is refused when verified.
+    if (!IsSha256Text(sha) || line.size() < 67 || line.compare(64, 2, "  ") != 0) return true;
     std::string lower = sha;
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](char c) { return c >= 'A' && c <= 'F' ? char(c - 'A' + 'a') : c; });
@@ -102,6 +99,8 @@ Result<std::map<std::string, std::string>> ParseExpectations(const std::string& 
     return true;
   });
   if (!fault.empty()) return Expected(Outcome::kRefused, fault);
+  if (expected.empty())
+    return Expected(Outcome::kRefused, Escaped(name) + ": no `SHA256  FOLDER` line");
   return Expected(std::move(expected));
 }
 

@@ -34,9 +34,9 @@ std::string ResolvedFolder(const std::string& folder);
 // or a list with no folder at all.
 Result<FolderList> ParseFolderList(const std::string& text, const std::string& name);
 
-// Lines "SHA256  FOLDER" (as sha256sum writes them, and as seal prints them), blank lines
-// and lines starting with '#' skipped: the expected SHA-256 by resolved folder. Refused,
-// naming `name` and the line, for a line of another shape or a folder given two values.
+// Lines "SHA256  FOLDER" (as sha256sum writes them, and as seal prints them; lines of any
+// other shape are passed over): the expected SHA-256 by resolved folder. Refused, naming
+// `name` and the line, for a folder given two values, or when no line has the shape.
 Result<std::map<std::string, std::string>> ParseExpectations(const std::string& text,
                                                              const std::string& name);
 

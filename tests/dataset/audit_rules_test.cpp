@@ -170,6 +170,7 @@ TEST(AuditRules, ExpectedValuesAreReadByFolder) {
   ASSERT_TRUE(read.Ok()) << read.Reason();
   EXPECT_EQ(read.Value().at("/x/y"), sha);
   EXPECT_EQ(read.Value().at("/x/w"), std::string(64, 'b'));
+  EXPECT_EQ(read.Value().size(), 2u);  // one blank is no line of the shape
   for (const std::string& bad :
        {sha + " /x\n", std::string("abc  /x\n"), sha + "  /x\n" + other + "  /x\n"})
     EXPECT_FALSE(ParseExpectations(bad, "records").Ok()) << bad;
