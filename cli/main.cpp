@@ -1,4 +1,4 @@
-// zt7util: the command-line tool over the module's exports.
+// zt7util: the command-line tool over libzt7kit.
 #include "tool.h"
 
 namespace zt7cli {

@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "xlib/cif_compare.h"
-#include "xlib/cif_json.h"
 #include "sdl/memstream.h"
 #include "sdl/utf8_path.h"
+#include "xlib/cif_compare.h"
+#include "xlib/cif_json.h"
 #include "xlib/cifdp.h"
 
 namespace {

@@ -151,7 +151,8 @@ ZT7KIT_EXPORT zt7kit_status zt7kit_dyn_loop(const char* reflection_file, zt7kit_
    core); `progress` (may be NULL) sees it and can cancel.
    `json`: {"folder", "manifest", "sealed", "key-version", "counts": {"files",
    "frame-sets", "hkl-files", "reflection-files"}, "items": [{"kind", "path", "digest"}],
-   "notes": [...], "warnings": [...], "errors": [...]}.
+   "notes": [...], "warnings": [...], "errors": [...], "reason"}
+   ("reason": why no manifest was written, or null).
    `summary`: "FOLDER: sealed N files (...) in MANIFEST" when sealed, else NULL.
    `message`: the notes (unless ZT7KIT_QUIET), warnings and errors, one per line, each
    naming its file; for a refusal its reason last.
@@ -275,7 +276,7 @@ ZT7KIT_EXPORT zt7kit_status zt7kit_cif_json(const char* path, const char* bytes,
 
 /* Writes the CIF document back in the library's CIF layout: to the file `output`, which
    is replaced only once the new text is complete (it may name `path`), or, when `output`
-   is NULL, to `write`. Refused, with nothing written, when the reading lost anything or
+   is NULL or empty, to `write`. Refused, with nothing written, when the reading lost anything or
    the written text would read back as another document; `message` names the first such
    place. */
 ZT7KIT_EXPORT zt7kit_status zt7kit_format_cif(const char* path, const char* bytes, size_t length,

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the built project into a temporary prefix and builds examples/host.c against
-# it twice: through find_package(zt7util) and through pkg-config; imports the Python package
+# it twice: through find_package(zt7util) and through pkg-config, and a host of libzt7kit
+# the same two ways; imports the Python package
 # installed beside the library, and the one `pip install` makes offline.
 set -euo pipefail
 build_dir=$1
@@ -30,8 +31,43 @@ export PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig"
 cc -o "$work/host-pc" "$source_dir/examples/host.c" $(pkg-config --cflags --libs zt7util)
 LD_LIBRARY_PATH="$work/prefix/lib" "$work/host-pc" | grep -q "test-crystal cell: yes"
 
-# The library carries its SONAME.
+# The libraries carry their SONAMEs; each shows only its own face.
 readelf -d "$work/prefix/lib/libzt7util.so" | grep -q "SONAME.*libzt7util.so.11"
+readelf -d "$work/prefix/lib/libzt7kit.so" | grep -q "SONAME.*libzt7kit.so.11"
+[ "$(nm -D --defined-only "$work/prefix/lib/libzt7util.so" | wc -l)" -eq 16 ]
+if nm -D --defined-only "$work/prefix/lib/libzt7kit.so" | awk '{print $3}' | grep -qv '^zt7kit_'; then
+  echo "libzt7kit.so shows a symbol that is not zt7kit_*" >&2
+  exit 1
+fi
+
+# 2b. A host of libzt7kit, through pkg-config and through find_package.
+cat >"$work/kit-host.c" <<'C'
+#include <stdio.h>
+#include <zt7kit.h>
+int main(void) {
+  const double cell[6] = {5.95, 9.03, 18.38, 90.0, 90.0, 90.0};
+  char* why = NULL;
+  zt7kit_status status = zt7kit_digest_frames("/nonexistent", "*.img", NULL, &why);
+  printf("version %d, cell %d, refused %d: %s\n", (int)zt7kit_version(),
+         zt7kit_check_cell(cell, NULL) == ZT7KIT_OK, status == ZT7KIT_REFUSED, why);
+  zt7kit_free(why);
+  return 0;
+}
+C
+# shellcheck disable=SC2046
+cc -o "$work/kit-host-pc" "$work/kit-host.c" $(pkg-config --cflags --libs zt7kit)
+LD_LIBRARY_PATH="$work/prefix/lib" "$work/kit-host-pc" | grep -q "version 11, cell 1, refused 1: no digest given"
+mkdir -p "$work/kit-cmake"
+cat >"$work/kit-cmake/CMakeLists.txt" <<CMAKE
+cmake_minimum_required(VERSION 3.25)
+project(kithost C)
+find_package(zt7util REQUIRED)
+add_executable(kithost $work/kit-host.c)
+target_link_libraries(kithost PRIVATE zt7util::zt7kit)
+CMAKE
+cmake -S "$work/kit-cmake" -B "$work/kit-cmake/build" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+cmake --build "$work/kit-cmake/build" >/dev/null
+LD_LIBRARY_PATH="$work/prefix/lib" "$work/kit-cmake/build/kithost" | grep -q "version 11"
 # 3. The Python package finds the library it was installed with, and only that one.
 (
   unset ZT7UTIL_LIBRARY LD_LIBRARY_PATH

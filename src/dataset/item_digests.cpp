@@ -11,12 +11,15 @@
 
 #include <cerrno>
 #include <cstring>  // for strerror
+#include <optional>
 #include <system_error>
 
+#include "repository/narrow_lines.h"
 #include "sdl/hex.h"
 #include "sdl/istream.h"
 #include "sdl/sha2.h"
 #include "zt3util/digest_calls.h"
+#include "zt3util/hkl_validation.h"
 
 namespace zt7::dataset {
 namespace {
@@ -70,6 +73,51 @@ class FileStream : public zodu::IInputStream {
   std::atomic<uint64_t>& bytesRead_;
 };
 
+// The stream that the SHA-256 reads, handing each piece on to an HKL scan as well: lines
+// split as a file's lines are split, a line across two pieces kept until it is whole.
+class ScanningStream : public zodu::IInputStream {
+ public:
+  ScanningStream(zodu::IInputStream& in, HklScan& scan) : in_(in), scan_(scan) {}
+  using IInputStream::Read;
+  void Read(void* buffer, size_t count) override {
+    in_.Read(buffer, count);
+    const char* at = static_cast<const char*>(buffer);
+    const auto* last = static_cast<const char*>(memrchr(at, '\n', count));
+    if (last == nullptr) {
+      partial_.append(at, count);
+      return;
+    }
+    size_t whole = static_cast<size_t>(last - at) + 1;
+    if (!partial_.empty()) {
+      const auto* feed = static_cast<const char*>(std::memchr(at, '\n', count));
+      const size_t first = static_cast<size_t>(feed - at) + 1;
+      partial_.append(at, first);
+      Scan(partial_.data(), partial_.size());
+      partial_.clear();
+      at += first;
+      count -= first;
+      whole -= first;
+    }
+    Scan(at, whole);
+    partial_.assign(at + whole, count - whole);
+  }
+  // The last line, when no line feed ends it.
+  void Finish() { Scan(partial_.data(), partial_.size()); }
+  uint64_t Length() override { return in_.Length(); }
+  uint64_t GetPosition() override { return in_.GetPosition(); }
+  void SetPosition(uint64_t) override {}
+
+ private:
+  void Scan(const char* text, size_t n) {
+    ForEachNarrowLine(text, n,
+                      [this](const char* line, size_t length) { scan_.Take(line, length); });
+  }
+
+  zodu::IInputStream& in_;
+  HklScan& scan_;
+  std::string partial_;
+};
+
 bool SameState(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
          a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
@@ -121,8 +169,8 @@ FileRead OpenFault(const std::string& root, const std::string& relative) {
 }
 
 FileRead ReadOnce(const std::string& root, const std::string& relative,
-                  std::atomic<uint64_t>& bytesRead,
-                  const std::function<void(const std::string&)>& module, bool throughLink) {
+                  std::atomic<uint64_t>& bytesRead, const FileDigests& module, bool throughLink,
+                  const ScanNeeds* needs) {
   const std::string path = root + "/" + relative;
   const Descriptor folder(open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (folder.fd < 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
@@ -145,10 +193,20 @@ FileRead ReadOnce(const std::string& root, const std::string& relative,
   read.age = double(clock.tv_sec - before.st_mtim.tv_sec) +
              1e-9 * double(clock.tv_nsec - before.st_mtim.tv_nsec);
   posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  FileStream stream(file.fd, static_cast<uint64_t>(before.st_size), bytesRead);
+  const auto size = static_cast<uint64_t>(before.st_size);
+  FileStream stream(file.fd, size, bytesRead);
   zodu::SHA256 sha;
+  std::optional<HklScan> lines;
   try {
-    sha.DigestStream(stream);
+    if (needs) {
+      // One reading for the SHA-256 and the HKL lines.
+      lines.emplace(*needs, size);
+      ScanningStream scanning(stream, *lines);
+      sha.DigestStream(scanning);
+      scanning.Finish();
+    } else {
+      sha.DigestStream(stream);
+    }
   } catch (const std::system_error& error) {
     return Fault(ReadFault::kUnreadable, error.code().message());
   } catch (const std::runtime_error&) {
@@ -158,7 +216,7 @@ FileRead ReadOnce(const std::string& root, const std::string& relative,
   }
   // The module opens the file by its path: it must find the file just read, unchanged.
   if (stat(path.c_str(), &now) != 0 || !SameState(before, now)) return read;
-  module(path);
+  module(path, lines ? &*lines : nullptr);
   if (stat(path.c_str(), &now) != 0 || !SameState(before, now)) return read;
   if (fstat(file.fd, &now) != 0 || !SameState(before, now)) return read;
   const zodu::vexcstr hex = zodu::BytesToHex(sha.GetDigest(), zodu::SHA256::kDigestSize, 0, 0);
@@ -182,12 +240,11 @@ FileRead LookAtFolder(const std::string& root, const std::string& relative) {
 }
 
 FileRead ReadOneState(const std::string& root, const std::string& relative,
-                      std::atomic<uint64_t>& bytesRead,
-                      const std::function<void(const std::string& path)>& module,
-                      bool throughLink) {
-  FileRead read = ReadOnce(root, relative, bytesRead, module, throughLink);
+                      std::atomic<uint64_t>& bytesRead, const FileDigests& module, bool throughLink,
+                      const ScanNeeds* scan) {
+  FileRead read = ReadOnce(root, relative, bytesRead, module, throughLink, scan);
   if (read.fault == ReadFault::kUnsteady)
-    read = ReadOnce(root, relative, bytesRead, module, throughLink);
+    read = ReadOnce(root, relative, bytesRead, module, throughLink, scan);
   return read;
 }
 
@@ -197,7 +254,8 @@ Result<std::string> FramesDigest(const std::string& folder, const std::string& m
 
 Result<std::string> HklDigest(const std::string& hkl, const std::string& framesFolder,
                               const std::string& mask, const std::string& framesDigest,
-                              int keyVersion) {
+                              int keyVersion, const HklScan* lines) {
+  if (lines) return SealHklScan(*lines, hkl, keyVersion);
   const Parts frames(framesDigest);
   return DigestHkl(framesFolder, mask, hkl, frames.First(), frames.Second(), keyVersion);
 }
@@ -214,13 +272,20 @@ Result<Done> FramesCheckOut(const std::string& folder, const std::string& mask,
   return Verdict(CheckFrames(folder, mask, parts.First(), parts.Second()));
 }
 
-Result<Done> HklChecksOut(const std::string& hkl, const std::string& digest) {
+Result<Done> HklChecksOut(const std::string& hkl, const std::string& digest, const HklScan* lines) {
   const Parts parts(digest);
-  return Verdict(CheckHkl(hkl, parts.First(), parts.Second()));
+  return Verdict(lines ? CheckHklScan(*lines, hkl, parts.First(), parts.Second())
+                       : CheckHkl(hkl, parts.First(), parts.Second()));
 }
 
 Result<Done> DynChecksOut(const std::string& file, const std::string& digest) {
   return CheckDyn(file, digest.c_str());
+}
+
+ScanNeeds NeedsToCheck(const std::string& digest) {
+  ScanNeeds needs = NeedsToValidate(Parts(digest).First());
+  needs.cellLine = true;
+  return needs;
 }
 
 }  // namespace zt7::dataset

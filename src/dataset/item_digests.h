@@ -8,6 +8,7 @@
 #include <string>
 
 #include "sdl/result.h"
+#include "zt3util/hkl_scan.h"
 
 namespace zt7::dataset {
 
@@ -27,16 +28,20 @@ struct FileRead {
   double age = 0;      // seconds from its last change to the read
 };
 
+// What runs on a file once its SHA-256 is made: its absolute path, and the scan of its
+// HKL lines when one was asked for, else null.
+using FileDigests = std::function<void(const std::string& path, const HklScan* lines)>;
+
 // Reads the file `relative` of the dataset folder `root` (absolute, links resolved) for
-// its SHA-256, opening nothing but a regular file and following no link on the way, then
-// runs `module` on its absolute path. One state of the file must serve both: the same file
+// its SHA-256, and with `scan` for the HKL lines that `scan` names in the same reading,
+// opening nothing but a regular file and following no link on the way, then runs `module`
+// on it. One state of the file must serve both: the same file
 // (device and inode), size and times before, between and after. A file that changed is
 // read (and `module` run) once more; a second change is kUnsteady. Adds the bytes read to
 // `bytesRead`. With `throughLink`, `relative` is a link whose target is read instead.
 FileRead ReadOneState(const std::string& root, const std::string& relative,
-                      std::atomic<uint64_t>& bytesRead,
-                      const std::function<void(const std::string& path)>& module,
-                      bool throughLink = false);
+                      std::atomic<uint64_t>& bytesRead, const FileDigests& module,
+                      bool throughLink = false, const ScanNeeds* scan = nullptr);
 
 // Whether `relative` (a folder of frames; "" for `root` itself) is a folder under `root`
 // with no link on the way: kNone, or why not (kAbsent, kChanged, kUnreadable).
@@ -46,14 +51,18 @@ FileRead LookAtFolder(const std::string& root, const std::string& relative);
 // frames digest is its two parts joined by ",". A check is kOk when every part stored
 // checks out, kMismatch when not, kError when it could not be made.
 Result<std::string> FramesDigest(const std::string& folder, const std::string& mask);
+// With `lines`, the HKL file's lines scanned already: it is not read again, and the
+// frames are taken as checked (both parts) by the caller.
 Result<std::string> HklDigest(const std::string& hkl, const std::string& framesFolder,
                               const std::string& mask, const std::string& framesDigest,
-                              int keyVersion);
+                              int keyVersion, const HklScan* lines);
 Result<std::string> DynDigest(const std::string& file, const std::string& framesFolder,
                               const std::string& mask, const std::string& framesDigest);
 Result<Done> FramesCheckOut(const std::string& folder, const std::string& mask,
                             const std::string& digest);
-Result<Done> HklChecksOut(const std::string& hkl, const std::string& digest);
+Result<Done> HklChecksOut(const std::string& hkl, const std::string& digest, const HklScan* lines);
 Result<Done> DynChecksOut(const std::string& file, const std::string& digest);
+// What a scan of an HKL file needs to check `digest` against it.
+ScanNeeds NeedsToCheck(const std::string& digest);
 
 }  // namespace zt7::dataset

@@ -54,6 +54,10 @@ void ListFolder(const fs::path& root, const std::string& folder, DatasetListing&
     listing.errors.push_back((folder.empty() ? "." : Escaped(folder)) + ": " + error.message());
 }
 
+Result<Done> Refused(const std::string& reason) {
+  return Result<Done>(Outcome::kRefused, reason);
+}
+
 bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
@@ -118,15 +122,15 @@ std::string JoinPath(const std::string& folder, const std::string& path) {
   return folder + "/" + path;
 }
 
-std::string PathLeavesFolder(const std::string& canonicalRoot, const std::string& path) {
-  if (path.empty()) return "empty path";
-  if (path[0] == '/') return "absolute path";
+Result<Done> InsideFolder(const std::string& canonicalRoot, const std::string& path) {
+  if (path.empty()) return Refused("empty path");
+  if (path[0] == '/') return Refused("absolute path");
   for (size_t start = 0; start <= path.size();) {
     size_t end = path.find('/', start);
     if (end == std::string::npos) end = path.size();
     const std::string name = path.substr(start, end - start);
     if (name.empty() || name == "." || name == "..")
-      return "'" + (name.empty() ? std::string("//") : name) + "' in the path";
+      return Refused("'" + (name.empty() ? std::string("//") : name) + "' in the path");
     start = end + 1;
   }
   // The last name may be anything, a link too: it is never followed (verify reads with
@@ -134,13 +138,13 @@ std::string PathLeavesFolder(const std::string& canonicalRoot, const std::string
   std::error_code error;
   const fs::path resolved =
       fs::weakly_canonical(fs::path(canonicalRoot) / fs::path(path).parent_path(), error);
-  if (error) return "cannot resolve the path: " + error.message();
+  if (error) return Refused("cannot resolve the path: " + error.message());
   const std::string text = resolved.string();
   if (text.size() < canonicalRoot.size() || text.compare(0, canonicalRoot.size(), canonicalRoot) ||
       (text.size() > canonicalRoot.size() && canonicalRoot != "/" &&
        text[canonicalRoot.size()] != '/'))
-    return "a link leads out of the folder";
-  return "";
+    return Refused("a link leads out of the folder");
+  return Result<Done>(Done());
 }
 
 }  // namespace zt7::dataset

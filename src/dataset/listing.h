@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sdl/result.h"
+
 namespace zt7::dataset {
 
 // The manifest's name inside the dataset folder; never part of the dataset itself.
@@ -50,10 +52,10 @@ bool IsReflectionFile(const std::string& path);
 // `folder/path` with "" taken as the folder itself.
 std::string JoinPath(const std::string& folder, const std::string& path);
 
-// Why the relative `path` (of a manifest line) does not name a place inside `root`: not
-// relative, ".." or "." names, empty names, or a link on the way that leads out (the last
-// name is not followed). "" when it is inside.
-// `canonicalRoot` is `root` with its links resolved.
-std::string PathLeavesFolder(const std::string& canonicalRoot, const std::string& path);
+// kOk when the relative `path` (of a manifest line) names a place inside `root`, else
+// refused with the reason: not relative, ".." or "." names, empty names, or a link on the
+// way that leads out (the last name is not followed). `canonicalRoot` is `root` with its
+// links resolved.
+Result<Done> InsideFolder(const std::string& canonicalRoot, const std::string& path);
 
 }  // namespace zt7::dataset

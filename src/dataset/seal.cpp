@@ -18,6 +18,7 @@
 #include "sdl/file_replace.h"
 #include "sdl/sha256_text.h"
 #include "zt3util/frames_digest.h"
+#include "zt3util/hkl_validation.h"
 
 namespace zt7::dataset {
 namespace {
@@ -47,7 +48,7 @@ FileSeal SealFile(const std::string& root, const std::string& name, const Gate& 
         shown + (error ? ": could not be sealed: " : std::string(": no ") + kind + " digest: ") +
         Escaped(reason);
   };
-  auto digests = [&](const std::string& path) {
+  auto digests = [&](const std::string& path, const HklScan* lines) {
     seal = FileSeal();
     if (!hkl && !reflections) return;
     if (gate.digest.empty()) {
@@ -55,17 +56,23 @@ FileSeal SealFile(const std::string& root, const std::string& name, const Gate& 
       return;
     }
     const Result<std::string> digest =
-        hkl ? HklDigest(path, gate.folder, gate.mask, gate.digest, keyVersion)
+        hkl ? HklDigest(path, gate.folder, gate.mask, gate.digest, keyVersion, lines)
             : DynDigest(path, gate.folder, gate.mask, gate.digest);
     if (!digest.Ok()) return refused(digest.Reason(), digest.GetOutcome() == Outcome::kError);
-    // The library issues HKL digests that it cannot check later (under 100 lines).
-    if (hkl) {
-      const Result<Done> check = HklChecksOut(path, digest.Value());
+    // The library issues HKL digests that it cannot check later (under 100 lines); from
+    // scanned lines, the digest was checked on the same lines already.
+    if (hkl && !lines) {
+      const Result<Done> check = HklChecksOut(path, digest.Value(), nullptr);
       if (!check.Ok()) return refused(check.Reason(), check.GetOutcome() == Outcome::kError);
     }
     seal.digest = digest.Value();
   };
-  const FileRead read = ReadOneState(root, name, bytesRead, digests);
+  // An HKL file's lines are scanned while it is read for its SHA-256: one reading for all
+  // its digests.
+  const ScanNeeds needs = NeedsOfValidation(keyVersion);
+  const bool scanned = hkl && !gate.digest.empty();
+  const FileRead read =
+      ReadOneState(root, name, bytesRead, digests, false, scanned ? &needs : nullptr);
   if (read.fault != ReadFault::kNone) {
     const char* what = read.fault == ReadFault::kUnreadable ? "cannot be read: " : "";
     seal.error = shown + ": " + what + (read.why.empty() ? "disappeared" : read.why);
@@ -144,7 +151,7 @@ void SealItems(const std::string& root, const SealOptions& options, WorkCounters
     read.fault = ReadFault::kChanged;  // not a frame: not followed
     if (frameLinks.count(link) != 0)
       read = ReadOneState(
-          root, link, counters.bytesDone, [](const std::string&) {}, true);
+          root, link, counters.bytesDone, [](const std::string&, const HklScan*) {}, true);
     if (read.fault == ReadFault::kNone) {
       outcome.items.push_back({ItemKind::kLink, read.sha256, link});
       outcome.notes.push_back(Escaped(link) +

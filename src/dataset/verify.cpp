@@ -33,7 +33,8 @@ const ItemCheck* Find(const EntryCheck& entry, ItemKind kind) {
   return nullptr;
 }
 
-// The verdict on a file that was read, from what each of its items found.
+}  // namespace
+
 void Judge(EntryCheck& entry) {
   const ItemCheck* link = Find(entry, ItemKind::kLink);
   const ItemCheck* sha = link ? link : Find(entry, ItemKind::kSha256);
@@ -62,8 +63,6 @@ void Judge(EntryCheck& entry) {
     entry.reason = link ? "its target changed: SHA-256 differs" : "SHA-256 differs";
   }
 }
-
-}  // namespace
 
 const char* StatusName(Status status) {
   switch (status) {
@@ -125,10 +124,11 @@ DatasetVerification::DatasetVerification(const std::string& folder,
   for (const ManifestItem& item : items) {
     // A frames item's last name is its mask: its folder is resolved whole.
     const bool frames = item.kind == ItemKind::kFrames;
-    const std::string leaves = PathLeavesFolder(root_, item.path);
-    if (!leaves.empty() || (frames && FramesMask(item.path).empty())) {
+    const Result<Done> inside = InsideFolder(root_, item.path);
+    if (!inside.Ok() || (frames && FramesMask(item.path).empty())) {
       check_.error = Escaped(manifestPath) + ":" + std::to_string(item.line) + ": path refused (" +
-                     (leaves.empty() ? "no frames mask" : leaves) + "): " + Escaped(item.path);
+                     (inside.Ok() ? "no frames mask" : inside.Reason()) +
+                     "): " + Escaped(item.path);
       return;
     }
     EntryCheck& entry = entries[{item.path, frames}];
@@ -190,17 +190,24 @@ void DatasetVerification::CheckFile(EntryCheck& entry, std::atomic<uint64_t>& by
     return;
   }
   std::string error;
-  auto digests = [&](const std::string& path) {
+  auto digests = [&](const std::string& path, const HklScan* lines) {
     error.clear();
     for (ItemCheck& item : entry.items) {
       if (item.kind == ItemKind::kSha256) continue;
-      const Result<Done> check = item.kind == ItemKind::kHkl ? HklChecksOut(path, item.expected)
-                                                             : DynChecksOut(path, item.expected);
+      const Result<Done> check = item.kind == ItemKind::kHkl
+                                     ? HklChecksOut(path, item.expected, lines)
+                                     : DynChecksOut(path, item.expected);
       item.found = check.Ok() ? item.expected : "";
       if (check.GetOutcome() == Outcome::kError && error.empty()) error = check.Reason();
     }
   };
-  const FileRead read = ReadOneState(root_, entry.path, bytesRead, digests, link);
+  // An HKL file's lines are scanned while it is read for its SHA-256.
+  const ItemCheck* hkl = nullptr;
+  for (const ItemCheck& item : entry.items)
+    if (item.kind == ItemKind::kHkl) hkl = &item;
+  const ScanNeeds needs = hkl ? NeedsToCheck(hkl->expected) : ScanNeeds();
+  const FileRead read =
+      ReadOneState(root_, entry.path, bytesRead, digests, link, hkl ? &needs : nullptr);
   for (ItemCheck& item : entry.items)
     if (item.kind == ItemKind::kSha256 || link) item.found = read.sha256;
   if (added) return;

@@ -32,6 +32,10 @@ struct EntryCheck {
   std::vector<ItemCheck> items;
 };
 
+// The verdict on a file that was read, from what each of its items found: its status and
+// reason (it stays kOk when every item found what was expected).
+void Judge(EntryCheck& entry);
+
 struct DatasetCheck {
   std::string folder;               // as given
   std::string error;                // why the dataset could not be checked at all

@@ -96,6 +96,7 @@ zt7kit_status zt7kit_format_cif(const char* path, const char* bytes, size_t leng
   kit::Clear({findings, message});
   return kit::Guard(message, [&] {
     if (zt7kit_status s = NeedSource(path, bytes, message)) return s;
+    if (output && *output == '\0') output = nullptr;  // an empty name names no file
     if (output == nullptr && write == nullptr) {
       kit::Hand(message, "no output file and no writer given (null pointers)");
       return ZT7KIT_REFUSED;

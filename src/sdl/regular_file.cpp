@@ -10,6 +10,9 @@
 
 namespace zt7 {
 
+namespace {
+
+// Why `path` is no readable regular file, or "".
 std::string WhyNotRegularFile(const std::string& path) {
   struct stat status;
   if (stat(path.c_str(), &status) != 0) {
@@ -26,9 +29,18 @@ std::string WhyNotRegularFile(const std::string& path) {
   return "";
 }
 
+}  // namespace
+
+Result<Done> RegularFile(const std::string& path) {
+  std::string why = WhyNotRegularFile(path);
+  if (why.empty()) return Result<Done>(Done());
+  return Result<Done>(Outcome::kRefused, std::move(why));
+}
+
 Result<std::string> ReadRegularFile(const std::string& path, size_t limit) {
   using Text = Result<std::string>;
-  if (std::string why = WhyNotRegularFile(path); !why.empty()) return Text(Outcome::kRefused, why);
+  if (const Result<Done> file = RegularFile(path); !file.Ok())
+    return Text(Outcome::kRefused, file.Reason());
   // Non-blocking, and checked again once open: the path may have changed in between.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return Text(Outcome::kError, std::strerror(errno));

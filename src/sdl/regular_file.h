@@ -8,10 +8,10 @@
 
 namespace zt7 {
 
-// Why `path` cannot be read as a data file ("no such file", "a folder, not a file", "a FIFO,
-// not a regular file", ...), or "" for a readable regular file (links followed). Asked
-// before anything is opened, so that nothing waits on a FIFO or reads a device without end.
-std::string WhyNotRegularFile(const std::string& path);
+// kOk for a readable regular file (links followed), else refused with the reason ("no such
+// file", "a folder, not a file", "a FIFO, not a regular file", ...). Asked before anything
+// is opened, so that nothing waits on a FIFO or reads a device without end.
+Result<Done> RegularFile(const std::string& path);
 
 // The whole of the regular file `path`, refused when it is none or holds more than
 // `limit` bytes ("more than N bytes"), an error when it cannot be read.

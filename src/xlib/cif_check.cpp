@@ -6,11 +6,11 @@
 #include <fstream>
 #include <new>
 
+#include "sdl/byte_view.h"
 #include "sdl/efile.h"
 #include "sdl/file_replace.h"
 #include "sdl/json_text.h"
 #include "sdl/log_capture.h"
-#include "sdl/memstream.h"
 #include "sdl/regular_file.h"
 #include "sdl/utf8_path.h"
 #include "xlib/cif_compare.h"
@@ -26,40 +26,38 @@ std::string Utf8(const vexstr& text) {
   return std::string(bytes.raw(), bytes.Length());
 }
 
-// Reads `stream` into `document`; gives why it could not, empty when it could.
-std::string Load(TCifDP& document, zodu::IInputStream& stream, cif_dp::CifFindings* findings) {
+// Reads `stream` into `document`, or refuses with the reason.
+Result<Done> Load(TCifDP& document, zodu::IInputStream& stream, cif_dp::CifFindings* findings) {
+  const auto refused = [](std::string reason) {
+    return Result<Done>(Outcome::kRefused, std::move(reason));
+  };
   try {
     document.LoadFromStream(stream, findings);
-    return "";
+    return Result<Done>(Done());
   } catch (const cif_dp::ParsingException& e) {
-    return Utf8(e.GetMessage());
+    return refused(Utf8(e.GetMessage()));
   } catch (const zodu::TBasicException& e) {
-    return Utf8(e.GetReport());
+    return refused(Utf8(e.GetReport()));
   } catch (const std::bad_alloc&) {
-    return "too large to read into memory";
+    return refused("too large to read into memory");
   } catch (const std::exception& e) {
-    return e.what();
+    return refused(e.what());
   }
 }
 
-std::string LoadText(const char* path, std::string_view bytes, TCifDP& document,
-                     CifReading& reading) {
+// Load of the file at `path`, or of `bytes` when `path` is null.
+Result<Done> LoadText(const char* path, std::string_view bytes, TCifDP& document,
+                      CifReading& reading) {
   if (path == nullptr) {
-    try {
-      zodu::TEMemoryStream stream(std::max<size_t>(bytes.size(), 1));
-      stream.Write(bytes.data(), bytes.size());
-      stream.SetPosition(0);
-      return Load(document, stream, &reading);
-    } catch (const std::bad_alloc&) {
-      return "too large to read into memory";
-    }
+    zodu::ByteView stream(bytes);
+    return Load(document, stream, &reading);
   }
-  if (std::string why = WhyNotRegularFile(path); !why.empty()) return why;
+  if (const Result<Done> regular = RegularFile(path); !regular.Ok()) return regular;
   try {
     zodu::TEFile file(zodu::PathFromUtf8(path, std::strlen(path)), vexstr(u"rb"));
     return Load(document, file, &reading);
   } catch (const zodu::TBasicException& e) {
-    return "cannot be opened: " + Utf8(e.GetReport());
+    return Result<Done>(Outcome::kRefused, "cannot be opened: " + Utf8(e.GetReport()));
   }
 }
 
@@ -145,7 +143,8 @@ CifReading ReadCif(const char* path, std::string_view bytes, TCifDP& document) {
   reading.name = path ? path : "-";
   // The reader's log lines are this reading's own.
   zodu::LogCapture capture;
-  reading.error = LoadText(path, bytes, document, reading);
+  const Result<Done> loaded = LoadText(path, bytes, document, reading);
+  reading.error = loaded.Reason();
   for (const zodu::LogCapture::Entry& entry : capture.Entries()) {
     const std::string text = Utf8(entry.text);
     for (size_t start = 0; start < text.size();) {
@@ -239,19 +238,19 @@ Result<Done> FormatCif(TCifDP& document, const CifReading& reading, const std::s
   const CifSummary before = Summarize(document);
   document.Clear();
   TCifDP reread;
-  std::string problem;
+  Result<Done> readBack(Done{});
   {
     zodu::LogCapture quiet;  // the second reading's log lines are nobody's news
     try {
       zodu::TEFile file(
           zodu::PathFromUtf8(written.TemporaryPath().data(), written.TemporaryPath().size()),
           vexstr(u"rb"));
-      problem = Load(reread, file, nullptr);
+      readBack = Load(reread, file, nullptr);
     } catch (const zodu::TBasicException& e) {
-      problem = Utf8(e.GetReport());
+      readBack = Result<Done>(Outcome::kRefused, Utf8(e.GetReport()));
     }
   }
-  if (!problem.empty()) return refused("the written text would not read back: " + problem);
+  if (!readBack.Ok()) return refused("the written text would not read back: " + readBack.Reason());
   if (std::string changed = FirstDifference(before, Summarize(reread)); !changed.empty())
     return refused("writing it back would change " + changed);
   if (toWriter) return CopyOut(written.TemporaryPath(), write);

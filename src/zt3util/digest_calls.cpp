@@ -11,6 +11,7 @@
 #include "sdl/log_capture.h"
 #include "sdl/regular_file.h"
 #include "sdl/utf8_path.h"
+#include "zt3util/digest_schemes.h"
 #include "zt3util/dyn_digest.h"
 #include "zt3util/dyn_loop.h"
 #include "zt3util/frames_digest.h"
@@ -122,6 +123,14 @@ Result<int> Check(Body&& check, const char* second, bool noted = false) {
                      call.logged.reason.empty() ? "not valid" : call.logged.reason, call.value);
 }
 
+// A yes-or-no check: a no is a mismatch with the last reason logged.
+Result<Done> Verdict(const Call<bool>& call) {
+  if (!call.error.empty()) return Result<Done>(Outcome::kError, call.error);
+  if (call.value) return Result<Done>(Done());
+  return Result<Done>(Outcome::kMismatch,
+                      call.logged.reason.empty() ? "not valid" : call.logged.reason);
+}
+
 // A file that is no regular file: named when a call takes two.
 template <class T>
 Result<T> Refusal(const std::string& why) {
@@ -145,7 +154,8 @@ Result<int> CheckFrames(const std::string& folder, const std::string& mask, cons
 }
 
 Result<int> CheckHkl(const std::string& hkl, const char* first, const char* second) {
-  if (std::string why = WhyNotRegularFile(hkl); !why.empty()) return Refusal<int>(why);
+  if (const Result<Done> regular = RegularFile(hkl); !regular.Ok())
+    return Refusal<int>(regular.Reason());
   return Check([&] { return ValidateHklDigests(Path(hkl), first, second); }, second, true);
 }
 
@@ -158,7 +168,8 @@ Result<int> CheckRefs(std::string_view reflections, const char* first, const cha
 Result<std::string> DigestHkl(const std::string& framesFolder, const std::string& mask,
                               const std::string& hkl, const char* framesFirst,
                               const char* framesSecond, int keyVersion) {
-  if (std::string why = WhyNotRegularFile(hkl); !why.empty()) return Refusal<std::string>(why);
+  if (const Result<Done> regular = RegularFile(hkl); !regular.Ok())
+    return Refusal<std::string>(regular.Reason());
   return Digest([&] {
     const int parts =
         ValidateFramesDigests(Path(framesFolder), Path(mask), framesFirst, framesSecond);
@@ -170,8 +181,8 @@ Result<std::string> DigestHkl(const std::string& framesFolder, const std::string
 Result<std::string> UpdateHkl(const std::string& oldHkl, const std::string& newHkl,
                               const char* oldFirst, const char* oldSecond) {
   for (const std::string* path : {&oldHkl, &newHkl})
-    if (std::string why = WhyNotRegularFile(*path); !why.empty())
-      return Refusal<std::string>(*path, why);
+    if (const Result<Done> regular = RegularFile(*path); !regular.Ok())
+      return Refusal<std::string>(*path, regular.Reason());
   Result<std::string> digest =
       Digest([&] { return UpdateHklDigests(Path(oldHkl), Path(newHkl), oldFirst, oldSecond); });
   return digest;
@@ -179,8 +190,8 @@ Result<std::string> UpdateHkl(const std::string& oldHkl, const std::string& newH
 
 Result<double> MatchHkl(const std::string& first, const std::string& second) {
   for (const std::string* path : {&first, &second})
-    if (std::string why = WhyNotRegularFile(*path); !why.empty())
-      return Result<double>(Outcome::kRefused, "'" + *path + "': " + why, kNoMatch);
+    if (const Result<Done> regular = RegularFile(*path); !regular.Ok())
+      return Result<double>(Outcome::kRefused, "'" + *path + "': " + regular.Reason(), kNoMatch);
   vexstr whyNot;
   const Call<double> call =
       Run<double>([&] { return MatchHklFiles(Path(first), Path(second), &whyNot); });
@@ -192,23 +203,42 @@ Result<double> MatchHkl(const std::string& first, const std::string& second) {
 Result<std::string> DigestDyn(const std::string& framesFolder, const std::string& mask,
                               const std::string& file, const char* framesFirst,
                               const char* framesSecond) {
-  if (std::string why = WhyNotRegularFile(file); !why.empty()) return Refusal<std::string>(why);
+  if (const Result<Done> regular = RegularFile(file); !regular.Ok())
+    return Refusal<std::string>(regular.Reason());
   return Digest([&] {
     return DigestDynFile(Path(framesFolder), Path(mask), Path(file), framesFirst, framesSecond);
   });
 }
 
 Result<Done> CheckDyn(const std::string& file, const char* digest) {
-  if (std::string why = WhyNotRegularFile(file); !why.empty()) return Refusal<Done>(why);
-  const Call<bool> call = Run<bool>([&] { return ValidateDynDigest(Path(file), digest); });
-  if (!call.error.empty()) return Result<Done>(Outcome::kError, call.error);
-  if (call.value) return Result<Done>(Done());
-  return Result<Done>(Outcome::kMismatch,
-                      call.logged.reason.empty() ? "not valid" : call.logged.reason);
+  if (const Result<Done> regular = RegularFile(file); !regular.Ok())
+    return Refusal<Done>(regular.Reason());
+  return Verdict(Run<bool>([&] { return ValidateDynDigest(Path(file), digest); }));
+}
+
+Result<std::string> SealHklScan(const HklScan& scan, const std::string& path, int keyVersion) {
+  return Digest([&] {
+    const vexcstr digest = DigestHklScan(scan, Path(path), keyVersion, kDigestPart1 | kDigestPart2);
+    // A digest that its own check would not pass (under 100 lines) is none.
+    const std::string text = Narrow(digest);
+    const size_t comma = text.find(',');
+    const std::string first = text.substr(0, comma);
+    const std::string second = comma == std::string::npos ? "" : text.substr(comma + 1);
+    if (digest.IsEmpty() ||
+        ValidateHklScan(scan, Path(path), first.c_str(), second.c_str()) != kBothValid)
+      return vexcstr();
+    return digest;
+  });
+}
+
+Result<int> CheckHklScan(const HklScan& scan, const std::string& path, const char* first,
+                         const char* second) {
+  return Check([&] { return ValidateHklScan(scan, Path(path), first, second); }, second, true);
 }
 
 Result<Done> DynLoopLines(const std::string& file, const std::function<void(const vexstr&)>& sink) {
-  if (std::string why = WhyNotRegularFile(file); !why.empty()) return Refusal<Done>(why);
+  if (const Result<Done> regular = RegularFile(file); !regular.Ok())
+    return Refusal<Done>(regular.Reason());
   const Call<bool> call = Run<bool>([&] {
     zodu::TEFile in(Path(file), u"rb");
     return WriteReflectionLoop(in, sink);

@@ -8,6 +8,7 @@
 
 #include "sdl/result.h"
 #include "sdl/smart/vex_istring.h"
+#include "zt3util/hkl_scan.h"
 
 namespace zt7 {
 
@@ -40,6 +41,15 @@ Result<std::string> DigestDyn(const std::string& framesFolder, const std::string
                               const char* framesSecond);
 // kOk when `digest` seals `file`, kMismatch when not.
 Result<Done> CheckDyn(const std::string& file, const char* digest);
+
+// An HKL file's lines scanned while the file was read for its SHA-256, so that it is read
+// once for all its digests (`path` names it in the reasons). For a seal whose frames
+// checked out (both parts) already: the digest under `keyVersion`, scanned with
+// NeedsOfValidation(keyVersion), refused unless it checks out on the same lines. The
+// check is CheckHkl of the lines, scanned with NeedsToValidate(first) and the cell line.
+Result<std::string> SealHklScan(const HklScan& scan, const std::string& path, int keyVersion);
+Result<int> CheckHklScan(const HklScan& scan, const std::string& path, const char* first,
+                         const char* second);
 
 // Hands to `sink` the lines of the loop text that the DYN digest of the .cif_od file `file`
 // covers; kRefused with the reason when the file has no qualifying loop.

@@ -26,7 +26,7 @@ static_assert(std::endian::native == std::endian::little);
 
 constexpr size_t kMinimumPathLength = 10;
 
-vexcstr HashOfFile(zodu::TEFile& file) {
+vexcstr HashOfFile(zodu::IInputStream& file) {
   zodu::SHA256 sha256;
   sha256.DigestStream(file);
   return sha256.ToHex();
@@ -34,7 +34,7 @@ vexcstr HashOfFile(zodu::TEFile& file) {
 
 // The SHA-256 text of the loop's lines joined without separators, hashed as they are
 // written; empty when the file has no qualifying loop.
-vexcstr HashOfReflectionLoop(zodu::TEFile& file) {
+vexcstr HashOfReflectionLoop(zodu::IInputStream& file) {
   zodu::SHA256 sha256;
   const auto hash = [&sha256](const vexstr& line) {
     sha256.Add(line.raw(), line.Length() * sizeof(char16_t));
@@ -52,14 +52,14 @@ vexcstr DigestText(const vexcstr& x, DynMode mode) {
   return digest;
 }
 
-bool EndsInCifOd(const vexstr& path) {
-  return path.EndsWith(vexstr(u".cif_od"));
-}
-
 }  // namespace
 
 vexcstr ComputeDynDigest(const vexstr& file, DynMode mode) {
   zodu::TEFile in(file, u"rb");
+  return ComputeDynDigest(in, mode);
+}
+
+vexcstr ComputeDynDigest(zodu::IInputStream& in, DynMode mode) {
   const vexcstr x = mode == DynMode::kWholeFile ? HashOfFile(in) : HashOfReflectionLoop(in);
   return x.IsEmpty() ? vexcstr() : DigestText(x, mode);
 }
@@ -72,7 +72,11 @@ vexcstr DigestDynFile(const vexstr& folder, const vexstr& mask, const vexstr& fi
   }
   // Reflection files are sealed only while both parts of their frames digest check out.
   if ((ValidateFramesDigests(folder, mask, first, second) & 2) == 0) return vexcstr();
-  return ComputeDynDigest(file, EndsInCifOd(file) ? DynMode::kReflectionLoop : DynMode::kWholeFile);
+  return ComputeDynDigest(file, DynModeOf(file));
+}
+
+DynMode DynModeOf(const vexstr& file) {
+  return file.EndsWith(vexstr(u".cif_od")) ? DynMode::kReflectionLoop : DynMode::kWholeFile;
 }
 
 bool ValidateDynDigest(const vexstr& file, const char* digest) {

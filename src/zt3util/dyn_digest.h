@@ -1,6 +1,7 @@
 // DYN digests of reflection files: the whole file, or the reflection loop of a .cif_od file.
 #pragma once
 
+#include "sdl/istream.h"
 #include "sdl/smart/vex_istring.h"
 
 namespace zt7 {
@@ -14,6 +15,8 @@ enum class DynMode : int {
 // characters. Empty in loop mode when the text does not parse or has no qualifying loop.
 // Only a regular file is opened; anything else, or a failed read, raises TFileException.
 zodu::vexcstr ComputeDynDigest(const zodu::vexstr& file, DynMode mode);
+// The same of a file's bytes read from `in`.
+zodu::vexcstr ComputeDynDigest(zodu::IInputStream& in, DynMode mode);
 
 // The digest of `file` (loop mode for a name ending in ".cif_od", case-sensitive) when the
 // frames digest parts `first` and `second` both still check out; empty otherwise.
@@ -24,5 +27,8 @@ zodu::vexcstr DigestDynFile(const zodu::vexstr& folder, const zodu::vexstr& mask
 // file, anything else loop). The first character is never compared. A null digest, one
 // under two characters, or a path under ten characters gives false without reading.
 bool ValidateDynDigest(const zodu::vexstr& file, const char* digest);
+// The mode in which the file named `file` is sealed: its reflection loop for a name ending
+// in ".cif_od" (case-sensitive), else its bytes.
+DynMode DynModeOf(const zodu::vexstr& file);
 
 }  // namespace zt7

@@ -68,7 +68,10 @@ bool IsExistingFile(const vexstr& path) {
 }
 
 vexcstr DigestHklFile(const vexstr& path, int version, unsigned parts) {
-  const HklScan scan = HklScan::OfFile(path, NeedsOfScheme(version));
+  return DigestHklScan(HklScan::OfFile(path, NeedsOfScheme(version)), path, version, parts);
+}
+
+vexcstr DigestHklScan(const HklScan& scan, const vexstr& path, int version, unsigned parts) {
   if (!IsUsableScan(scan, path)) return vexcstr();
   // Composed first: when a line cannot be read the call fails, and no warning is due.
   vexcstr digest = ComposeDigest(scan, version, parts, false);

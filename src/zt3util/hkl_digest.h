@@ -2,6 +2,7 @@
 #pragma once
 
 #include "sdl/smart/vex_istring.h"
+#include "zt3util/hkl_scan.h"
 
 namespace zt7 {
 
@@ -12,6 +13,11 @@ bool IsExistingFile(const zodu::vexstr& path);
 // that `parts` asks for (the frames check result: bit 1 part 1, bit 2 part 2). Empty when
 // the file has too few or too short lines.
 zodu::vexcstr DigestHklFile(const zodu::vexstr& path, int version, unsigned parts);
+
+// DigestHklFile of a scan of the file at `path` (named in the reasons), made with
+// NeedsOfScheme(version) or more.
+zodu::vexcstr DigestHklScan(const HklScan& scan, const zodu::vexstr& path, int version,
+                            unsigned parts);
 
 // The scheme-1 digest of `newPath` when `oldFirst` (if given) still seals `oldPath` and the
 // new reflections match the old ones; part 2 only when `oldSecond` still seals the old

@@ -31,16 +31,6 @@ bool IsComparable(const char* part) {
   return part && std::strlen(part) >= kMinPartLength;
 }
 
-// What validating against `first` reads: its scheme, and for scheme 1 the legacy test of
-// the retry as well.
-ScanNeeds NeedsToValidate(const char* first) {
-  if (!IsComparable(first)) return ScanNeeds();
-  const int version = VersionOf(first);
-  ScanNeeds needs = NeedsOfScheme(version);
-  needs.legacyEndLines = version == 1;
-  return needs;
-}
-
 // Both parts recomputed from the scan.
 TCStrList RecomputedParts(const HklScan& scan, int version, bool legacy) {
   TCStrList pieces;
@@ -94,6 +84,17 @@ int TestCrystalCheck(const vexstr& hklPath, const vexcstr& hklCellLine) {
 
 }  // namespace
 
+ScanNeeds NeedsToValidate(const char* first) {
+  if (!IsComparable(first)) return ScanNeeds();
+  return NeedsOfValidation(VersionOf(first));
+}
+
+ScanNeeds NeedsOfValidation(int version) {
+  ScanNeeds needs = NeedsOfScheme(version);
+  needs.legacyEndLines = version == 1;
+  return needs;
+}
+
 int ValidateDigests(const HklScan& scan, const char* first, const char* second) {
   if (scan.LineCount() < kMinValidatedLines) {
     LogReason(vexstr() << scan.LineCount() << u" lines: too few to validate (at least "
@@ -134,7 +135,11 @@ int ValidateHklDigests(const vexstr& path, const char* first, const char* second
   }
   ScanNeeds needs = NeedsToValidate(first);
   needs.cellLine = true;
-  const HklScan scan = HklScan::OfFile(path, needs);
+  return ValidateHklScan(HklScan::OfFile(path, needs), path, first, second);
+}
+
+int ValidateHklScan(const HklScan& scan, const vexstr& path, const char* first,
+                    const char* second) {
   if (scan.LineCount() < kMinValidatedLines) {
     LogReason(vexstr() << Quoted(path) << u" holds " << scan.LineCount()
                        << u" lines: too few to validate (at least " << kMinValidatedLines << u")");

@@ -16,6 +16,18 @@ int ValidateDigests(const HklScan& scan, const char* first, const char* second);
 // still pass as a test crystal whose cell agrees with its structure file (code 1).
 int ValidateHklDigests(const zodu::vexstr& path, const char* first, const char* second);
 
+// ValidateHklDigests of a scan of the file at `path`, made with NeedsOfValidation of the
+// scheme that `first` names and the cell line.
+int ValidateHklScan(const HklScan& scan, const zodu::vexstr& path, const char* first,
+                    const char* second);
+
+// What a scan must gather to validate a part 1 of scheme `version` (ScanNeeds for the
+// test-crystal cell aside).
+ScanNeeds NeedsOfValidation(int version);
+// NeedsOfValidation of the scheme that `first` names; nothing for a part too short to be
+// compared.
+ScanNeeds NeedsToValidate(const char* first);
+
 // ValidateDigests of a text split at line feeds (empty pieces skipped, carriage returns kept).
 int ValidateRefsDigests(const char* text, const char* first, const char* second);
 

@@ -134,6 +134,10 @@ TEST_F(KitApi, EveryNullPointerIsRefusedWithTheArgumentsName) {
        }},
       {"output file and no writer",
        [](char**, char** m) {
+         return zt7kit_format_cif("/f", nullptr, 0, "", nullptr, nullptr, nullptr, m);
+       }},
+      {"output file and no writer",
+       [](char**, char** m) {
          return zt7kit_format_cif("/f", nullptr, 0, nullptr, nullptr, nullptr, nullptr, m);
        }},
   };
@@ -285,7 +289,7 @@ TEST_F(KitApi, StatusesAndReasonsAreTheCallsOwn) {
 
 // A huge text is read and judged like any other; a CIF given as bytes reads as from a file.
 TEST_F(KitApi, HugeAndInMemoryTextsAreJudged) {
-  const std::string huge(64 << 20, 'x');
+  const std::string huge(16 << 20, 'x');
   int code = -1;
   EXPECT_EQ(Ask([&](char**, char** m) {
               return zt7kit_check_refs(nullptr, huge.data(), huge.size(), "43abcdefghijk", nullptr,
@@ -306,9 +310,9 @@ TEST_F(KitApi, HugeAndInMemoryTextsAreJudged) {
   EXPECT_EQ(out.substr(out.size() - 2), "}\n");
 }
 
-// A non-zero answer of the progress callback stops a seal before its manifest is written.
+// A non-zero answer of the progress callback stops a seal before its manifest is written,
+// and a verification before it judges anything.
 TEST_F(KitApi, ProgressCanCancel) {
-  folder.MakeFile("big.bin", std::string(8 << 20, 'b'));
   auto stop = [](uint64_t, uint64_t, size_t, size_t, void*) { return 1; };
   EXPECT_EQ(Ask([&](char** t, char** m) {
               return zt7kit_seal(folder.path().c_str(), nullptr, 0, ZT7KIT_QUIET, 1, stop, nullptr,
@@ -316,6 +320,11 @@ TEST_F(KitApi, ProgressCanCancel) {
             }).status,
             ZT7KIT_ERROR);
   EXPECT_FALSE(std::filesystem::exists(folder / "zt7util-seal.txt"));
+  const char* folders[] = {folder.path().c_str()};
+  EXPECT_EQ(Ask([&](char** t, char** m) {
+              return zt7kit_verify(folders, 1, 1, 0, stop, nullptr, t, t, m);
+            }),
+            (Answer{ZT7KIT_ERROR, "", "cancelled: the folders were not all checked"}));
 }
 
 // Eight threads calling every kind of function at once give what one thread gives, each

@@ -102,24 +102,18 @@ TEST_F(DigestCommands, HklSealChecksInEveryFormAndCarriesOver) {
 
 // What is not a regular file is never read: one line on standard error, a non-zero exit
 // within 5 seconds (RunTool ends a run at 5 seconds with status 124), and nothing on
-// standard output but a check's result.
+// standard output but a check's result. Every kind of bad file is tested in the process
+// (tests/abi/kit_api_test.cpp); here, that the tool passes the library's reason on.
 TEST_F(DigestCommands, BadPathsGetOneLineAndNoWait) {
   ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0644), 0);
-  fs::create_symlink(folder / "loop1", folder / "loop2");
-  fs::create_symlink(folder / "loop2", folder / "loop1");
-  folder.MakeFile("empty.hkl");
   folder.MakeFile("binary.hkl", std::string("\x7f\x45LF\0\1\2\xff\xfe\n", 10));
   const std::string seal = "43" + std::string(36, '0') + "," + "53" + std::string(36, '0');
   const struct {
     const char* name;
-    const char* reason;  // in the error line; "" where the module's reason varies
-  } paths[] = {
-      {"fifo", "FIFO"},           {"frames", "folder"},    {"/dev/zero", "device"},
-      {"loop1", "symbolic link"}, {"none.hkl", "no such"}, {"empty.hkl", ""},
-      {"binary.hkl", ""},
-  };
+    const char* reason;  // in the error line; "" where the library's reason varies
+  } paths[] = {{"fifo", "FIFO"}, {"none.hkl", "no such"}, {"binary.hkl", ""}};
   for (const auto& p : paths) {
-    const std::string path = p.name[0] == '/' ? p.name : P(p.name);
+    const std::string path = P(p.name);
     for (const std::string& command :
          {"check-refs " + path + " " + seal, "digest-hkl " + Frames() + " " + path + " " + seal}) {
       const Outcome r = RunTool(command);

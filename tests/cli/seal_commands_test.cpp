@@ -183,29 +183,18 @@ TEST_F(SealCommands, VerifyNamesEveryChangedMissingAndNewFile) {
   EXPECT_NE(json.out.find(item), std::string::npos) << json.out;
 }
 
+// The manifest's rules are tested in the process (tests/dataset); here, that verify says
+// which line it refuses and checks nothing.
 TEST_F(SealCommands, ABadManifestIsRefusedNamingItsLine) {
-  const std::string hex = Sha256("notes"), head = "# zt7util seal manifest\n";
-  const std::string item = "SHA256  " + hex + "  ";
-  struct Case {
-    std::string manifest, error;
-  } cases[] = {
-      {head + "\n" + item + "../../etc/passwd\n", ":3: path refused ('..' in the path)"},
-      {head + item + "/etc/passwd\n", ":2: path refused (absolute path)"},
-      {head + item + "etc-link/passwd\n", ":2: path refused (a link leads out of the folder)"},
-      {std::string(10 << 20, '\x93'), ":1: line too long"},
-  };
-  for (const Case& c : cases) {
-    folder.MakeFile("zt7util-seal.txt", c.manifest);
-    Outcome r = RunTool("verify " + Dir());
-    EXPECT_EQ(r.status, 1) << c.error;
-    EXPECT_NE(r.err.find("zt7util: verify: " + folder.path() + "/zt7util-seal.txt" + c.error),
-              std::string::npos)
-        << r.err;
-    EXPECT_EQ(
-        r.out,
-        folder.path() +
-            ": NOT VERIFIED, 0 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED, 0 ERROR, 0 MOVED\n");
-  }
+  folder.MakeFile("zt7util-seal.txt",
+                  "# zt7util seal manifest\n\nSHA256  " + Sha256("notes") + "  ../../etc/passwd\n");
+  const Outcome r = RunTool("verify " + Dir());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "zt7util: verify: " + folder.path() +
+                       "/zt7util-seal.txt:3: path refused ('..' in the path): ../../etc/passwd\n");
+  EXPECT_EQ(
+      r.out,
+      folder.path() + ": NOT VERIFIED, 0 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED, 0 ERROR, 0 MOVED\n");
 }
 
 // Temporary manifests are no part of a dataset; a file turned into a link is a change, read
