@@ -194,7 +194,8 @@ TEST_F(SealCommands, ABadManifestIsRefusedNamingItsLine) {
                        "/zt7util-seal.txt:3: path refused ('..' in the path): ../../etc/passwd\n");
   EXPECT_EQ(
       r.out,
-      folder.path() + ": NOT VERIFIED, 0 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED, 0 ERROR, 0 MOVED\n");
+      folder.path() +
+          ": NOT VERIFIED, 0 OK, 0 FAILED, 0 MISSING, 0 NEW, 0 REFORMATTED, 0 ERROR, 0 MOVED\n");
 }
 
 // Temporary manifests are no part of a dataset; a file turned into a link is a change, read
