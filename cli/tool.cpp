@@ -12,7 +12,7 @@ namespace zt7cli {
 Tool::Tool() : app_("zt7util", "zt7util") {
   app_.set_help_flag("-h,--help");  // answered with the tool's own help texts, below
   app_.require_subcommand(0, 1);    // so that `help NAME` takes NAME as its argument
-  app_.add_flag("--version", version_);
+  app_.add_flag("-V,--version", version_);
   CLI::App& help = Add({"help", "[SUBCOMMAND]", "this list, or the usage of one subcommand", ""},
                        [this] { return Help(helpTopic_); });
   help.add_option("SUBCOMMAND", helpTopic_);
@@ -41,7 +41,7 @@ const Tool::Entry* Tool::Chosen() const {
 void Tool::PrintHelp() const {
   PrintLine("Usage: zt7util SUBCOMMAND [ARGUMENTS...]");
   PrintLine("       zt7util help [SUBCOMMAND]   (or zt7util SUBCOMMAND --help)");
-  PrintLine("       zt7util --version");
+  PrintLine("       zt7util -V, --version");
   PrintLine("");
   PrintLine("Seals single-crystal diffraction data (frame folders, HKL and reflection files)");
   PrintLine("with integrity digests and checks them, through the zt7util library.");

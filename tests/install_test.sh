@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs the built project into a temporary prefix and builds examples/host.c against
-# it twice: through find_package(zt7util) and through pkg-config, and a host of libzt7kit
-# the same two ways; imports the Python package
-# installed beside the library, and the one `pip install` makes offline.
+# Installs the built project into a temporary prefix (manual pages and completion too) and
+# builds examples/host.c against it twice: through find_package(zt7util) and through
+# pkg-config, and a host of libzt7kit the same two ways; imports the Python package
+# installed beside the library, and the one `pip install` makes offline with setuptools.
 set -euo pipefail
 build_dir=$1
 source_dir=$2
@@ -11,6 +11,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null
+for file in share/man/man1/zt7util.1.gz share/man/man3/zt7util.3.gz \
+  share/bash-completion/completions/zt7util; do
+  [ -s "$work/prefix/$file" ] || { echo "install test: $file not installed" >&2; exit 1; }
+done
 
 # 1. CMake package.
 mkdir -p "$work/cmake-host"
@@ -70,15 +74,18 @@ cmake --build "$work/kit-cmake/build" >/dev/null
 LD_LIBRARY_PATH="$work/prefix/lib" "$work/kit-cmake/build/kithost" | grep -q "version 11"
 # 3. The Python package finds the library it was installed with, and only that one.
 (
-  unset ZT7UTIL_LIBRARY LD_LIBRARY_PATH
+  unset ZT7KIT_LIBRARY LD_LIBRARY_PATH
   PYTHONPATH="$work/prefix/lib/python3/site-packages" \
     "$python" -c 'import zt7util; print(zt7util.version())' | grep -qx 11
 )
 
-# 4. pip builds and installs the package without a network; the library comes from the
-# environment variable.
-"$python" -m pip install --quiet --root-user-action=ignore --no-index --no-cache-dir --target "$work/pip" "$source_dir/python"
-ZT7UTIL_LIBRARY="$work/prefix/lib/libzt7util.so" PYTHONPATH="$work/pip" \
-  "$python" -c 'import zt7util; print(zt7util.check_cell(5.95, 9.03, 18.38, 90, 90, 90))' |
+# 4. pip of Debian's Python builds and installs the package with Debian's setuptools,
+# without a network; the library comes from the environment variable. The build runs in a
+# copy, since setuptools writes beside the sources.
+cp -r "$source_dir/python" "$work/source"
+/usr/bin/python3 -m pip install --quiet --root-user-action=ignore --no-index --no-cache-dir \
+  --no-build-isolation --target "$work/pip" "$work/source"
+ZT7KIT_LIBRARY="$work/prefix/lib/libzt7kit.so" PYTHONPATH="$work/pip" \
+  /usr/bin/python3 -c 'import zt7util; print(zt7util.check_cell(5.95, 9.03, 18.38, 90, 90, 90))' |
   grep -qx True
 echo "install test passed"

@@ -77,6 +77,7 @@ class SealedCollection(unittest.TestCase):
                 self.assertEqual((caught.exception.call, caught.exception.path),
                                  (call.__name__, str(named)))
                 self.assertIn(f"'{named}'", str(caught.exception))
+                self.assertNotIn(", or ", caught.exception.reason)  # the one reason found
         self.assertFalse(zt7util.check_refs(b"", *self.seal))
         self.assertFalse(zt7util.check_dyn(self.root / "missing.cif_od", "62" + "0" * 36))
         self.assertEqual(zt7util.match_hkl(self.root / "missing.hkl", hkl), 1.0)
@@ -95,10 +96,10 @@ class SealedCollection(unittest.TestCase):
                 self.assertRaises(error, call, *arguments)
 
     def test_a_missing_library_is_a_clear_import_error(self) -> None:
-        missing = str(self.root / "nowhere/libzt7util.so")
-        for library, message in ((missing, "cannot load"), ("libc.so.6", "has no export")):
+        missing = str(self.root / "nowhere/libzt7kit.so")
+        for library, message in ((missing, "cannot load"), ("libc.so.6", "has no function")):
             run = subprocess.run([sys.executable, "-c", "import zt7util"], capture_output=True,
-                                 env=dict(os.environ, ZT7UTIL_LIBRARY=library), text=True,
+                                 env=dict(os.environ, ZT7KIT_LIBRARY=library), text=True,
                                  timeout=60)
             last = run.stderr.strip().splitlines()[-1]
             self.assertTrue(last.startswith("ImportError: zt7util: ") and message in last

@@ -23,11 +23,17 @@ def _without_nul(name: str, text: str | bytes) -> None:
         raise ValueError(f"{name}: embedded NUL character")
 
 
-def wide_path(name: str, value: PathArgument) -> bytes:
-    """A path as NUL-terminated UTF-16LE, made absolute as the zt7util tool makes it (the
-    library refuses some short relative names). Lone surrogates (the surrogateescape form
-    of file-name bytes that are not UTF-8) pass through; the library turns them back into
-    the same bytes."""
+def _encoded(name: str, value: str) -> bytes:
+    _without_nul(name, value)
+    try:
+        return value.encode("utf-8", "surrogateescape")
+    except UnicodeEncodeError as error:
+        raise ValueError(f"{name}: {error.reason}: {value!r}") from None
+
+
+def path(name: str, value: PathArgument) -> bytes:
+    """A path as the bytes of its file name: UTF-8, and the surrogateescape form of a name
+    that is not UTF-8 (as os.listdir gives it) as the name's own bytes."""
     if value is None or isinstance(value, bytes):
         raise _type_error(name, "a str or os.PathLike path", value)
     try:
@@ -36,17 +42,14 @@ def wide_path(name: str, value: PathArgument) -> bytes:
         raise _type_error(name, "a str or os.PathLike path", value) from None
     if not isinstance(text, str):
         raise _type_error(name, "a path that is text, not bytes", text)
-    if text and not os.path.isabs(text):
-        text = os.path.join(os.getcwd(), text)
-    return wide_text(name, text)
+    return _encoded(name, text)
 
 
-def wide_text(name: str, value: str) -> bytes:
-    """A text such as a file mask as NUL-terminated UTF-16LE."""
+def text(name: str, value: str) -> bytes:
+    """A text such as a file mask as UTF-8."""
     if not isinstance(value, str):
         raise _type_error(name, "str", value)
-    _without_nul(name, value)
-    return value.encode("utf-16-le", "surrogatepass") + b"\0\0"
+    return _encoded(name, value)
 
 
 def narrow_text(name: str, value: str | None, *, optional: bool = False) -> bytes | None:

@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "repository/narrow_lines.h"
+#include "sdl/file_descriptor.h"
 #include "sdl/hex.h"
 #include "sdl/istream.h"
 #include "sdl/sha2.h"
@@ -132,17 +133,6 @@ const char* NowA(mode_t mode) {
   return "now not a regular file, not read";
 }
 
-// A descriptor closed with its holder.
-struct Descriptor {
-  int fd;
-  explicit Descriptor(int descriptor) : fd(descriptor) {}
-  ~Descriptor() {
-    if (fd >= 0) close(fd);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-};
-
 // `relative` under the folder `root`, with no link anywhere on the way.
 int OpenBeneath(int root, const std::string& relative, uint64_t flags) {
   open_how how{};
@@ -172,29 +162,29 @@ FileRead ReadOnce(const std::string& root, const std::string& relative,
                   std::atomic<uint64_t>& bytesRead, const FileDigests& module, bool throughLink,
                   const ScanNeeds* needs) {
   const std::string path = root + "/" + relative;
-  const Descriptor folder(open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (folder.fd < 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  const zodu::FileDescriptor folder(open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Get() < 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
   auto openFile = [&](int flags) {
     return throughLink ? open(path.c_str(), flags | O_CLOEXEC)
-                       : OpenBeneath(folder.fd, relative, flags);
+                       : OpenBeneath(folder.Get(), relative, flags);
   };
   // Looked at before it is opened, so that no FIFO or device is ever opened for reading.
-  const Descriptor place(openFile(O_PATH));
+  const zodu::FileDescriptor place(openFile(O_PATH));
   struct stat before, now;
-  if (place.fd < 0) return OpenFault(root, relative);
-  if (fstat(place.fd, &before) != 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  if (place.Get() < 0) return OpenFault(root, relative);
+  if (fstat(place.Get(), &before) != 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
   if (!S_ISREG(before.st_mode)) return Fault(ReadFault::kChanged, NowA(before.st_mode));
-  const Descriptor file(openFile(O_RDONLY | O_NONBLOCK | O_NOCTTY));
-  if (file.fd < 0) return OpenFault(root, relative);
+  const zodu::FileDescriptor file(openFile(O_RDONLY | O_NONBLOCK | O_NOCTTY));
+  if (file.Get() < 0) return OpenFault(root, relative);
   FileRead read = Fault(ReadFault::kUnsteady, "changed while it was read, twice");
-  if (fstat(file.fd, &now) != 0 || !SameState(before, now)) return read;
+  if (fstat(file.Get(), &now) != 0 || !SameState(before, now)) return read;
   timespec clock;
   clock_gettime(CLOCK_REALTIME, &clock);
   read.age = double(clock.tv_sec - before.st_mtim.tv_sec) +
              1e-9 * double(clock.tv_nsec - before.st_mtim.tv_nsec);
-  posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  posix_fadvise(file.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   const auto size = static_cast<uint64_t>(before.st_size);
-  FileStream stream(file.fd, size, bytesRead);
+  FileStream stream(file.Get(), size, bytesRead);
   zodu::SHA256 sha;
   std::optional<HklScan> lines;
   try {
@@ -218,7 +208,7 @@ FileRead ReadOnce(const std::string& root, const std::string& relative,
   if (stat(path.c_str(), &now) != 0 || !SameState(before, now)) return read;
   module(path, lines ? &*lines : nullptr);
   if (stat(path.c_str(), &now) != 0 || !SameState(before, now)) return read;
-  if (fstat(file.fd, &now) != 0 || !SameState(before, now)) return read;
+  if (fstat(file.Get(), &now) != 0 || !SameState(before, now)) return read;
   const zodu::vexcstr hex = zodu::BytesToHex(sha.GetDigest(), zodu::SHA256::kDigestSize, 0, 0);
   read.sha256.assign(hex.raw(), hex.Length());
   read.fault = ReadFault::kNone;
@@ -230,12 +220,12 @@ FileRead ReadOnce(const std::string& root, const std::string& relative,
 
 FileRead LookAtFolder(const std::string& root, const std::string& relative) {
   if (relative.empty()) return FileRead();
-  const Descriptor folder(open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (folder.fd < 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
-  const Descriptor place(OpenBeneath(folder.fd, relative, O_PATH));
+  const zodu::FileDescriptor folder(open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Get() < 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  const zodu::FileDescriptor place(OpenBeneath(folder.Get(), relative, O_PATH));
   struct stat st;
-  if (place.fd < 0) return OpenFault(root, relative);
-  if (fstat(place.fd, &st) != 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
+  if (place.Get() < 0) return OpenFault(root, relative);
+  if (fstat(place.Get(), &st) != 0) return Fault(ReadFault::kUnreadable, std::strerror(errno));
   return S_ISDIR(st.st_mode) ? FileRead() : Fault(ReadFault::kChanged, "no longer a folder");
 }
 

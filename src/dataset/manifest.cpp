@@ -1,16 +1,12 @@
 // Writing and reading the seal manifest.
 #include "dataset/manifest.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <set>
 #include <tuple>
 
+#include "sdl/regular_file.h"
 #include "sdl/sha256_text.h"
 
 namespace zt7::dataset {
@@ -25,7 +21,7 @@ constexpr char kSeparator[] = "  ";
 // Far above any real line; keeps a file of garbage from being taken in as one line.
 constexpr size_t kLongestLine = 16384;
 // About a hundred bytes a file: room for millions of files.
-constexpr off_t kLargestManifest = off_t(1) << 30;
+constexpr size_t kLargestManifest = size_t(1) << 30;
 
 const ItemKind kKinds[] = {ItemKind::kFrames, ItemKind::kHkl, ItemKind::kDyn, ItemKind::kSha256,
                            ItemKind::kLink};
@@ -84,10 +80,6 @@ Result<ManifestItem> ParseItem(const std::string& line, size_t number) {
   if (!UnescapePath(line.substr(second + 2), item.path))
     return Fault(number, "a backslash in the path that is not \\\\, \\n, \\r, \\t or \\NNN");
   return item;
-}
-
-std::string SystemError(const std::string& what) {
-  return what + ": " + std::strerror(errno);
 }
 
 }  // namespace
@@ -183,32 +175,23 @@ Result<std::vector<ManifestItem>> ParseManifest(const std::string& text) {
 Result<std::string> ReadManifest(const std::string& path) {
   std::string text;
   // A link is not followed, whatever it points at: verify reads nothing through links.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0 && errno == ELOOP)
-    return Result<std::string>(Outcome::kRefused,
-                               "'" + Escaped(path) + "' is a symbolic link, not read");
-  if (fd < 0)
-    return Result<std::string>(Outcome::kRefused,
-                               SystemError("cannot read '" + Escaped(path) + "'"));
-  struct stat st;
-  std::string failure;
-  if (fstat(fd, &st) != 0)
-    failure = SystemError("cannot read '" + Escaped(path) + "'");
-  else if (!S_ISREG(st.st_mode))
-    failure = "'" + Escaped(path) + "' is not a regular file";
-  else if (st.st_size > kLargestManifest)
-    failure = "'" + Escaped(path) + "' is too large for a manifest";
-  char buffer[1 << 16];
-  for (ssize_t n; failure.empty() && (n = read(fd, buffer, sizeof buffer)) != 0;) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) failure = SystemError("cannot read '" + Escaped(path) + "'");
-    if (n > 0) text.append(buffer, static_cast<size_t>(n));
-    if (text.size() > kLargestManifest)
-      failure = "'" + Escaped(path) + "' is too large for a manifest";
+  const zodu::FileFault fault = zodu::ReadRegularFile(path.c_str(), kLargestManifest, false, text);
+  const std::string name = "'" + Escaped(path) + "'";
+  const auto refused = [](std::string reason) {
+    return Result<std::string>(Outcome::kRefused, std::move(reason));
+  };
+  switch (fault.kind) {
+    case zodu::FileFault::kNone:
+      return Result<std::string>(std::move(text));
+    case zodu::FileFault::kSymbolicLink:
+      return refused(name + " is a symbolic link, not read");
+    case zodu::FileFault::kNotRegular:
+      return refused(name + " is not a regular file");
+    case zodu::FileFault::kTooLarge:
+      return refused(name + " is too large for a manifest");
+    default:
+      return refused("cannot read " + name + ": " + std::strerror(fault.error));
   }
-  close(fd);
-  if (!failure.empty()) return Result<std::string>(Outcome::kRefused, failure);
-  return Result<std::string>(std::move(text));
 }
 
 std::string Escaped(const std::string& path) {

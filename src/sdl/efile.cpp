@@ -1,12 +1,12 @@
 // TEFile's stream members: opening, reading, writing and seeking a file.
 #include "sdl/efile.h"
 
-#include <fcntl.h>  // for open without waiting on a pipe
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>  // for strchr
 
+#include "sdl/regular_file.h"
 #include "sdl/utf8_path.h"
 
 namespace zodu {
@@ -31,13 +31,12 @@ bool IsReadOnlyMode(const char* mode) {
 }
 
 FILE* OpenForReading(const char* path, const char* mode) {
-  const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (descriptor < 0) return nullptr;
-  if (IsRegularFile(descriptor) && fcntl(descriptor, F_SETFL, 0) == 0) {
-    if (FILE* handle = fdopen(descriptor, mode)) return handle;
-  }
-  close(descriptor);
-  return nullptr;
+  FileFault fault;
+  FileDescriptor descriptor = OpenRegularFile(path, true, fault);
+  if (!descriptor.IsOpen()) return nullptr;
+  FILE* handle = fdopen(descriptor.Get(), mode);
+  if (handle) descriptor.Release();  // the handle closes it
+  return handle;
 }
 
 FILE* OpenRegularFile(const char* path, const char* mode) {

@@ -50,29 +50,27 @@ PendingFile::PendingFile(const std::string& path) : path_(path) {
   name += ".XXXXXX";
   temporary_ = (folder / ".").string();
   temporary_ += name.string();
-  fd_ = mkstemp(temporary_.data());
-  if (fd_ < 0) {
+  fd_ = zodu::FileDescriptor(mkstemp(temporary_.data()));
+  if (!fd_.IsOpen()) {
     problem_ = std::string("cannot create a file beside it: ") + std::strerror(errno);
     temporary_.clear();
   }
 }
 
 PendingFile::~PendingFile() {
-  if (fd_ >= 0) close(fd_);
   if (!temporary_.empty()) unlink(temporary_.c_str());
 }
 
 void PendingFile::Write(std::string_view piece) {
-  if (problem_.empty() && !WriteAll(fd_, piece)) problem_ = std::strerror(errno);
+  if (problem_.empty() && !WriteAll(fd_.Get(), piece)) problem_ = std::strerror(errno);
 }
 
 Result<Done> PendingFile::Commit(bool replace) {
   const auto failed = [this] { return Result<Done>(Outcome::kError, problem_); };
   if (!problem_.empty()) return failed();
-  bool written = fchmod(fd_, ModeFor(path_)) == 0 && fsync(fd_) == 0;
+  bool written = fchmod(fd_.Get(), ModeFor(path_)) == 0 && fsync(fd_.Get()) == 0;
   int saved = errno;
-  if (close(fd_) != 0 && written) written = false, saved = errno;
-  fd_ = -1;
+  if (!fd_.Close() && written) written = false, saved = errno;
   if (written) {
     const unsigned flags = replace ? 0 : RENAME_NOREPLACE;
     if (renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path_.c_str(), flags) == 0) {
@@ -80,10 +78,10 @@ Result<Done> PendingFile::Commit(bool replace) {
       // The rename lives in the folder: synced too, so that a power cut cannot undo it.
       const std::filesystem::path target(path_);
       const std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
-      const int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      const bool synced = directory >= 0 && fsync(directory) == 0;
+      const zodu::FileDescriptor directory(
+          open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+      const bool synced = directory.IsOpen() && fsync(directory.Get()) == 0;
       saved = errno;
-      if (directory >= 0) close(directory);
       if (synced) return Result<Done>(Done());
       problem_ = std::string("written, but its folder cannot be synced: ") + std::strerror(saved);
       return failed();

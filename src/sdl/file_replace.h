@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "sdl/file_descriptor.h"
 #include "sdl/result.h"
 
 namespace zt7 {
@@ -30,7 +31,7 @@ class PendingFile {
 
  private:
   std::string path_, temporary_, problem_;
-  int fd_ = -1;
+  zodu::FileDescriptor fd_;
 };
 
 // Writes `content` to a new temporary file in the folder of `path` and renames it onto

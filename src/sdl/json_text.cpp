@@ -1,6 +1,8 @@
 // JSON string literals from 16-bit text.
 #include "sdl/json_text.h"
 
+#include "sdl/utf8.h"
+
 namespace zt7 {
 namespace {
 
@@ -18,21 +20,8 @@ void AppendEscape(std::string& out, char32_t unit) {
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-    return;
-  }
-  if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-  }
-  out += static_cast<char>(0x80 | (c & 0x3F));
+  unsigned char bytes[4];
+  out.append(reinterpret_cast<const char*>(bytes), zodu::EncodeUtf8(c, bytes));
 }
 
 }  // namespace

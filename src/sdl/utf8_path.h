@@ -14,10 +14,6 @@ namespace zodu {
 // The UTF-8 form of `path`; c_str() of the result costs nothing.
 vexcstr PathToUtf8(const vexstr& path);
 
-// The length of the well-formed UTF-8 sequence at `bytes` (n > 0 bytes left), or 0 for a
-// malformed, overlong or surrogate sequence and for one beyond U+10FFFF.
-size_t Utf8SequenceLength(const char* bytes, size_t n);
-
 // Decodes `n` bytes into `out`, which has room for `n` units; returns the units written.
 size_t DecodeUtf8(const char* bytes, size_t n, char16_t* out);
 

@@ -1,7 +1,5 @@
 // CIF blocks and the document's list of blocks: adding entries and blocks, lookups, copies.
-#include <typeinfo>
-
-#include "sdl/bapp.h"
+#include "xlib/cif_log.h"
 #include "xlib/cif_site.h"
 #include "xlib/cifdp.h"
 
@@ -32,33 +30,30 @@ void CifBlock::Tidy() {
   for (Slot& slot : entries_) slot.entry->Tidy();
 }
 
-namespace {
-bool IsLoop(const ICifEntry& entry) {
-  return typeid(entry) == typeid(cetTable);
-}
-}  // namespace
-
 // A loop that meets an entry of its name (either way round) no longer replaces it: the
 // earlier one stays in the entries, the later one is appended and the maps find it, since
 // two loops named alike by the naming rule are common and replacing one lost data.
 ICifEntry& CifBlock::Add(ICifEntry* entry) {
-  std::unique_ptr<ICifEntry> owned(entry);
+  return Add(std::unique_ptr<ICifEntry>(entry));
+}
+
+ICifEntry& CifBlock::Add(std::unique_ptr<ICifEntry> owned, CifFindings* findings) {
+  ICifEntry* entry = owned.get();
   if (!entry->HasName() || entry->GetName().IsEmpty()) {
-    if (typeid(*entry) != typeid(cetComment))
+    if (entry->Kind() != EntryKind::kComment)
       throw zodu::TInvalidArgumentException(CIF_LOCATION, vexstr(u"name"));
     entries_.push_back(Slot{vexstr(), std::move(owned)});
     return *entry;
   }
   const vexstr& name = entry->GetName();
-  const bool loop = IsLoop(*entry);
+  const bool loop = entry->Kind() == EntryKind::kLoop;
   const auto found = items_.lower_bound(name);
   if (found != items_.end() && !items_.key_comp()(name, found->first)) {
     Item* item = &found->second;
     const bool wasLoop = tables_.count(name) != 0;
     if (wasLoop && !loop) {
       tables_.erase(name);
-      if (zodu::TBasicApp::HasInstance())
-        zodu::TBasicApp::NewLogEntry(zodu::kLogWarning) << u"Changing table type for " << name;
+      LogLine(findings, zodu::kLogWarning, vexstr(u"Changing table type for ") << name);
     } else if (loop) {
       tables_.insert_or_assign(name, static_cast<cetTable*>(entry));
     }
@@ -77,19 +72,31 @@ ICifEntry& CifBlock::Add(ICifEntry* entry) {
   return *entry;
 }
 
-ICifEntry* CifBlock::FindEntry(const vexstr& name) const {
+const ICifEntry* CifBlock::FindEntry(const vexstr& name) const {
   auto found = items_.find(name);
   return found == items_.end() ? nullptr : found->second.entry;
 }
 
-cetTable* CifBlock::FindTable(const vexstr& name, cetTable* missing) const {
+ICifEntry* CifBlock::FindEntry(const vexstr& name) {
+  return const_cast<ICifEntry*>(std::as_const(*this).FindEntry(name));
+}
+
+const cetTable* CifBlock::FindTable(const vexstr& name, const cetTable* missing) const {
   auto found = tables_.find(name);
   return found == tables_.end() ? missing : found->second;
 }
 
-CifBlock* TCifDP::FindBlock(const vexstr& name) const {
+cetTable* CifBlock::FindTable(const vexstr& name, cetTable* missing) {
+  return const_cast<cetTable*>(std::as_const(*this).FindTable(name, missing));
+}
+
+const CifBlock* TCifDP::FindBlock(const vexstr& name) const {
   auto found = blockMap_.find(name);
   return found == blockMap_.end() ? nullptr : found->second;
+}
+
+CifBlock* TCifDP::FindBlock(const vexstr& name) {
+  return const_cast<CifBlock*>(std::as_const(*this).FindBlock(name));
 }
 
 CifBlock& TCifDP::AddBlock(const vexstr& name, CifBlock* parent) {
@@ -106,18 +113,16 @@ void TCifDP::Clear() {
   lastNumbers_.clear();
 }
 
-vexstr TCifDP::FreeBlockName(const vexstr& name) {
+vexstr TCifDP::FreeBlockName(const vexstr& name, CifFindings* findings) {
   if (blockMap_.count(name) == 0) return name;
-  if (zodu::TBasicApp::HasInstance())
-    zodu::TBasicApp::NewLogEntry(zodu::kLogError)
-        << u"Duplicate CIF data name '" << name << u"'" << u" auto renaming...";
+  LogLine(findings, zodu::kLogError,
+          vexstr(u"Duplicate CIF data name '") << name << u"'" << u" auto renaming...");
   unsigned& last = lastNumbers_.emplace(name, 0).first->second;
   vexstr candidate;
   do {
     candidate = vexstr(name) << ++last;
   } while (blockMap_.count(candidate) != 0);
-  if (zodu::TBasicApp::HasInstance())
-    zodu::TBasicApp::NewLogEntry(zodu::kLogInformation) << u"New name: " << candidate;
+  LogLine(findings, zodu::kLogInformation, vexstr(u"New name: ") << candidate);
   return candidate;
 }
 

@@ -10,7 +10,6 @@
 #include "sdl/efile.h"
 #include "sdl/file_replace.h"
 #include "sdl/json_text.h"
-#include "sdl/log_capture.h"
 #include "sdl/regular_file.h"
 #include "sdl/utf8_path.h"
 #include "xlib/cif_compare.h"
@@ -72,9 +71,9 @@ DocumentCounts Count(const TCifDP& document) {
     ++(block.GetParent() ? n.frames : n.blocks);
     for (size_t j = 0; j < block.Count(); ++j) {
       const cif_dp::ICifEntry& entry = block.GetEntry(j);
-      if (const auto* loop = dynamic_cast<const cif_dp::cetTable*>(&entry))
+      if (const auto* loop = entry.As<cif_dp::cetTable>())
         ++n.loops, n.rows += loop->RowCount();
-      else if (!dynamic_cast<const cif_dp::cetComment*>(&entry))
+      else if (entry.Kind() != cif_dp::EntryKind::kComment)
         ++n.items;
     }
   }
@@ -141,21 +140,8 @@ void CifReading::Found(const cif_dp::CifFinding& finding) {
 CifReading ReadCif(const char* path, std::string_view bytes, TCifDP& document) {
   CifReading reading;
   reading.name = path ? path : "-";
-  // The reader's log lines are this reading's own.
-  zodu::LogCapture capture;
   const Result<Done> loaded = LoadText(path, bytes, document, reading);
   reading.error = loaded.Reason();
-  for (const zodu::LogCapture::Entry& entry : capture.Entries()) {
-    const std::string text = Utf8(entry.text);
-    for (size_t start = 0; start < text.size();) {
-      size_t end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      std::string line = text.substr(start, end - start);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty()) reading.log.push_back(std::move(line));
-      start = end + 1;
-    }
-  }
   // The reader's own reason, where the finding gave its place.
   if (!reading.Read() && TellsFailure(reading)) reading.error = reading.findings.back().message;
   return reading;
@@ -239,16 +225,14 @@ Result<Done> FormatCif(TCifDP& document, const CifReading& reading, const std::s
   document.Clear();
   TCifDP reread;
   Result<Done> readBack(Done{});
-  {
-    zodu::LogCapture quiet;  // the second reading's log lines are nobody's news
-    try {
-      zodu::TEFile file(
-          zodu::PathFromUtf8(written.TemporaryPath().data(), written.TemporaryPath().size()),
-          vexstr(u"rb"));
-      readBack = Load(reread, file, nullptr);
-    } catch (const zodu::TBasicException& e) {
-      readBack = Result<Done>(Outcome::kRefused, Utf8(e.GetReport()));
-    }
+  CifReading rereading;  // only whether it reads back, and to what, is the user's concern
+  try {
+    zodu::TEFile file(
+        zodu::PathFromUtf8(written.TemporaryPath().data(), written.TemporaryPath().size()),
+        vexstr(u"rb"));
+    readBack = Load(reread, file, &rereading);
+  } catch (const zodu::TBasicException& e) {
+    readBack = Result<Done>(Outcome::kRefused, Utf8(e.GetReport()));
   }
   if (!readBack.Ok()) return refused("the written text would not read back: " + readBack.Reason());
   if (std::string changed = FirstDifference(before, Summarize(reread)); !changed.empty())

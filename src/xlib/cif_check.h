@@ -21,6 +21,7 @@ struct CifReading : cif_dp::CifFindings {
   static constexpr size_t kMostKept = 1000;
 
   void Found(const cif_dp::CifFinding& finding) override;
+  void Logged(const std::string& line) override { log.push_back(line); }
   bool Read() const { return error.empty(); }
 
   std::string name;  // the file as the lines name it: its path, or "-"

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
-#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -34,7 +33,7 @@ std::u16string_view CommentOf(const ICifEntry& entry) {
 }
 
 bool IsComment(const ICifEntry& entry) {
-  return typeid(entry) == typeid(cetComment);
+  return entry.Kind() == EntryKind::kComment;
 }
 
 bool IsEmptyComment(const ICifEntry& entry) {
@@ -77,32 +76,48 @@ class Digester {
       const ICifEntry& entry = *pending.back();
       pending.pop_back();
       Name(entry);
-      if (const auto* list = dynamic_cast<const cetList*>(&entry)) {
-        std::vector<const ICifEntry*> kept;  // writing drops empty comments
-        for (size_t i = 0; i < list->Count(); ++i)
-          if (!IsEmptyComment((*list)[i])) kept.push_back(&(*list)[i]);
-        Tag('L');
-        Number(kept.size());
-        pending.insert(pending.end(), kept.rbegin(), kept.rend());
-      } else if (const auto* map = dynamic_cast<const cetDict*>(&entry)) {
-        Tag('M');
-        Number(map->Count());
-        for (size_t i = map->Count(); i-- > 0;) {
-          pending.push_back(&map->GetValue(i));
-          pending.push_back(&map->GetKey(i));
+      switch (entry.Kind()) {
+        case EntryKind::kList: {
+          const auto& list = static_cast<const cetList&>(entry);
+          std::vector<const ICifEntry*> kept;  // writing drops empty comments
+          for (size_t i = 0; i < list.Count(); ++i)
+            if (!IsEmptyComment(list[i])) kept.push_back(&list[i]);
+          Tag('L');
+          Number(kept.size());
+          pending.insert(pending.end(), kept.rbegin(), kept.rend());
+          break;
         }
-      } else if (const auto* field = dynamic_cast<const cetStringList*>(&entry)) {
-        Tag('F');
-        Number(field->Count());
-        for (size_t i = 0; i < field->Count(); ++i) Text(View((*field)[i]));
-      } else if (const auto* value = dynamic_cast<const cetString*>(&entry)) {
-        Tag(value->IsQuoted() ? 'Q' : 'S');
-        Text(View(value->GetValue()));
-      } else if (IsComment(entry)) {
-        Tag('C');
-        Text(CommentOf(entry));
-      } else {
-        Tag('?');  // no other kind is a value
+        case EntryKind::kMap: {
+          const auto& map = static_cast<const cetDict&>(entry);
+          Tag('M');
+          Number(map.Count());
+          for (size_t i = map.Count(); i-- > 0;) {
+            pending.push_back(&map.GetValue(i));
+            pending.push_back(&map.GetKey(i));
+          }
+          break;
+        }
+        case EntryKind::kTextField: {
+          const auto& field = static_cast<const cetStringList&>(entry);
+          Tag('F');
+          Number(field.Count());
+          for (size_t i = 0; i < field.Count(); ++i) Text(View(field.GetLines()[i]));
+          break;
+        }
+        case EntryKind::kValue: {
+          const auto& value = static_cast<const cetString&>(entry);
+          Tag(value.IsQuoted() ? 'Q' : 'S');
+          Text(View(value.GetValue()));
+          break;
+        }
+        case EntryKind::kComment:
+          Tag('C');
+          Text(CommentOf(entry));
+          break;
+        case EntryKind::kLoop:
+        case EntryKind::kBlock:
+          Tag('?');  // never a value
+          break;
       }
     }
   }
@@ -183,7 +198,7 @@ CifSummary Summarize(const TCifDP& document) {
     for (size_t i = 0; i < block.Count(); ++i) {
       const ICifEntry& entry = block.GetEntry(i);
       if (IsComment(entry)) continue;
-      if (const auto* loop = dynamic_cast<const cetTable*>(&entry)) {
+      if (const auto* loop = entry.As<cetTable>()) {
         AddLoop(summary, EntryLabel(block, i), *loop);
         continue;
       }

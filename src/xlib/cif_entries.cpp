@@ -78,12 +78,12 @@ vexstr cetStringList::GetStringValue() const {
 namespace {
 
 // An empty list or map with the name and comment of `from`, or null for other kinds.
-ICifEntry* EmptyContainerLike(const ICifEntry& from) {
-  ICifEntry* shell = nullptr;
-  if (dynamic_cast<const cetList*>(&from))
-    shell = new cetList();
-  else if (dynamic_cast<const cetDict*>(&from))
-    shell = new cetDict();
+std::unique_ptr<ICifEntry> EmptyContainerLike(const ICifEntry& from) {
+  std::unique_ptr<ICifEntry> shell;
+  if (from.Kind() == EntryKind::kList)
+    shell = std::make_unique<cetList>();
+  else if (from.Kind() == EntryKind::kMap)
+    shell = std::make_unique<cetDict>();
   else
     return nullptr;
   if (from.HasName()) shell->SetName(from.GetName());
@@ -100,22 +100,23 @@ void CopyNested(const ICifEntry& from, ICifEntry& to) {
   };
   std::vector<Pending> pending{{&from, &to}};
   auto copy = [&pending](const ICifEntry& item) {
-    ICifEntry* shell = EmptyContainerLike(item);
-    if (!shell) return item.Replicate();
-    pending.push_back({&item, shell});
+    std::unique_ptr<ICifEntry> shell = EmptyContainerLike(item);
+    if (!shell) return std::unique_ptr<ICifEntry>(item.Replicate());
+    pending.push_back({&item, shell.get()});
     return shell;
   };
   while (!pending.empty()) {
     const Pending next = pending.back();
     pending.pop_back();
-    if (auto* list = dynamic_cast<const cetList*>(next.from)) {
+    if (const auto* list = next.from->As<cetList>()) {
       for (size_t i = 0; i < list->Count(); ++i)
         static_cast<cetList*>(next.to)->Add(copy((*list)[i]));
     } else {
-      auto* map = static_cast<const cetDict*>(next.from);
-      for (size_t i = 0; i < map->Count(); ++i) {
-        auto* key = static_cast<IStringCifEntry*>(map->GetKey(i).Replicate());
-        static_cast<cetDict*>(next.to)->Add(key, copy(map->GetValue(i)));
+      const auto& map = static_cast<const cetDict&>(*next.from);
+      for (size_t i = 0; i < map.Count(); ++i) {
+        std::unique_ptr<IStringCifEntry> key(
+            static_cast<IStringCifEntry*>(map.GetKey(i).Replicate()));
+        static_cast<cetDict*>(next.to)->Add(std::move(key), copy(map.GetValue(i)));
       }
     }
   }
@@ -127,9 +128,8 @@ cetList::cetList(const cetList& other) : ICifEntry(other) {
   CopyNested(other, *this);
 }
 
-ICifEntry& cetList::Add(ICifEntry* item) {
-  std::unique_ptr<ICifEntry> owned(item);
-  return *items_.emplace_back(std::move(owned));
+ICifEntry& cetList::Add(std::unique_ptr<ICifEntry> item) {
+  return *items_.emplace_back(std::move(item));
 }
 
 vexstr cetList::GetStringValue() const {
@@ -140,10 +140,8 @@ cetDict::cetDict(const cetDict& other) : ICifEntry(other) {
   CopyNested(other, *this);
 }
 
-void cetDict::Add(IStringCifEntry* key, ICifEntry* value) {
-  std::unique_ptr<IStringCifEntry> k(key);
-  std::unique_ptr<ICifEntry> v(value);
-  pairs_.emplace_back(std::move(k), std::move(v));
+void cetDict::Add(std::unique_ptr<IStringCifEntry> key, std::unique_ptr<ICifEntry> value) {
+  pairs_.emplace_back(std::move(key), std::move(value));
 }
 
 cetDict::~cetDict() {
@@ -156,10 +154,10 @@ void ReleaseNested(std::vector<std::unique_ptr<ICifEntry>>& entries) {
   while (!entries.empty()) {
     std::unique_ptr<ICifEntry> entry = std::move(entries.back());
     entries.pop_back();
-    if (auto* list = dynamic_cast<cetList*>(entry.get())) {
+    if (auto* list = entry->As<cetList>()) {
       for (auto& item : list->items_) entries.push_back(std::move(item));
       list->items_.clear();
-    } else if (auto* map = dynamic_cast<cetDict*>(entry.get())) {
+    } else if (auto* map = entry->As<cetDict>()) {
       for (auto& pair : map->pairs_) entries.push_back(std::move(pair.second));
       map->pairs_.clear();
     }

@@ -38,6 +38,9 @@ struct CifFinding {
 class CifFindings {
  public:
   virtual void Found(const CifFinding& finding) = 0;
+  // A line that a reading without a sink writes to the application's log (a block renamed,
+  // an empty loop dropped, an item that takes a loop's name), in the log's words.
+  virtual void Logged(const std::string& line) = 0;
 
  protected:
   ~CifFindings() = default;

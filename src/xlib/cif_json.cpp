@@ -35,7 +35,7 @@ std::string Quoted(std::u16string_view name) {
 }
 
 bool IsComment(const ICifEntry& entry) {
-  return dynamic_cast<const cetComment*>(&entry) != nullptr;
+  return entry.Kind() == EntryKind::kComment;
 }
 
 // A key as the map holds it, without the quotes it was read with.
@@ -51,11 +51,11 @@ std::u16string MapKey(const IStringCifEntry& key) {
 // A text field's value: its lines, without the line break before the closing semicolon.
 std::u16string FieldText(const cetStringList& field) {
   size_t count = field.Count();
-  if (count > 1 && field[count - 1].IsEmpty()) --count;
+  if (count > 1 && field.GetLines()[count - 1].IsEmpty()) --count;
   std::u16string text;
   for (size_t i = 0; i < count; ++i) {
     if (i != 0) text += u'\n';
-    text += View(field[i]);
+    text += View(field.GetLines()[i]);
   }
   return text;
 }
@@ -177,7 +177,7 @@ class CifJsonWriter {
     for (size_t i = 0; i < block.Count(); ++i) {
       const ICifEntry& entry = block.GetEntry(i);
       if (IsComment(entry)) continue;
-      if (const auto* loop = dynamic_cast<const cetTable*>(&entry)) {
+      if (const auto* loop = entry.As<cetTable>()) {
         for (size_t column = 0; column < loop->ColCount(); ++column)
           note(View(loop->ColName(column)), i, column);
       } else {
@@ -192,7 +192,7 @@ class CifJsonWriter {
     for (size_t i = 0; i < block.Count(); ++i) {
       const ICifEntry& entry = block.GetEntry(i);
       if (IsComment(entry)) continue;
-      if (const auto* loop = dynamic_cast<const cetTable*>(&entry)) {
+      if (const auto* loop = entry.As<cetTable>()) {
         for (size_t column = 0; column < loop->ColCount(); ++column) {
           if (!shown(View(loop->ColName(column)), i, column)) continue;
           out_ += any ? ',' : '{';
@@ -255,19 +255,28 @@ class CifJsonWriter {
     };
     std::vector<Open> open;
     auto enter = [&](const ICifEntry& entry) {
-      if (const auto* list = dynamic_cast<const cetList*>(&entry)) {
-        out_ += '[';
-        open.push_back(Open{list, nullptr, 0, false, {}});
-      } else if (const auto* map = dynamic_cast<const cetDict*>(&entry)) {
-        out_ += '{';
-        open.push_back(Open{nullptr, map, 0, false, HiddenKeys(*map)});
-      } else if (const auto* field = dynamic_cast<const cetStringList*>(&entry)) {
-        AppendJsonString(out_, FieldText(*field));
-      } else if (const auto* value = dynamic_cast<const cetString*>(&entry)) {
-        Scalar(View(value->GetValue()), value->IsQuoted());
-      } else {
-        // A comment read inside a map is kept as the text it is.
-        AppendJsonString(out_, View(entry.GetStringValue()));
+      switch (entry.Kind()) {
+        case EntryKind::kList:
+          out_ += '[';
+          open.push_back(Open{static_cast<const cetList*>(&entry), nullptr, 0, false, {}});
+          break;
+        case EntryKind::kMap: {
+          const auto& map = static_cast<const cetDict&>(entry);
+          out_ += '{';
+          open.push_back(Open{nullptr, &map, 0, false, HiddenKeys(map)});
+          break;
+        }
+        case EntryKind::kTextField:
+          AppendJsonString(out_, FieldText(static_cast<const cetStringList&>(entry)));
+          break;
+        case EntryKind::kValue: {
+          const auto& value = static_cast<const cetString&>(entry);
+          Scalar(View(value.GetValue()), value.IsQuoted());
+          break;
+        }
+        default:
+          // A comment read inside a map is kept as the text it is.
+          AppendJsonString(out_, View(entry.GetCommentText()));
       }
     };
     enter(root);

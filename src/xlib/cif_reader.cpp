@@ -8,9 +8,9 @@
 #include <string>  // for char_traits
 #include <vector>
 
-#include "sdl/bapp.h"
 #include "sdl/estrlist.h"
-#include "sdl/utf8_path.h"
+#include "sdl/utf8.h"
+#include "xlib/cif_log.h"
 #include "xlib/cif_site.h"
 #include "xlib/cif_tokenizer.h"
 
@@ -43,8 +43,8 @@ bool IsBracketToken(const CifText<C>& text, const TokenView& t, int version) {
 
 // The text field's lines: the token without its semicolons, cut at every line feed with
 // empty pieces kept; a field that opens with a line feed loses that first empty piece.
-cetStringList* TextField(const vexstr& token) {
-  auto* field = new cetStringList();
+std::unique_ptr<cetStringList> TextField(const vexstr& token) {
+  auto field = std::make_unique<cetStringList>();
   TStrList& lines = field->GetLines();
   const size_t last = token.Length() - 1;
   size_t from = 1;
@@ -60,18 +60,18 @@ cetStringList* TextField(const vexstr& token) {
 
 // Every entry kind but lists and maps, from a token of `text`.
 template <class C>
-ICifEntry* PlainEntry(const CifText<C>& text, const TokenView& t) {
+std::unique_ptr<ICifEntry> PlainEntry(const CifText<C>& text, const TokenView& t) {
   const size_t n = text.TokenLength(t);
-  if (n == 0) return new cetString(vexstr(), true);
+  if (n == 0) return std::make_unique<cetString>(vexstr(), true);
   const char16_t first = text.FirstChar(t);
-  if (first == '#') return new cetComment(text.TokenText(t).SubStringFrom(1));
+  if (first == '#') return std::make_unique<cetComment>(text.TokenText(t).SubStringFrom(1));
   if (first == ';' && !t.wrap) {
     vexstr token = text.TokenText(t);
     if (n >= 2 && token[n - 1] == ';') return TextField(token);
-    return new cetString(token, true);
+    return std::make_unique<cetString>(token, true);
   }
-  if (t.wrap) return new cetString(text.Slice(t.begin, t.end - t.begin), true);
-  return new cetString(text.TokenText(t));
+  if (t.wrap) return std::make_unique<cetString>(text.Slice(t.begin, t.end - t.begin), true);
+  return std::make_unique<cetString>(text.TokenText(t));
 }
 
 // The tokens of a list's or map's inside.
@@ -99,9 +99,9 @@ void FillLevel(CifText<C>& text, const TokenView& t, Level& level, MapLine mapLi
 }
 
 template <class C>
-ICifEntry* NewContainer(const CifText<C>& text, const TokenView& t) {
-  if (text.FirstChar(t) == '[') return new cetList();
-  return new cetDict();
+std::unique_ptr<ICifEntry> NewContainer(const CifText<C>& text, const TokenView& t) {
+  if (text.FirstChar(t) == '[') return std::make_unique<cetList>();
+  return std::make_unique<cetDict>();
 }
 
 // Fills `root` from its token. Nested lists and maps are kept on a stack of levels, not
@@ -109,7 +109,7 @@ ICifEntry* NewContainer(const CifText<C>& text, const TokenView& t) {
 template <class C, class MapLine>
 void FillBracketed(CifText<C>& text, const TokenView& t, ICifEntry& root, MapLine rootLine) {
   std::vector<Level> levels;
-  levels.push_back(Level{&root, dynamic_cast<cetDict*>(&root) != nullptr, t.begin + 1, {}});
+  levels.push_back(Level{&root, root.Kind() == EntryKind::kMap, t.begin + 1, {}});
   FillLevel(text, t, levels.back(), rootLine);
   while (!levels.empty()) {
     Level& level = levels.back();
@@ -119,14 +119,16 @@ void FillBracketed(CifText<C>& text, const TokenView& t, ICifEntry& root, MapLin
     }
     const size_t innerBegin = level.innerBegin;
     std::unique_ptr<cetString> key;
-    if (level.isMap) key.reset(new cetString(text.TokenText(level.tokens[level.next++]), true));
+    if (level.isMap)
+      key = std::make_unique<cetString>(text.TokenText(level.tokens[level.next++]), true);
     const TokenView value = level.tokens[level.next++];
     const bool nested = IsBracketToken(text, value, 2);
-    ICifEntry* entry = nested ? NewContainer(text, value) : PlainEntry(text, value);
+    std::unique_ptr<ICifEntry> owned = nested ? NewContainer(text, value) : PlainEntry(text, value);
+    ICifEntry* entry = owned.get();
     if (level.isMap)
-      static_cast<cetDict*>(level.container)->Add(key.release(), entry);
+      static_cast<cetDict*>(level.container)->Add(std::move(key), std::move(owned));
     else
-      static_cast<cetList*>(level.container)->Add(entry);
+      static_cast<cetList*>(level.container)->Add(std::move(owned));
     if (nested) {
       const bool isMap = text.FirstChar(value) == '{';
       levels.push_back(Level{entry, isMap, value.begin + 1, {}});  // `level` is stale now
@@ -138,11 +140,12 @@ void FillBracketed(CifText<C>& text, const TokenView& t, ICifEntry& root, MapLin
 // An entry from a token of `text`, as EntryFromToken makes it; `line` gives the token's
 // line for the map's failure.
 template <class C, class MapLine>
-ICifEntry* EntryFromView(CifText<C>& text, const TokenView& t, int version, MapLine line) {
+std::unique_ptr<ICifEntry> EntryFromView(CifText<C>& text, const TokenView& t, int version,
+                                         MapLine line) {
   if (!IsBracketToken(text, t, version)) return PlainEntry(text, t);
-  std::unique_ptr<ICifEntry> root(NewContainer(text, t));
+  std::unique_ptr<ICifEntry> root = NewContainer(text, t);
   FillBracketed(text, t, *root, line);
-  return root.release();
+  return root;
 }
 
 // Removes carriage returns when the text has line feeds, else makes them line feeds;
@@ -171,7 +174,10 @@ template <class C>
 class CifLoader {
  public:
   CifLoader(TCifDP& doc, const TextHolder<C>& text, CifFindings* findings)
-      : doc_(doc), text_(text), tokenizer_(text_, 0, text.Length(), doc.version_) {
+      : doc_(doc),
+        findings_(findings),
+        text_(text),
+        tokenizer_(text_, 0, text.Length(), doc.version_) {
     text_.SetFindings(findings, doc.version_ == 2 ? 10 : 0);
   }
 
@@ -248,7 +254,7 @@ class CifLoader {
     while (Take(t)) {
       const char16_t first = text_.FirstChar(t);
       if (first == '#') {
-        current_->Add(new cetComment(TextOf(t).SubStringFrom(1)));
+        Add(std::make_unique<cetComment>(TextOf(t).SubStringFrom(1)));
       } else if (IsLoopHeader(t)) {
         ReadLoop(t);
       } else if (first == '_') {
@@ -305,15 +311,15 @@ class CifLoader {
     }
     if (text_.Finds()) {
       const ICifEntry* earlier = current_->FindEntry(name);
-      if (earlier && !dynamic_cast<const cetTable*>(earlier))
+      if (earlier && earlier->Kind() != EntryKind::kLoop)
         text_.Report(CifFinding::kReplacedName, nameToken.begin,
                      MessageText(name) + " is given again: the earlier value is not kept");
     }
-    std::unique_ptr<ICifEntry> entry(
-        EntryFromView(text_, t, doc_.version_, [&] { return LineOf(t); }));
+    std::unique_ptr<ICifEntry> entry =
+        EntryFromView(text_, t, doc_.version_, [&] { return LineOf(t); });
     entry->SetName(name);
     if (comment.present) entry->SetComment(comment.text);
-    current_->Add(entry.release());
+    Add(std::move(entry));
   }
 
   struct ItemComment {
@@ -326,7 +332,7 @@ class CifLoader {
   }
 
   void OpenBlock(const vexstr& header) {
-    const vexstr name = doc_.FreeBlockName(header);
+    const vexstr name = doc_.FreeBlockName(header, findings_);
     if (current_->GetName().IsEmpty() && current_->Count() == 0)
       doc_.Rename(*current_, name);
     else
@@ -341,7 +347,7 @@ class CifLoader {
       current_ = existing;
       return;
     }
-    current_ = &doc_.AddBlock(existing ? doc_.FreeBlockName(header) : header, current_);
+    current_ = &doc_.AddBlock(existing ? doc_.FreeBlockName(header, findings_) : header, current_);
   }
 
   bool EndsLoopValues(const TokenView& t) const {
@@ -395,22 +401,22 @@ class CifLoader {
               firstValue);
     for (const auto& cell : deferred) {
       const TokenView token = cell.second;
-      table->objects_[table->cells_.Get(cell.first).at].reset(
-          EntryFromView(text_, token, doc_.version_, [&] { return LineOf(token); }));
+      table->objects_[table->cells_.Get(cell.first).at] =
+          EntryFromView(text_, token, doc_.version_, [&] { return LineOf(token); });
     }
     table->FinishRows();
     if (table->RowCount() == 0) {
       text_.Report(CifFinding::kEmptyLoop, loopToken.begin,
                    "loop " + MessageText(table->GetName()) + " has no values and is dropped");
-      if (zodu::TBasicApp::HasInstance())
-        zodu::TBasicApp::NewLogEntry(zodu::kLogWarning)
-            << u"Ignoring empty table " << table->GetName();
+      LogLine(findings_, zodu::kLogWarning, vexstr(u"Ignoring empty table ") << table->GetName());
       return;
     }
-    current_->Add(table.release());
-    for (const vexstr& comment : valueComments) current_->Add(new cetComment(comment));
-    for (const vexstr& comment : headerComments) current_->Add(new cetComment(comment));
+    Add(std::move(table));
+    for (const vexstr& comment : valueComments) Add(std::make_unique<cetComment>(comment));
+    for (const vexstr& comment : headerComments) Add(std::make_unique<cetComment>(comment));
   }
+
+  void Add(std::unique_ptr<ICifEntry> entry) { current_->Add(std::move(entry), findings_); }
 
   // A cell that is a plain or quoted value stays a view of the text.
   void AppendCell(cetTable& table, const TokenView& t) {
@@ -432,6 +438,7 @@ class CifLoader {
   }
 
   TCifDP& doc_;
+  CifFindings* findings_;
   CifText<C> text_;
   CifTokenizer<C> tokenizer_;
   CifBlock* current_ = nullptr;
@@ -510,6 +517,7 @@ class FailureOnly : public CifFindings {
   void Found(const CifFinding& finding) override {
     if (finding.kind == CifFinding::kFailure) to_.Found(finding);
   }
+  void Logged(const std::string& line) override { to_.Logged(line); }
 
  private:
   CifFindings& to_;
@@ -531,24 +539,22 @@ size_t DecodeUtf8(const unsigned char* b, size_t n, char16_t* chars,
       ++i;
       continue;
     }
-    const size_t length = zodu::Utf8SequenceLength(reinterpret_cast<const char*>(b + i), n - i);
-    if (length == 0) {
+    const zodu::Utf8Char decoded = zodu::DecodeUtf8Char(b + i, n - i);
+    if (decoded.length == 0) {
       if (notes && !latin1) notes->push_back({CifFinding::kNotUtf8, count, ""});
       latin1 = true;
       chars[count++] = b0;
       ++i;
-    } else if (length == 2) {
-      chars[count++] = char16_t((b0 & 0x1F) * 64 + (b[i + 1] & 0x3F));
-      i += 2;
+    } else if (decoded.length < 4) {
+      chars[count++] = char16_t(decoded.code);
+      i += decoded.length;
     } else {
       chars[count++] = char16_t((b0 & 0x0F) * 4096 + (b[i + 1] & 0x3F) * 64 + (b[i + 2] & 0x3F));
-      if (length == 4) {
-        if (notes)
-          notes->push_back(
-              {CifFinding::kDroppedChar, count - 1, "a character beyond U+FFFF is not kept"});
-        chars[count++] = char16_t(0xFF00 | b[i + 3]);
-      }
-      i += length;
+      if (notes)
+        notes->push_back(
+            {CifFinding::kDroppedChar, count - 1, "a character beyond U+FFFF is not kept"});
+      chars[count++] = char16_t(0xFF00 | b[i + 3]);
+      i += 4;
     }
   }
   return count;
@@ -622,7 +628,7 @@ vexstr TCifDP::ExtractBracketedData(const vexstr& text, char16_t open, char16_t 
   return text.SubString(start, pos - start + 1);
 }
 
-ICifEntry* TCifDP::EntryFromToken(const CifToken& token, int version) {
+std::unique_ptr<ICifEntry> TCifDP::EntryFromToken(const CifToken& token, int version) {
   CifText<char16_t> source(token.text);
   const TokenView t{0, uint32_t(token.text.Length()), 0, 0};
   return EntryFromView(source, t, version, [&] { return size_t(token.line); });

@@ -157,7 +157,7 @@ const vexstr& cetTable::GetRowName(size_t row) const {
   return row < rowNames_.size() ? rowNames_[row] : unnamed;
 }
 
-ICifEntry* cetTable::Get(size_t row, size_t col) const {
+ICifEntry* cetTable::Get(size_t row, size_t col) {
   const size_t at = row * columns_.Count() + col;
   const Cell cell = cells_.Get(at);
   switch (KindOf(cell)) {
@@ -167,16 +167,15 @@ ICifEntry* cetTable::Get(size_t row, size_t col) const {
       return objects_[cell.at].get();
     default: {
       // Made an entry on first request, then kept as one.
-      auto* entry = new cetString(ViewText(cell), KindOf(cell) == kQuotedView);
-      objects_.emplace_back(entry);
+      ICifEntry& entry = *objects_.emplace_back(
+          std::make_unique<cetString>(ViewText(cell), KindOf(cell) == kQuotedView));
       cells_.Put(at, Cell{uint32_t(objects_.size() - 1), kObject});
-      return entry;
+      return &entry;
     }
   }
 }
 
-void cetTable::Set(size_t row, size_t col, ICifEntry* entry) {
-  std::unique_ptr<ICifEntry> owned(entry);
+void cetTable::Set(size_t row, size_t col, std::unique_ptr<ICifEntry> owned) {
   const size_t at = row * columns_.Count() + col;
   const Cell cell = cells_.Get(at);
   if (KindOf(cell) == kObject) {
@@ -253,9 +252,10 @@ void cetTable::AppendView(size_t at, size_t length, bool quoted) {
                  : ViewRange(text_.raw(), text_.Length(), start, true, version2_)) ==
             std::make_pair(at, length);
   if (!found) {
-    AppendObject(new cetString(narrowText_.Length() != 0 ? vexstr(narrowText_.raw() + at, length)
-                                                         : text_.SubString(at, length),
-                               quoted));
+    AppendObject(std::make_unique<cetString>(narrowText_.Length() != 0
+                                                 ? vexstr(narrowText_.raw() + at, length)
+                                                 : text_.SubString(at, length),
+                                             quoted));
     return;
   }
   cells_.push_back(Cell{uint32_t(start), quoted ? kQuotedView : kPlainView});
@@ -309,9 +309,8 @@ cetTable::Cells& cetTable::Cells::operator=(const Cells& other) {
   return *this;
 }
 
-void cetTable::AppendObject(ICifEntry* entry) {
-  std::unique_ptr<ICifEntry> owned(entry);
-  objects_.push_back(std::move(owned));
+void cetTable::AppendObject(std::unique_ptr<ICifEntry> cell) {
+  objects_.push_back(std::move(cell));
   cells_.push_back(Cell{uint32_t(objects_.size() - 1), kObject});
 }
 

@@ -198,8 +198,8 @@ void WriteNested(const ICifEntry& root, TStrList& out) {
   };
   std::vector<Open> open;
   auto enter = [&](const ICifEntry& entry) {
-    const auto* list = dynamic_cast<const cetList*>(&entry);
-    const auto* map = dynamic_cast<const cetDict*>(&entry);
+    const auto* list = entry.As<cetList>();
+    const auto* map = entry.As<cetDict>();
     if (!list && !map) {
       entry.WriteLines(out);
       return;
@@ -223,9 +223,9 @@ void WriteNested(const ICifEntry& root, TStrList& out) {
       const cetDict* map = level.map;
       WriteKey(out, map->GetKey(i).GetStringValue());
       const ICifEntry& value = map->GetValue(i);
-      if (const auto* comment = dynamic_cast<const cetComment*>(&value))
-        WriteMapComment(out, comment->GetCommentText());
-      else if (const auto* field = dynamic_cast<const cetStringList*>(&value))
+      if (value.Kind() == EntryKind::kComment)
+        WriteMapComment(out, value.GetCommentText());
+      else if (const auto* field = value.As<cetStringList>())
         WriteField(*field, out);
       else
         enter(value);
@@ -247,7 +247,7 @@ void cetTable::WriteCell(const Cell& cell, bool fieldsAsRead, TStrList& out) con
   switch (KindOf(cell)) {
     case kObject:
       if (const ICifEntry* entry = objects_[cell.at].get()) {
-        const auto* field = dynamic_cast<const cetStringList*>(entry);
+        const auto* field = entry->As<cetStringList>();
         if (field && fieldsAsRead)
           WriteField(*field, out);
         else
@@ -303,12 +303,12 @@ void CifBlock::WriteLines(const LineSink& sink) const {
   if (!name.IsEmpty()) sink(vexstr(parent_ ? u"save_" : u"data_") << name);
   TStrList lines;
   for (const Slot& slot : entries_) {
-    if (const auto* loop = dynamic_cast<const cetTable*>(slot.entry.get())) {
+    if (const auto* loop = slot.entry->As<cetTable>()) {
       loop->WriteLines(sink, true);
       continue;
     }
     lines.Clear();
-    if (const auto* field = dynamic_cast<const cetStringList*>(slot.entry.get()))
+    if (const auto* field = slot.entry->As<cetStringList>())
       WriteField(*field, lines);
     else
       slot.entry->WriteLines(lines);

@@ -50,6 +50,9 @@ struct CifToken {
   unsigned int line = 0;
 };
 
+// What an entry is: callers branch on it, not on the entry's run-time class.
+enum class EntryKind : uint8_t { kValue, kTextField, kComment, kList, kMap, kLoop, kBlock };
+
 // Abstract entry: a name and a comment, both optional.
 class ICifEntry : public zodu::IVexObject {
  public:
@@ -57,6 +60,16 @@ class ICifEntry : public zodu::IVexObject {
   // Copies the texts, not the holders.
   ICifEntry(const ICifEntry& other);
   ICifEntry& operator=(const ICifEntry&) = delete;
+
+  // The entry as the kind `T` when it is one, else null.
+  template <class T>
+  const T* As() const {
+    return Kind() == T::kKind ? static_cast<const T*>(this) : nullptr;
+  }
+  template <class T>
+  T* As() {
+    return Kind() == T::kKind ? static_cast<T*>(this) : nullptr;
+  }
 
   zodu::vexstr ToString() const override { return GetStringValue(); }
   ICifEntry* Replicate() const override = 0;
@@ -67,6 +80,8 @@ class ICifEntry : public zodu::IVexObject {
   virtual int GetOrderIndex() const { return -1; }
   virtual void SetName(const vexstr& name);
   virtual vexstr GetStringValue() const = 0;
+  // Kept out of the entry's fields, so that an entry costs no more than its texts.
+  virtual EntryKind Kind() const = 0;
 
   bool HasName() const { return !name_.is_null(); }
   // Raises TNotImplementedException for an unnamed entry.
@@ -91,6 +106,8 @@ class IStringCifEntry : public ICifEntry {
 
 class cetString : public IStringCifEntry {
  public:
+  static constexpr EntryKind kKind = EntryKind::kValue;
+  EntryKind Kind() const final { return kKind; }
   // From a token: matching outer quotes are stripped and make the value quoted; otherwise
   // the value is quoted when empty or holding a blank or tab.
   explicit cetString(const vexstr& text);
@@ -113,6 +130,8 @@ class cetString : public IStringCifEntry {
 // A semicolon text field: its lines.
 class cetStringList : public IStringCifEntry {
  public:
+  static constexpr EntryKind kKind = EntryKind::kTextField;
+  EntryKind Kind() const final { return kKind; }
   cetStringList() = default;
   ICifEntry* Replicate() const override { return new cetStringList(*this); }
   void WriteLines(TStrList& out) const override;
@@ -131,6 +150,8 @@ class cetStringList : public IStringCifEntry {
 // A "#" comment; the text (without "#") is the entry's comment.
 class cetComment : public IStringCifEntry {
  public:
+  static constexpr EntryKind kKind = EntryKind::kComment;
+  EntryKind Kind() const final { return kKind; }
   explicit cetComment(const vexstr& text) { SetComment(text); }
   ICifEntry* Replicate() const override { return new cetComment(*this); }
   void WriteLines(TStrList& out) const override;
@@ -142,6 +163,8 @@ class cetComment : public IStringCifEntry {
 // A CIF 2.0 list: values between square brackets.
 class cetList : public ICifEntry {
  public:
+  static constexpr EntryKind kKind = EntryKind::kList;
+  EntryKind Kind() const final { return kKind; }
   cetList() = default;
   cetList(const cetList& other);
   ~cetList() override { ReleaseNested(items_); }
@@ -150,9 +173,9 @@ class cetList : public ICifEntry {
   vexstr GetStringValue() const override;
   bool IsBlock() const { return false; }
   size_t Count() const { return items_.size(); }
-  ICifEntry& operator[](size_t index) const { return *items_[index]; }
-  // Takes ownership.
-  ICifEntry& Add(ICifEntry* item);
+  const ICifEntry& operator[](size_t index) const { return *items_[index]; }
+  ICifEntry& operator[](size_t index) { return *items_[index]; }
+  ICifEntry& Add(std::unique_ptr<ICifEntry> item);
   // Fills the list from a bracketed token.
   void FromToken(const CifToken& token);
 
@@ -164,6 +187,8 @@ class cetList : public ICifEntry {
 // A CIF 2.0 map: key and value pairs between braces.
 class cetDict : public ICifEntry {
  public:
+  static constexpr EntryKind kKind = EntryKind::kMap;
+  EntryKind Kind() const final { return kKind; }
   cetDict() = default;
   cetDict(const cetDict& other);
   ~cetDict() override;
@@ -172,10 +197,10 @@ class cetDict : public ICifEntry {
   vexstr GetStringValue() const override;
   bool IsBlock() const { return false; }
   size_t Count() const { return pairs_.size(); }
-  IStringCifEntry& GetKey(size_t index) const { return *pairs_[index].first; }
-  ICifEntry& GetValue(size_t index) const { return *pairs_[index].second; }
-  // Takes ownership of both.
-  void Add(IStringCifEntry* key, ICifEntry* value);
+  const IStringCifEntry& GetKey(size_t index) const { return *pairs_[index].first; }
+  const ICifEntry& GetValue(size_t index) const { return *pairs_[index].second; }
+  ICifEntry& GetValue(size_t index) { return *pairs_[index].second; }
+  void Add(std::unique_ptr<IStringCifEntry> key, std::unique_ptr<ICifEntry> value);
   // Fills the map from a braced token; an odd number of parts raises ParsingException.
   void FromToken(const CifToken& token);
 
@@ -188,6 +213,8 @@ class cetDict : public ICifEntry {
 // them as entries, so that a million-row loop costs a few bytes per cell.
 class cetTable : public ICifEntry {
  public:
+  static constexpr EntryKind kKind = EntryKind::kLoop;
+  EntryKind Kind() const final { return kKind; }
   cetTable() = default;
   cetTable(const cetTable& other);
   ~cetTable() override;
@@ -211,11 +238,15 @@ class cetTable : public ICifEntry {
   // A row of unset cells; returns its index.
   size_t AddRow(const vexstr& name = vexstr());
   const vexstr& GetRowName(size_t row) const;
-  // The cell, null while unset.
-  ICifEntry* Get(size_t row, size_t col) const;
+  // The cell, null while unset. A cell that is still a view of the text is made an entry
+  // here and kept as one, so this changes the loop: a const loop is read through Peek.
+  ICifEntry* Get(size_t row, size_t col);
   // A cell as it is held, without making it an entry as Get does: the entry when it is
   // one; for a view, its text (in `narrow` when the loop views 8-bit text of ASCII alone,
-  // else in `wide`) and whether it is quoted; nothing for an unset cell.
+  // else in `wide`) and whether it is quoted; nothing for an unset cell. It neither
+  // allocates nor changes the loop, so any number of threads may peek at a const document
+  // at once, as long as they read its texts in place rather than copying them (a copy
+  // counts references to the text without a lock).
   struct CellView {
     const ICifEntry* entry = nullptr;
     bool view = false;
@@ -224,8 +255,8 @@ class cetTable : public ICifEntry {
     std::u16string_view wide;
   };
   CellView Peek(size_t row, size_t col) const;
-  // Takes ownership of `cell` (may be null), destroying the previous one.
-  void Set(size_t row, size_t col, ICifEntry* cell);
+  // `cell` may be null; the previous cell is destroyed.
+  void Set(size_t row, size_t col, std::unique_ptr<ICifEntry> cell);
 
  private:
   template <class C>
@@ -289,7 +320,7 @@ class cetTable : public ICifEntry {
   // Appends a cell that views the text the loader set, [at, at + length) of a plain value,
   // or the inside of the quoted value that opens at `at`.
   void AppendView(size_t at, size_t length, bool quoted);
-  void AppendObject(ICifEntry* cell);
+  void AppendObject(std::unique_ptr<ICifEntry> cell);
   void FinishRows();
   void WriteCell(const Cell& cell, bool fieldsAsRead, TStrList& out) const;
   // The text a view cell shows.
@@ -311,13 +342,15 @@ class cetTable : public ICifEntry {
   zodu::vexcstr narrowText_;
   // The text is CIF 2.0, where a colon after a quoted value ends it.
   bool version2_ = false;
-  mutable Cells cells_;
-  mutable std::vector<std::unique_ptr<ICifEntry>> objects_;
+  Cells cells_;
+  std::vector<std::unique_ptr<ICifEntry>> objects_;
 };
 
 // A data block or save frame.
 class CifBlock : public ICifEntry {
  public:
+  static constexpr EntryKind kKind = EntryKind::kBlock;
+  EntryKind Kind() const final { return kKind; }
   CifBlock(const vexstr& name, CifBlock* parent);
   // A deep copy with both maps rebuilt; the parent pointer is kept.
   CifBlock(const CifBlock& other);
@@ -332,14 +365,23 @@ class CifBlock : public ICifEntry {
 
   // Takes ownership; see the .cpp for names already in use.
   ICifEntry& Add(ICifEntry* entry);
+  // The same; a name that changes from a loop to an item is told to `findings` (when not
+  // null) instead of the log.
+  ICifEntry& Add(std::unique_ptr<ICifEntry> entry, CifFindings* findings = nullptr);
   size_t Count() const { return entries_.size(); }
-  ICifEntry& GetEntry(size_t index) const { return *entries_[index].entry; }
+  const ICifEntry& GetEntry(size_t index) const { return *entries_[index].entry; }
+  ICifEntry& GetEntry(size_t index) { return *entries_[index].entry; }
   // Empty for comments.
-  ICifEntry* FindEntry(const vexstr& name) const;
-  cetTable* FindTable(const vexstr& name, cetTable* missing = nullptr) const;
+  const ICifEntry* FindEntry(const vexstr& name) const;
+  ICifEntry* FindEntry(const vexstr& name);
+  const cetTable* FindTable(const vexstr& name, const cetTable* missing = nullptr) const;
+  cetTable* FindTable(const vexstr& name, cetTable* missing = nullptr);
   size_t TableCount() const { return tables_.size(); }
   // Loops in name order.
-  cetTable& GetTable(size_t index) const { return *std::next(tables_.begin(), index)->second; }
+  const cetTable& GetTable(size_t index) const {
+    return *std::next(tables_.begin(), index)->second;
+  }
+  cetTable& GetTable(size_t index) { return *std::next(tables_.begin(), index)->second; }
   CifBlock* GetParent() const { return parent_; }
 
  private:
@@ -390,8 +432,10 @@ class TCifDP : public zodu::IVexObject {
   // 1 for CIF 1.1 text, 2 for CIF 2.0 (and a new document).
   int GetVersion() const { return version_; }
   size_t Count() const { return blocks_.Count(); }
-  CifBlock& operator[](size_t index) const { return const_cast<CifBlock&>(blocks_[index]); }
-  CifBlock* FindBlock(const vexstr& name) const;
+  const CifBlock& operator[](size_t index) const { return blocks_[index]; }
+  CifBlock& operator[](size_t index) { return blocks_[index]; }
+  const CifBlock* FindBlock(const vexstr& name) const;
+  CifBlock* FindBlock(const vexstr& name);
   // The block of that name when there is one (parent ignored), else a new one.
   CifBlock& AddBlock(const vexstr& name, CifBlock* parent);
   void Clear();
@@ -401,8 +445,7 @@ class TCifDP : public zodu::IVexObject {
   // TInvalidArgumentException "data" when there is none.
   static vexstr ExtractBracketedData(const vexstr& text, char16_t open, char16_t close,
                                      size_t& pos);
-  // A new entry owned by the caller.
-  static ICifEntry* EntryFromToken(const CifToken& token, int version);
+  static std::unique_ptr<ICifEntry> EntryFromToken(const CifToken& token, int version);
 
  private:
   template <class C>
@@ -410,8 +453,8 @@ class TCifDP : public zodu::IVexObject {
   template <class Text>
   void LoadText(const Text& text, int version, CifFindings* findings);
   // The name under which a block called `name` can be added: `name`, or `name` with the
-  // first free number, logged as a duplicate.
-  vexstr FreeBlockName(const vexstr& name);
+  // first free number, a duplicate told to `findings` (when not null) or else logged.
+  vexstr FreeBlockName(const vexstr& name, CifFindings* findings);
   void Rename(CifBlock& block, const vexstr& name);
 
   int version_ = 2;

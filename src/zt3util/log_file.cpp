@@ -7,6 +7,9 @@
 #include <cerrno>
 #include <cstdlib>  // for getenv
 #include <memory>
+#include <utility>
+
+#include "sdl/file_descriptor.h"
 
 namespace zt7 {
 namespace {
@@ -15,16 +18,13 @@ namespace {
 // that a crash of the host could lose.
 class LogFileStream : public zodu::IOutputStream {
  public:
-  explicit LogFileStream(int descriptor) : descriptor_(descriptor) {}
-  ~LogFileStream() override { close(descriptor_); }
-  LogFileStream(const LogFileStream&) = delete;
-  LogFileStream& operator=(const LogFileStream&) = delete;
+  explicit LogFileStream(zodu::FileDescriptor descriptor) : descriptor_(std::move(descriptor)) {}
 
   using IOutputStream::Write;
   void Write(const void* data, size_t count) override {
     const char* bytes = static_cast<const char*>(data);
     while (count > 0) {
-      const ssize_t written = write(descriptor_, bytes, count);
+      const ssize_t written = write(descriptor_.Get(), bytes, count);
       if (written < 0 && errno == EINTR) continue;
       if (written <= 0) return;  // a full disk loses log lines, never the call
       bytes += written;
@@ -37,7 +37,7 @@ class LogFileStream : public zodu::IOutputStream {
   void SetPosition(uint64_t) override {}
 
  private:
-  int descriptor_;
+  zodu::FileDescriptor descriptor_;
 };
 
 }  // namespace
@@ -46,11 +46,12 @@ void AttachLogFile(zodu::TLog& log) {
   const char* path = std::getenv(kLogFileVariable);
   if (!path || !*path) return;
   // Non-blocking, so that a pipe without a reader is refused instead of waited for.
-  const int descriptor = open(path, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
-  if (descriptor < 0) return;
-  const int flags = fcntl(descriptor, F_GETFL);
-  if (flags >= 0) fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK);
-  auto stream = std::make_unique<LogFileStream>(descriptor);
+  zodu::FileDescriptor descriptor(
+      open(path, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644));
+  if (!descriptor.IsOpen()) return;
+  const int flags = fcntl(descriptor.Get(), F_GETFL);
+  if (flags >= 0) fcntl(descriptor.Get(), F_SETFL, flags & ~O_NONBLOCK);
+  auto stream = std::make_unique<LogFileStream>(std::move(descriptor));
   log.AddStream(stream.get(), true);
   stream.release();
 }

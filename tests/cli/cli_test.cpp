@@ -19,6 +19,7 @@ TEST(Tool, HelpVersionInfoAndUsageErrors) {
   zt7test::ExpectCalls({
       {"--help", 0, "info TEXT"},
       {"--version", 0, "zt7util tool version: 11.0.0\nmodule version: 11\nkey version: 3\n"},
+      {"-V", 0, "zt7util tool version: 11.0.0\nmodule version: 11\nkey version: 3\n"},
       {"info -- -x", 0, "37\n"},  // after --, a leading '-' is text
       // A usage error names the argument at fault.
       {"frobnicate", 2, "'frobnicate'"},

@@ -60,6 +60,16 @@ TEST(CifReader, Tokens) {
   });
 }
 
+// Findings as "LINE:COLUMN: message" lines; a finding that loses nothing is marked "kept".
+struct FindingLines : cif_dp::CifFindings {
+  void Found(const cif_dp::CifFinding& f) override {
+    lines += std::to_string(f.line) + ":" + std::to_string(f.column) +
+             (f.lost ? ": " : ": kept: ") + f.message + "\n";
+  }
+  void Logged(const std::string& line) override { logged += line + "\n"; }
+  std::string lines, logged;
+};
+
 TEST(CifReader, BlocksFramesAndLoops) {
   zodu::TBasicApp app(u"RODEDI", false);
   zodu::testing::CaptureStream log;
@@ -84,6 +94,16 @@ TEST(CifReader, BlocksFramesAndLoops) {
       {"data_x _a 1 loop_ _a_x _a_y 2 3", "[x] _a=1 loop _a(_a_x,_a_y):2,3"},
       {"data_x loop_ _a_x _a_y 2 3 _a 1 _b 4 _A 5", "[x] loop _a(_a_x,_a_y):2,3 _A=5 _b=4"},
   });
+  // With a sink, the same lines go there and the log gets none of them.
+  FindingLines found;
+  TCifDP doc;
+  doc.LoadFromString(W("data_x data_X save_f save_ data_y save_f save_ loop_ _p loop_ _e_x _e_y 1 2"
+                       " _e 7"),
+                     &found);
+  EXPECT_EQ(found.logged,
+            "Duplicate CIF data name 'X' auto renaming...\nNew name: X1\n"
+            "Duplicate CIF data name 'f' auto renaming...\nNew name: f1\n"
+            "Ignoring empty table _p\nChanging table type for _e\n");
   auto twice = [](const std::string& lines) { return lines + lines; };  // text, then bytes
   EXPECT_EQ(log.bytes,
             twice("Duplicate CIF data name 'X' auto renaming...\r\nNew name: X1\r\n"
@@ -93,14 +113,27 @@ TEST(CifReader, BlocksFramesAndLoops) {
   app.GetLog().RemoveStream(&log);
 }
 
-// Findings as "LINE:COLUMN: message" lines; a finding that loses nothing is marked "kept".
-struct FindingLines : cif_dp::CifFindings {
-  void Found(const cif_dp::CifFinding& f) override {
-    lines += std::to_string(f.line) + ":" + std::to_string(f.column) +
-             (f.lost ? ": " : ": kept: ") + f.message + "\n";
+// The kinds an entry answers to by As: its own alone, and so does its copy.
+std::string KindsOf(const cif_dp::ICifEntry& e) {
+  return std::string(e.As<cif_dp::cetString>() ? "value" : "") +
+         (e.As<cif_dp::cetStringList>() ? "field" : "") + (e.As<cif_dp::cetComment>() ? "#" : "") +
+         (e.As<cif_dp::cetList>() ? "list" : "") + (e.As<cif_dp::cetDict>() ? "map" : "") +
+         (e.As<cetTable>() ? "loop" : "") + (e.As<cif_dp::CifBlock>() ? "block" : "");
+}
+
+TEST(CifReader, EachEntryHasItsKind) {
+  TCifDP doc;
+  doc.LoadFromString(W(kV2 + "data_x # c\n_v 1 _f\n;t\n;\n_l [1] _m {'k':v}\nloop_ _a 1"));
+  const cif_dp::CifBlock& block = doc[0];
+  const std::string kinds[] = {"#", "value", "field", "list", "map", "loop"};
+  ASSERT_EQ(block.Count(), std::size(kinds));
+  for (size_t i = 0; i < block.Count(); ++i) {
+    EXPECT_EQ(KindsOf(block.GetEntry(i)), kinds[i]);
+    EXPECT_EQ(KindsOf(*std::unique_ptr<cif_dp::ICifEntry>(block.GetEntry(i).Replicate())),
+              kinds[i]);
   }
-  std::string lines;
-};
+  EXPECT_EQ(KindsOf(block), "block");
+}
 
 std::string FindingsOf(const std::string& bytes, TCifDP& doc) {
   zodu::TEMemoryStream stream(64);
@@ -260,14 +293,14 @@ TEST(CifModel, LoopCellsFarApartKeepTheirValues) {
     return U8(zodu::vexstr(cell.wide.data(), cell.wide.size()));
   };
   cetTable& loop = *doc[0].FindTable(W("_l"));
-  loop.Set(3, 0, new cif_dp::cetString(W("near"), false));
-  loop.Set(6, 1, new cif_dp::cetString(W("set"), false));
+  loop.Set(3, 0, std::make_unique<cif_dp::cetString>(W("near"), false));
+  loop.Set(6, 1, std::make_unique<cif_dp::cetString>(W("set"), false));
   EXPECT_EQ(peeked(loop.Peek(4, 0)), "a4");
   EXPECT_EQ(U8(loop.Get(3, 0)->GetStringValue()), "near");
   EXPECT_EQ(U8(loop.Get(6, 1)->GetStringValue()), "set");
   EXPECT_EQ(U8(loop.Get(39, 0)->GetStringValue()), wide);
   EXPECT_EQ(peeked(loop.Peek(39, 1)), "b");
-  const cetTable copy(loop);
+  cetTable copy(loop);
   EXPECT_EQ(U8(copy.Get(35, 1)->GetStringValue()), wider);
   EXPECT_EQ(U8(copy.Get(3, 0)->GetStringValue()), "near");
 }

@@ -14,31 +14,40 @@ using zodu::testing::W;
 
 // A value: plain as it is, quoted in <>, a text field as ;line|line;, lists as [a,b],
 // maps as {k:v,...}, a comment as #text, a loop as "loop NAME(COLUMNS):cell,cell/row...".
+inline std::string Picture(const ICifEntry& e);
+
+inline std::string Picture(const cif_dp::cetTable::CellView& cell) {
+  if (cell.entry || !cell.view) return cell.entry ? Picture(*cell.entry) : "?";
+  const std::string text = cell.wide.data() ? U8(zodu::vexstr(cell.wide.data(), cell.wide.size()))
+                                            : std::string(cell.narrow);
+  return cell.quoted ? "<" + text + ">" : text;
+}
+
 inline std::string Picture(const ICifEntry& e) {
   std::string out;
-  if (auto* s = dynamic_cast<const cif_dp::cetString*>(&e))
+  if (auto* s = e.As<cif_dp::cetString>())
     return s->IsQuoted() ? "<" + U8(s->GetValue()) + ">" : U8(s->GetValue());
-  if (auto* c = dynamic_cast<const cif_dp::cetComment*>(&e)) return "#" + U8(c->GetComment());
-  if (auto* f = dynamic_cast<const cif_dp::cetStringList*>(&e)) {
+  if (auto* c = e.As<cif_dp::cetComment>()) return "#" + U8(c->GetComment());
+  if (auto* f = e.As<cif_dp::cetStringList>()) {
     for (size_t i = 0; i < f->Count(); ++i) out += (i ? "|" : "") + U8((*f)[i]);
     return ";" + out + ";";
   }
-  if (auto* l = dynamic_cast<const cif_dp::cetList*>(&e)) {
+  if (auto* l = e.As<cif_dp::cetList>()) {
     for (size_t i = 0; i < l->Count(); ++i) out += (i ? "," : "") + Picture((*l)[i]);
     return "[" + out + "]";
   }
-  if (auto* d = dynamic_cast<const cif_dp::cetDict*>(&e)) {
+  if (auto* d = e.As<cif_dp::cetDict>()) {
     for (size_t i = 0; i < d->Count(); ++i)
       out += (i ? "," : "") + Picture(d->GetKey(i)) + ":" + Picture(d->GetValue(i));
     return "{" + out + "}";
   }
-  auto* t = dynamic_cast<const cif_dp::cetTable*>(&e);
+  auto* t = e.As<cif_dp::cetTable>();
   if (!t) return "?";
   for (size_t c = 0; c < t->ColCount(); ++c) out += (c ? "," : "") + U8(t->ColName(c));
   out = "loop " + U8(t->GetName()) + "(" + out + "):";
   for (size_t r = 0; r < t->RowCount(); ++r)
     for (size_t c = 0; c < t->ColCount(); ++c)
-      out += (c ? "," : r ? "/" : "") + Picture(*t->Get(r, c));
+      out += (c ? "," : r ? "/" : "") + Picture(t->Peek(r, c));
   return out;
 }
 
@@ -53,9 +62,9 @@ inline std::string Picture(const cif_dp::TCifDP& doc) {
     out += "]";
     for (size_t i = 0; i < block.Count(); ++i) {
       const ICifEntry& e = block.GetEntry(i);
-      const bool item = !dynamic_cast<const cif_dp::cetTable*>(&e);
+      const bool item = e.Kind() != cif_dp::EntryKind::kLoop;
       out += " " + (item && e.HasName() ? U8(e.GetName()) + "=" : "") + Picture(e);
-      if (e.HasComment() && !dynamic_cast<const cif_dp::cetComment*>(&e))
+      if (e.HasComment() && e.Kind() != cif_dp::EntryKind::kComment)
         out += " #" + U8(e.GetCommentText());
     }
   }

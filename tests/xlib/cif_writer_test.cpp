@@ -1,6 +1,7 @@
 // Writing CIF: the name column, line wrapping, delimiters, text fields, lists, maps and loops.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -100,10 +101,11 @@ TEST(CifWriter, DeepNestingWithoutRecursion) {
   cif_dp::cetList* innerList = list;
   cif_dp::cetDict* innerMap = map;
   for (size_t i = 0; i < kDepth; ++i) {
-    innerList = static_cast<cif_dp::cetList*>(&innerList->Add(new cif_dp::cetList()));
-    auto* next = new cif_dp::cetDict();
-    innerMap->Add(new cif_dp::cetString(W("'k'"), true), next);
-    innerMap = next;
+    innerList = static_cast<cif_dp::cetList*>(&innerList->Add(std::make_unique<cif_dp::cetList>()));
+    auto next = std::make_unique<cif_dp::cetDict>();
+    cif_dp::cetDict* inner = next.get();
+    innerMap->Add(std::make_unique<cif_dp::cetString>(W("'k'"), true), std::move(next));
+    innerMap = inner;
   }
   block.Add(list);
   block.Add(map);

@@ -1,0 +1,169 @@
+"""seal and verify: the manifest's items, the report of each file, cancelling, bad input."""
+
+from __future__ import annotations
+
+import hashlib
+import os
+import shutil
+import tempfile
+import unittest
+from pathlib import Path
+
+import dataset
+import zt7util
+from zt7util import Check, Error, Refused
+
+MANIFEST = "zt7util-seal.txt"
+
+
+def sealed_folder(root: Path, name: str) -> Path:
+    folder = root / name
+    dataset.make_collection(folder)
+    zt7util.seal(folder, jobs=2)
+    return folder
+
+
+class Seal(unittest.TestCase):
+    def setUp(self) -> None:
+        self.root = Path(tempfile.mkdtemp(prefix="zt7util-seal."))
+        self.addCleanup(shutil.rmtree, self.root)
+        self.files = dataset.make_collection(self.root / "run1")
+        self.folder = self.root / "run1"
+
+    def test_every_file_is_sealed_by_its_digests(self) -> None:
+        report = zt7util.seal(self.folder, jobs=2)
+        self.assertEqual((report.folder, report.manifest), (str(self.folder),
+                                                            str(self.folder / MANIFEST)))
+        self.assertTrue((self.folder / MANIFEST).is_file())
+        files = sorted(p.relative_to(self.folder).as_posix() for p in self.folder.rglob("*")
+                       if p.is_file() and p.name != MANIFEST)
+        sha256 = {i.path: i.digest for i in report.items if i.kind == "SHA256"}
+        self.assertEqual(sorted(sha256), files)
+        for path in files:  # hashlib, not the library, says what each file's SHA-256 is
+            self.assertEqual(sha256[path].lower(),
+                             hashlib.sha256((self.folder / path).read_bytes()).hexdigest())
+        others = {(i.kind, i.path): i.digest for i in report.items if i.kind != "SHA256"}
+        self.assertEqual(sorted(others), [("FRAMES", "frames/*.img"), ("HKL", "run.hkl")])
+        self.assertEqual(zt7util.check_hkl(self.files["hkl"], others["HKL", "run.hkl"]),
+                         Check(True, True))
+        self.assertTrue(zt7util.check_frames(self.files["frames"], "*.img",
+                                             others["FRAMES", "frames/*.img"]))
+        self.assertEqual(report.counts, {"files": 8, "frame-sets": 1, "hkl-files": 1,
+                                         "reflection-files": 0})
+        self.assertEqual((report.key_version, str(report)), (3, report.summary))
+        self.assertIn(str(self.folder), report.summary)
+
+    def test_a_sealed_folder_is_sealed_again_only_when_forced(self) -> None:
+        first = zt7util.seal(self.folder, key_version=1)
+        with self.assertRaises(Refused) as caught:
+            zt7util.seal(self.folder)
+        self.assertEqual((caught.exception.call, caught.exception.path), ("seal", str(self.folder)))
+        self.assertIn(MANIFEST, caught.exception.reason)
+        again = zt7util.seal(self.folder, force=True, key_version=1)
+        self.assertEqual((again.items, again.key_version), (first.items, 1))
+        hkl = {i.digest for i in again.items if i.kind == "HKL"}
+        self.assertEqual({digest[:2] for digest in hkl}, {"41"})
+
+    def test_what_cannot_be_sealed_is_refused_with_its_reason(self) -> None:
+        missing = self.root / "missing"
+        a_file = self.files["hkl"]
+        for folder in (missing, a_file):
+            with self.subTest(folder=folder.name):
+                with self.assertRaises(Refused) as caught:
+                    zt7util.seal(folder)
+                self.assertTrue(caught.exception.reason.strip(), caught.exception)
+        self.assertRaises(ValueError, zt7util.seal, self.folder, jobs=-1)
+        self.assertFalse((self.folder / MANIFEST).exists())
+
+    def test_progress_is_reported_and_can_cancel(self) -> None:
+        for i in range(64):  # holes, but 4 GiB to hash: seconds, where a cancel takes one file
+            with open(self.folder / f"large{i}.bin", "wb") as large:
+                large.truncate(64 << 20)
+        seen = []
+
+        def cancel(*step: int) -> bool:
+            seen.append(step)
+            return True
+
+        with self.assertRaises(Error) as caught:
+            zt7util.seal(self.folder, jobs=1, progress=cancel)
+        done, total, datasets_done, datasets = seen[0]
+        self.assertTrue(done < total and total > 64 << 26, seen)
+        self.assertEqual((datasets_done, datasets), (0, 1))
+        self.assertTrue(caught.exception.reason)
+        self.assertFalse((self.folder / MANIFEST).exists())
+        self.assertRaises(ZeroDivisionError, zt7util.seal, self.folder, jobs=1,
+                          progress=lambda *step: 1 / 0)
+        self.assertFalse((self.folder / MANIFEST).exists())
+
+
+class Verify(unittest.TestCase):
+    def setUp(self) -> None:
+        self.root = Path(tempfile.mkdtemp(prefix="zt7util-verify."))
+        self.addCleanup(shutil.rmtree, self.root)
+
+    def test_an_intact_folder(self) -> None:
+        folder = sealed_folder(self.root, "run1")
+        report = zt7util.verify(folder)
+        self.assertTrue(report)
+        (checked,) = report.datasets
+        self.assertEqual((checked.folder, checked.verdict, checked.error),
+                         (str(folder), "intact", None))
+        self.assertEqual(checked.counts, dict(OK=9, FAILED=0, MISSING=0, NEW=0, REFORMATTED=0,
+                                              ERROR=0))
+        self.assertEqual({i.status for i in checked.items}, {"OK"})
+        self.assertEqual(len(checked.items), 10)  # 8 files' SHA-256, the frames, the HKL digest
+        self.assertTrue(str(report).rstrip().endswith("0 ERROR"), str(report))
+
+    def test_each_changed_file_is_named_with_its_status_and_reason(self) -> None:
+        folder = sealed_folder(self.root, "run1")
+        (folder / "frames/frame_002.img").unlink()
+        (folder / "extra.txt").write_text("new\n")
+        hkl = folder / "run.hkl"
+        lines = hkl.read_text().splitlines()
+        lines[70] = lines[70][:12] + f"{9999.25:8.2f}" + lines[70][20:]  # one intensity
+        dataset.write_lines(hkl, lines)
+        report = zt7util.verify(folder, jobs=3)
+        self.assertFalse(report)
+        (checked,) = report.datasets
+        self.assertEqual(checked.verdict, "NOT INTACT")
+        statuses = {(i.path, i.kind): i.status for i in checked.items if i.status != "OK"}
+        self.assertEqual(statuses, {("frames/frame_002.img", "SHA256"): "MISSING",
+                                    ("extra.txt", "SHA256"): "NEW",
+                                    ("run.hkl", "SHA256"): "FAILED",
+                                    ("run.hkl", "HKL"): "FAILED",
+                                    ("frames/*.img", "FRAMES"): "FAILED"})
+        for item in checked.items:  # what is new or missing needs no reason
+            self.assertEqual(bool(item.reason), item.status == "FAILED", item)
+        self.assertIn("run.hkl: FAILED", str(report))
+
+    def test_several_folders_and_one_that_cannot_be_checked(self) -> None:
+        first, second = sealed_folder(self.root, "run1"), sealed_folder(self.root, "run2")
+        unsealed = self.root / "unsealed"
+        unsealed.mkdir()
+        report = zt7util.verify(first, second, unsealed, jobs=2)
+        self.assertEqual([d.folder for d in report.datasets], [str(first), str(second),
+                                                                str(unsealed)])
+        self.assertEqual([d.verdict for d in report.datasets], ["intact", "intact", "NOT VERIFIED"])
+        self.assertFalse(report)
+        self.assertTrue(report.datasets[2].error)
+
+    def test_file_names_that_are_not_utf8(self) -> None:
+        folder = self.root / os.fsdecode("Messung \xe9 \xff".encode("latin-1"))
+        dataset.make_collection(folder)
+        shutil.copy(folder / "run.hkl", folder / os.fsdecode(b"r\xfcn.hkl"))
+        sealed = zt7util.seal(folder)
+        self.assertIn(("HKL", os.fsdecode(b"r\xfcn.hkl")), {(i.kind, i.path) for i in sealed.items})
+        report = zt7util.verify(folder)
+        self.assertTrue(report, str(report))
+        self.assertEqual(report.datasets[0].folder, str(folder))
+
+    def test_what_cannot_be_verified(self) -> None:
+        with self.assertRaises(Refused):
+            zt7util.verify()
+        self.assertRaises(TypeError, zt7util.verify, None)
+        self.assertRaises(ValueError, zt7util.verify, "a\0b")
+
+
+if __name__ == "__main__":
+    unittest.main()
