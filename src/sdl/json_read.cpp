@@ -119,23 +119,25 @@ class Reader {
 
   bool ReadString(std::string& out) {
     std::u16string units;
-    ++at_;
+    // Plain bytes go through the decoder in runs, so that they come out as escapes do.
+    const auto flush = [&](size_t from) {
+      std::u16string decoded(at_ - from, u'\0');
+      decoded.resize(zodu::DecodeUtf8(text_.data() + from, at_ - from, decoded.data()));
+      units += decoded;
+    };
+    size_t plain = ++at_;
     while (at_ < text_.size() && text_[at_] != '"') {
-      const char c = text_[at_++];
+      const char c = text_[at_];
       if (static_cast<unsigned char>(c) < 0x20) return Fail("a control character in a string");
       if (c != '\\') {
-        // Plain bytes go through the same decoder as escapes, so that both come out alike.
-        const size_t n = zodu::Utf8SequenceLength(text_.data() + at_ - 1, text_.size() - at_ + 1);
-        char16_t decoded[2];
-        const size_t count = zodu::DecodeUtf8(text_.data() + at_ - 1, n == 0 ? 1 : n, decoded);
-        units.append(decoded, count);
-        at_ += n == 0 ? 0 : n - 1;
+        ++at_;
         continue;
       }
-      if (at_ >= text_.size()) return Fail("");
+      flush(plain);
+      if (++at_ >= text_.size()) return Fail("");
       const char e = text_[at_++];
-      const std::string_view plain = "\"\\/bfnrt", meant = "\"\\/\b\f\n\r\t";
-      if (const size_t i = plain.find(e); i != std::string_view::npos) {
+      const std::string_view named = "\"\\/bfnrt", meant = "\"\\/\b\f\n\r\t";
+      if (const size_t i = named.find(e); i != std::string_view::npos) {
         units += char16_t(meant[i]);
       } else if (e == 'u' && at_ + 4 <= text_.size()) {
         char hex[5] = {text_[at_], text_[at_ + 1], text_[at_ + 2], text_[at_ + 3], 0};
@@ -147,8 +149,10 @@ class Reader {
       } else {
         return Fail("a bad escape in a string");
       }
+      plain = at_;
     }
     if (at_ >= text_.size()) return Fail("");
+    flush(plain);
     ++at_;
     const zodu::vexcstr utf8 = zodu::PathToUtf8(zodu::vexstr(units.data(), units.size()));
     out.assign(utf8.raw(), utf8.Length());
