@@ -324,8 +324,9 @@ int RunSteps(const fs::path& root) {
   steps.Check("unsealed file passes as the test crystal (1)", Code(fallback), fallback == 1);
 
   std::puts("Dataset folder (zt7util seal, zt7util verify)");
-  const int sealedFolder = RunSeal({root.string(), "*.img", 0, true, {1, true}});
-  const VerifyArguments verify{{root.string()}, false, {1, true}};
+  const int sealedFolder =
+      RunSeal({.folders = {{root.string()}}, .force = true, .options = {1, true}});
+  const VerifyArguments verify{.folders = {{root.string()}}, .options = {1, true}};
   const int intact = RunVerify(verify);
   steps.Check("folder sealed and verified intact (exit 0)", Code(intact),
               sealedFolder == kSuccess && intact == kSuccess);

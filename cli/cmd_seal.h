@@ -13,16 +13,27 @@ struct DatasetOptions {
   bool quiet = false;  // no progress line, no notes on skipped files
 };
 
+// The folders of a seal or a verification: named, from a list file ("-": standard input)
+// and the shard "K/N" (empty: all).
+struct FolderArguments {
+  std::vector<std::string> folders;
+  std::string list, shard;
+};
+
 struct SealArguments {
-  std::string folder, mask = "*.img";
+  FolderArguments folders;
+  std::string mask = "*.img";
   int keyVersion = 0;  // 0: the default scheme
   bool force = false;
   DatasetOptions options;
 };
 
 struct VerifyArguments {
-  std::vector<std::string> folders;
+  FolderArguments folders;
   bool json = false;
+  bool failuresOnly = false;
+  std::string output;              // the report's file, written whole or not at all
+  std::string expect, expectFrom;  // the manifest's SHA-256, or a file of them
   DatasetOptions options;
 };
 

@@ -7,6 +7,7 @@ namespace zt7cli {
 // order they are added here.
 void AddDemoCommands(Tool& tool);
 void AddSealCommands(Tool& tool);
+void AddAuditCommands(Tool& tool);
 void AddModuleCommands(Tool& tool);
 void AddHklCommands(Tool& tool);
 void AddFramesCommands(Tool& tool);
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
   zt7cli::Tool tool;
   zt7cli::AddDemoCommands(tool);
   zt7cli::AddSealCommands(tool);
+  zt7cli::AddAuditCommands(tool);
   zt7cli::AddModuleCommands(tool);
   zt7cli::AddHklCommands(tool);
   zt7cli::AddFramesCommands(tool);

@@ -140,8 +140,9 @@ ZT7KIT_EXPORT zt7kit_status zt7kit_dyn_loop(const char* reflection_file, zt7kit_
 /* ---- Datasets ---------------------------------------------------------------------- */
 
 /* Flags of zt7kit_seal and zt7kit_verify. */
-#define ZT7KIT_FORCE 1u /* seal: replace an existing manifest */
-#define ZT7KIT_QUIET 2u /* leave notes (skipped entries, links) out of `message` */
+#define ZT7KIT_FORCE 1u         /* seal: replace an existing manifest */
+#define ZT7KIT_QUIET 2u         /* leave notes (skipped entries, links) out of `message` */
+#define ZT7KIT_FAILURES_ONLY 4u /* verify: the JSON report leaves out the items that are OK */
 
 /* Seals the dataset folder `folder`: writes its manifest, folder/zt7util-seal.txt, with a
    frames digest per folder of frames matching `mask` (NULL: "*.img"), the HKL digest
@@ -177,6 +178,72 @@ ZT7KIT_EXPORT zt7kit_status zt7kit_verify(const char* const* folders, size_t cou
                                           unsigned flags, zt7kit_progress progress,
                                           void* progress_context, char** json, char** report,
                                           char** message);
+
+/* The dataset folders a seal or a verification works on: those named one by one, then
+   those of a list, each folder (by its resolved path) once; a second naming is a note.
+   Relative paths are taken from the current folder. */
+typedef struct zt7kit_selection {
+  const char* const* folders; /* `count` folders, reported as given; NULL when count is 0 */
+  size_t count;
+  /* A list of folders, one per line (blank lines skipped, a carriage return before the
+     line feed dropped): the file `list`, or when `list` is NULL and `list_bytes` is not,
+     the `list_length` bytes there (named "-"). Its folders are reported by their resolved
+     paths, so that reports made on different nodes name them alike. */
+  const char* list;
+  const char* list_bytes;
+  size_t list_length;
+  /* "K/N" (0 <= K < N): only the folders that fall to shard K of N: the first eight bytes
+     of the SHA-256 of the folder's resolved path, big-endian, modulo N. NULL: all. */
+  const char* shard;
+  /* verify only, at most one of them: the SHA-256 (as sha256sum gives it) that the
+     manifest of the one folder must have; or a file of "SHA256  FOLDER" lines, as seal
+     prints them, matched by resolved path. A manifest that differs, or a folder with no
+     line, is not verified. */
+  const char* expect;
+  const char* expect_from;
+} zt7kit_selection;
+
+/* Seals the folders of `selection` as zt7kit_seal seals one; when it names more than one
+   folder or a list, a folder that has a manifest already is skipped with a note (unless
+   ZT7KIT_FORCE). `json`: an array of zt7kit_seal's objects, one per folder, each with
+   "skipped" and "manifest-sha256". `summary`: per folder sealed, its summary line and then
+   "SHA256  FOLDER", the manifest's SHA-256 and the resolved folder, for the keeper to store
+   elsewhere. ZT7KIT_OK when every folder was sealed or skipped; else the status of the
+   first that was not (ZT7KIT_REFUSED, or ZT7KIT_ERROR), the others done still. */
+ZT7KIT_EXPORT zt7kit_status zt7kit_seal_selection(const zt7kit_selection* selection,
+                                                  const char* mask, int key_version, unsigned flags,
+                                                  unsigned jobs, zt7kit_progress progress,
+                                                  void* progress_context, char** json,
+                                                  char** summary, char** message);
+
+/* Verifies the folders of `selection` as zt7kit_verify does. The JSON report has, after
+   "intact", "run": {"tool", "list" (SHA-256 of the resolved folders, sorted, one per
+   line), "listed" (folders in all shards), "shard", "shards", "failures-only"}, which
+   zt7kit_merge_reports checks; ZT7KIT_FAILURES_ONLY leaves out the items that are OK (the
+   counts stay whole). A shard that no folder falls to gives an empty report and
+   ZT7KIT_OK. ZT7KIT_REFUSED for a selection that cannot be read or is not well formed. */
+ZT7KIT_EXPORT zt7kit_status zt7kit_verify_selection(const zt7kit_selection* selection,
+                                                    unsigned jobs, unsigned flags,
+                                                    zt7kit_progress progress,
+                                                    void* progress_context, char** json,
+                                                    char** report, char** message);
+
+/* Merges the JSON reports of an audit's shards, the files at `paths`. `json`: the document
+   of zt7kit_verify_selection with the datasets of every shard, sorted by folder, and
+   "shards": {"count", "present": [K...], "missing": [K...]}. `report`: a line per item
+   that is not OK and a summary per dataset, "shard K of N missing" per missing shard, and
+   the audit's summary. ZT7KIT_OK when every shard is present and every dataset intact;
+   ZT7KIT_MISMATCH when a dataset is not intact or a shard is missing (`message` names the
+   missing shards); ZT7KIT_REFUSED, with no report and `message` naming the files, for a
+   report that is cut short, of another list, run or tool version, or a shard given twice. */
+ZT7KIT_EXPORT zt7kit_status zt7kit_merge_reports(const char* const* paths, size_t count,
+                                                 char** json, char** report, char** message);
+
+/* Writes `length` bytes at `bytes` to the file `path` whole: to a new file beside it that
+   then takes its place (an existing regular file is replaced), so that a reader never sees
+   part of it. ZT7KIT_REFUSED for a path that is a folder, link or device. */
+ZT7KIT_EXPORT zt7kit_status zt7kit_replace_file(const char* path, const char* bytes, size_t length,
+                                                char** message);
 
 /* ---- CIF --------------------------------------------------------------------------- */
 

@@ -91,8 +91,9 @@ def verify(
     *folders: _args.PathArgument, jobs: int = 0, progress: Optional[Progress] = None
 ) -> VerifyReport:
     """Verifies sealed dataset folders against their manifests: the report names each
-    file that FAILED its digests, is MISSING or NEW, was REFORMATTED (its digests hold, its
-    bytes changed) or could not be read (ERROR), and is true when every folder is intact.
+    file that FAILED its digests, is MISSING or NEW, MOVED (new, with the bytes of a missing
+    file), was REFORMATTED (its digests hold, its bytes changed) or could not be read
+    (ERROR), and is true when every folder is intact.
     `jobs` and `progress` as for `seal`. Raises `Refused` without a folder, `Error` when
     cancelled."""
     paths = [_args.path(f"folders[{i}]", folder) for i, folder in enumerate(folders)]

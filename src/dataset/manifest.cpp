@@ -7,11 +7,16 @@
 #include <tuple>
 
 #include "sdl/regular_file.h"
+#include "sdl/sha256_text.h"
 
 namespace zt7::dataset {
 namespace {
 
 constexpr char kHeaderStart[] = "# zt7util ";
+// Manifests written since the manifest protects itself say so in their header, so that a
+// deleted last line is seen as an edit, not taken for an older manifest.
+constexpr char kHashedHeader[] = ", SHA-256 on its last line";
+constexpr char kHashLine[] = "# sha256 ";
 constexpr char kSeparator[] = "  ";
 // Far above any real line; keeps a file of garbage from being taken in as one line.
 constexpr size_t kLongestLine = 16384;
@@ -109,11 +114,28 @@ std::string FormatManifest(std::vector<ManifestItem> items, int keyVersion,
     return std::tie(a.path, a.kind) < std::tie(b.path, b.kind);
   });
   std::string text = std::string(kHeaderStart) + "seal manifest, key version " +
-                     std::to_string(keyVersion) + ", sealed " + utcTime + "\n";
+                     std::to_string(keyVersion) + ", sealed " + utcTime + kHashedHeader + "\n";
   for (const ManifestItem& item : items)
     text +=
         KindName(item.kind) + (kSeparator + item.digest) + kSeparator + Escaped(item.path) + "\n";
-  return text;
+  return text + kHashLine + Sha256Hex(text) + "\n";
+}
+
+std::string ManifestEdited(const std::string& text) {
+  const bool hashed = text.substr(0, text.find('\n')).find(kHashedHeader) != std::string::npos;
+  size_t last = text.size() > 1 ? text.rfind('\n', text.size() - 2) : std::string::npos;
+  last = last == std::string::npos ? 0 : last + 1;
+  const std::string line = text.substr(last);
+  const bool hashLine = line.rfind(kHashLine, 0) == 0;
+  const size_t other = text.find(std::string("\n") + kHashLine);
+  if (other != std::string::npos && other + 1 != last)
+    return "edited: a line follows its SHA-256 line";
+  if (!hashLine)
+    return hashed ? "edited: its last line, the SHA-256 of the lines above it, is gone" : "";
+  const std::string stored = line.substr(sizeof kHashLine - 1, 64);
+  if (line != kHashLine + stored + "\n" || stored != Sha256Hex(text.substr(0, last)))
+    return "edited: its last line is not the SHA-256 of the lines above it";
+  return "";
 }
 
 Result<std::vector<ManifestItem>> ParseManifest(const std::string& text) {
@@ -124,6 +146,8 @@ Result<std::vector<ManifestItem>> ParseManifest(const std::string& text) {
   std::vector<ManifestItem> items;
   std::set<std::pair<std::string, ItemKind>> seen;
   size_t number = 0;
+  if (const std::string edited = ManifestEdited(text); !edited.empty())
+    return Items(Outcome::kRefused, " " + edited);
   for (size_t start = 0; start < text.size(); ++number) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();

@@ -28,11 +28,18 @@ std::string FramesFolder(const std::string& path);
 std::string FramesMask(const std::string& path);
 
 // The whole manifest text: the header with the module and key versions and `utcTime`
-// (ISO 8601), then the items sorted by path and kind.
+// (ISO 8601), then the items sorted by path and kind, and last "# sha256 HEX", the SHA-256
+// of the lines above it.
 std::string FormatManifest(std::vector<ManifestItem> items, int keyVersion,
                            const std::string& utcTime);
 
-// The items of a manifest text; refused with "LINE: reason" for the first line at fault.
+// Why the manifest text was changed since it was written ("edited: ..."), or "" when its
+// last line is the SHA-256 of the lines above it, or when it was written before manifests
+// held one (no such line, and a header that does not promise one).
+std::string ManifestEdited(const std::string& text);
+
+// The items of a manifest text; refused with "LINE: reason" for the first line at fault,
+// or " edited: ..." as ManifestEdited says.
 Result<std::vector<ManifestItem>> ParseManifest(const std::string& text);
 
 // The text of the manifest file at `path`, refusing anything but a regular file of

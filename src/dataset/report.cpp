@@ -11,8 +11,9 @@
 namespace zt7::dataset {
 namespace {
 
-constexpr Status kStatuses[] = {Status::kOk,  Status::kFailed,      Status::kMissing,
-                                Status::kNew, Status::kReformatted, Status::kError};
+constexpr Status kStatuses[] = {Status::kOk,   Status::kFailed,      Status::kMissing,
+                                Status::kNew,  Status::kReformatted, Status::kError,
+                                Status::kMoved};
 
 size_t Count(const DatasetCheck& check, Status status) {
   size_t n = 0;
@@ -21,6 +22,8 @@ size_t Count(const DatasetCheck& check, Status status) {
 }
 
 // ASCII only: every other code unit as \uXXXX.
+}  // namespace
+
 std::string JsonText(const std::string& utf8) {
   std::string text = "\"";
   const zodu::vexstr wide = zodu::PathFromUtf8(utf8.data(), utf8.size());
@@ -39,7 +42,9 @@ std::string JsonText(const std::string& utf8) {
   return text + "\"";
 }
 
-std::string JsonDataset(const DatasetCheck& check) {
+namespace {
+
+std::string JsonDataset(const DatasetCheck& check, bool failuresOnly) {
   std::string text = "{\"folder\": " + JsonText(check.folder) +
                      ", \"intact\": " + (check.Intact() ? "true" : "false") +
                      ", \"error\": " + (check.error.empty() ? "null" : JsonText(check.error)) +
@@ -51,6 +56,7 @@ std::string JsonDataset(const DatasetCheck& check) {
   const char* separator = "";
   for (const EntryCheck& entry : check.entries)
     for (const ItemCheck& item : entry.items) {
+      if (failuresOnly && entry.status == Status::kOk) continue;
       text += std::string(separator) + "\n  {\"kind\": \"" + KindName(item.kind) +
               "\", \"path\": " + JsonText(entry.path) +
               ", \"expected\": " + (item.expected.empty() ? "null" : JsonText(item.expected)) +
@@ -74,7 +80,8 @@ std::string TextReport(const DatasetCheck& check) {
   }
   // Errors alone leave the question open: nothing that was compared came out different.
   const bool changed = std::any_of(check.entries.begin(), check.entries.end(), [](auto& e) {
-    return e.status == Status::kFailed || e.status == Status::kMissing || e.status == Status::kNew;
+    return e.status == Status::kFailed || e.status == Status::kMissing ||
+           e.status == Status::kNew || e.status == Status::kMoved;
   });
   text += Escaped(check.folder) + ": " +
           (!check.error.empty() || (!changed && Count(check, Status::kError) > 0) ? "NOT VERIFIED"
@@ -85,15 +92,26 @@ std::string TextReport(const DatasetCheck& check) {
   return text + "\n";
 }
 
-std::string JsonReport(const std::vector<const DatasetCheck*>& checks) {
+std::string JsonReport(const std::vector<const DatasetCheck*>& checks, const RunInfo* run) {
   bool intact = true;
   std::string datasets;
   for (const DatasetCheck* check : checks) {
     intact = intact && check->Intact();
-    datasets += std::string(datasets.empty() ? "" : ",\n ") + JsonDataset(*check);
+    datasets += std::string(datasets.empty() ? "" : ",\n ") +
+                JsonDataset(*check, run != nullptr && run->failuresOnly);
   }
-  return std::string("{\"intact\": ") + (intact ? "true" : "false") + ", \"datasets\": [\n " +
-         datasets + "\n]}\n";
+  std::string text = std::string("{\"intact\": ") + (intact ? "true" : "false");
+  if (run)
+    text += ", \"run\": {\"tool\": " + JsonText(ReportVersion()) +
+            ", \"list\": " + JsonText(run->list) + ", \"listed\": " + std::to_string(run->listed) +
+            ", \"shard\": " + std::to_string(run->shard.index) +
+            ", \"shards\": " + std::to_string(run->shard.count) +
+            ", \"failures-only\": " + (run->failuresOnly ? "true" : "false") + "}";
+  return text + ", \"datasets\": [\n " + datasets + "\n]}\n";
+}
+
+std::string ReportVersion() {
+  return std::string("zt7util ") + ZT7_TOOL_VERSION;
 }
 
 std::vector<std::string> VerifyNotes(const DatasetCheck& check, bool quiet) {
@@ -106,15 +124,18 @@ std::vector<std::string> VerifyNotes(const DatasetCheck& check, bool quiet) {
 }
 
 std::string SealSummary(const SealOutcome& seal) {
+  if (seal.skipped) return "";
   return Escaped(seal.folder) + ": sealed " + std::to_string(seal.files) + " files (" +
          std::to_string(seal.frameSets) + " frame sets, " + std::to_string(seal.hklFiles) +
          " HKL files, " + std::to_string(seal.reflectionFiles) + " reflection files) in " +
-         Escaped(seal.manifest);
+         Escaped(seal.manifest) + "\n" + seal.manifestSha256 + "  " + Escaped(seal.resolved);
 }
 
 std::vector<std::string> SealNotes(const SealOutcome& seal, bool quiet) {
   std::vector<std::string> lines;
   const std::string folder = Escaped(seal.folder);
+  if (seal.skipped)
+    return {folder + ": skipped: it has a manifest already (" + kManifestName + ")"};
   if (!quiet)
     for (const std::string& note : seal.notes) lines.push_back(JoinPath(folder, note));
   for (const std::string& warning : seal.warnings)
@@ -132,7 +153,9 @@ std::string SealJson(const SealOutcome& seal, int keyVersion) {
   };
   std::string text =
       "{\"folder\": " + JsonText(seal.folder) + ", \"manifest\": " + JsonText(seal.manifest) +
-      ", \"sealed\": " + (seal.written.Ok() ? "true" : "false") +
+      ", \"sealed\": " + (seal.written.Ok() && !seal.skipped ? "true" : "false") +
+      ", \"skipped\": " + (seal.skipped ? "true" : "false") + ", \"manifest-sha256\": " +
+      (seal.manifestSha256.empty() ? "null" : JsonText(seal.manifestSha256)) +
       ", \"key-version\": " + std::to_string(keyVersion) +
       ", \"counts\": {\"files\": " + std::to_string(seal.files) +
       ", \"frame-sets\": " + std::to_string(seal.frameSets) +

@@ -12,9 +12,11 @@
 #include <set>
 #include <system_error>
 
+#include "dataset/folder_list.h"
 #include "dataset/item_digests.h"
 #include "dataset/listing.h"
 #include "sdl/file_replace.h"
+#include "sdl/sha256_text.h"
 #include "zt3util/frames_digest.h"
 #include "zt3util/hkl_validation.h"
 
@@ -215,6 +217,13 @@ SealOutcome SealFolder(const std::string& folder, const SealOptions& options,
     outcome.written = Refusal(outcome.folder, "not a folder");
     return outcome;
   }
+  outcome.resolved = ResolvedFolder(outcome.folder);
+  if (!options.force && options.skipSealed && lstat(outcome.manifest.c_str(), &st) == 0) {
+    outcome.skipped = true;
+    outcome.written = Result<Done>(Done{});
+    ++counters.datasetsDone;
+    return outcome;
+  }
   if (!options.force && lstat(outcome.manifest.c_str(), &st) == 0) {
     outcome.written =
         Refusal(outcome.manifest, "exists: the folder is sealed (--force seals it anew)");
@@ -238,8 +247,9 @@ SealOutcome SealFolder(const std::string& folder, const SealOptions& options,
     outcome.written = Refusal(outcome.folder, "not sealed: no manifest written");
     return outcome;
   }
-  outcome.written = ReplaceFile(
-      outcome.manifest, FormatManifest(outcome.items, options.keyVersion, UtcNow()), options.force);
+  const std::string manifest = FormatManifest(outcome.items, options.keyVersion, UtcNow());
+  outcome.written = ReplaceFile(outcome.manifest, manifest, options.force);
+  if (outcome.written.Ok()) outcome.manifestSha256 = Sha256Hex(manifest);
   if (outcome.written.GetOutcome() == Outcome::kRefused)
     outcome.written = Refusal(outcome.manifest, "exists (--force replaces it)");
   else if (!outcome.written.Ok())

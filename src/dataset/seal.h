@@ -11,14 +11,18 @@ namespace zt7::dataset {
 
 struct SealOptions {
   std::string mask = "*.img";
-  int keyVersion = 3;    // the scheme of the HKL digests
-  bool force = false;    // replace an existing manifest
-  unsigned threads = 0;  // 0: one per core
+  int keyVersion = 3;       // the scheme of the HKL digests
+  bool force = false;       // replace an existing manifest
+  bool skipSealed = false;  // pass over a folder that has a manifest, with a note
+  unsigned threads = 0;     // 0: one per core
 };
 
 struct SealOutcome {
-  std::string folder;    // as given, without slashes at its end
-  std::string manifest;  // the manifest's path
+  std::string folder;          // as given, without slashes at its end
+  std::string manifest;        // the manifest's path
+  std::string resolved;        // the folder, absolute with its links resolved
+  std::string manifestSha256;  // of the manifest file written, as sha256sum gives it
+  bool skipped = false;        // it had a manifest, and skipSealed was asked
   std::vector<ManifestItem> items;
   // Each names its path inside the folder, escaped.
   std::vector<std::string> notes;     // what the manifest leaves out, and why

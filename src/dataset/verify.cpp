@@ -12,6 +12,8 @@
 
 #include "dataset/item_digests.h"
 #include "dataset/listing.h"
+#include "dataset/moves.h"
+#include "sdl/sha256_text.h"
 #include "zt3util/frames_digest.h"
 
 namespace zt7::dataset {
@@ -74,6 +76,8 @@ const char* StatusName(Status status) {
       return "NEW";
     case Status::kReformatted:
       return "REFORMATTED";
+    case Status::kMoved:
+      return "MOVED";
     default:
       return "ERROR";
   }
@@ -85,7 +89,8 @@ bool DatasetCheck::Intact() const {
          });
 }
 
-DatasetVerification::DatasetVerification(const std::string& folder) {
+DatasetVerification::DatasetVerification(const std::string& folder,
+                                         const Expectation& expectation) {
   check_.folder = folder;
   std::error_code error;
   root_ = fs::canonical(folder, error).string();
@@ -98,6 +103,15 @@ DatasetVerification::DatasetVerification(const std::string& folder) {
   if (!text.Ok()) {
     check_.error = text.Reason();
     return;
+  }
+  if (expectation.given) {
+    const std::string found = Sha256Hex(text.Value());
+    if (found != expectation.sha256) {
+      check_.error = Escaped(manifestPath) + ": refused: its SHA-256 is " + found + ", " +
+                     (expectation.sha256.empty() ? "and none is expected for this folder"
+                                                 : "not the expected " + expectation.sha256);
+      return;
+    }
   }
   const Result<std::vector<ManifestItem>> parsed = ParseManifest(text.Value());
   if (!parsed.Ok()) {
@@ -151,6 +165,10 @@ DatasetVerification::DatasetVerification(const std::string& folder) {
     frames_.push_back(key.second);
     check_.entries.push_back(std::move(entry));
   }
+}
+
+void DatasetVerification::Finish() {
+  FoldMoves(check_.entries);
 }
 
 void DatasetVerification::CheckPiece(size_t piece, std::atomic<uint64_t>& bytesRead) {
@@ -242,15 +260,18 @@ void DatasetVerification::CheckFrames(EntryCheck& entry) {
                               : "no frames digest: " + found.Reason();
 }
 
-std::vector<DatasetCheck> VerifyFolders(const std::vector<std::string>& folders, unsigned threads,
-                                        WorkCounters& counters, const Watcher& watcher) {
+std::vector<DatasetCheck> VerifyFolders(const std::vector<std::string>& folders,
+                                        const std::vector<Expectation>& expectations,
+                                        unsigned threads, WorkCounters& counters,
+                                        const Watcher& watcher) {
   std::vector<std::unique_ptr<DatasetVerification>> datasets;
   counters.datasets = folders.size();
   std::vector<std::pair<size_t, size_t>> pieces;  // dataset, piece
-  for (const std::string& folder : folders) {
-    std::string text = folder;
+  for (size_t i = 0; i < folders.size(); ++i) {
+    std::string text = folders[i];
     while (text.size() > 1 && text.back() == '/') text.pop_back();
-    datasets.push_back(std::make_unique<DatasetVerification>(text));
+    datasets.push_back(std::make_unique<DatasetVerification>(
+        text, expectations.empty() ? Expectation() : expectations[i]));
     counters.bytes += datasets.back()->Bytes();
     for (size_t piece = 0; piece < datasets.back()->Pieces(); ++piece)
       pieces.emplace_back(datasets.size() - 1, piece);
@@ -269,7 +290,10 @@ std::vector<DatasetCheck> VerifyFolders(const std::vector<std::string>& folders,
       },
       counters, watcher);
   std::vector<DatasetCheck> checks;
-  for (const auto& dataset : datasets) checks.push_back(dataset->Check());
+  for (const auto& dataset : datasets) {
+    dataset->Finish();
+    checks.push_back(dataset->Check());
+  }
   return checks;
 }
 

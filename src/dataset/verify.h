@@ -13,7 +13,8 @@ namespace zt7::dataset {
 
 // kError: the check could not be carried out (a read error, no memory, ...); only a
 // completed comparison says kFailed.
-enum class Status { kOk, kFailed, kMissing, kNew, kReformatted, kError };
+// kMoved: a new file with the bytes of a missing one (its reason names the old path).
+enum class Status { kOk, kFailed, kMissing, kNew, kReformatted, kError, kMoved };
 
 const char* StatusName(Status status);
 
@@ -41,20 +42,29 @@ struct DatasetCheck {
   std::vector<std::string> notes;   // entries skipped, folders that could not be listed
   std::vector<EntryCheck> entries;  // sorted by path
 
-  // Checked, and nothing FAILED, MISSING, NEW or in ERROR.
+  // Checked, and nothing FAILED, MISSING, NEW, MOVED or in ERROR.
   bool Intact() const;
 };
 
+// The SHA-256 that a dataset's manifest file must have, from the keeper's records.
+struct Expectation {
+  bool given = false;  // false: the manifest is taken as it is
+  std::string sha256;  // lowercase; "" when given, but the records hold none for the folder
+};
+
 // A dataset's check, made ready by reading its manifest and listing its folder, then run
-// one piece at a time (from any threads, each piece once).
+// one piece at a time (from any threads, each piece once), then finished.
 class DatasetVerification {
  public:
-  explicit DatasetVerification(const std::string& folder);
+  DatasetVerification(const std::string& folder, const Expectation& expectation);
 
   size_t Pieces() const { return check_.entries.size(); }
   // The bytes that the pieces read for SHA-256.
   uint64_t Bytes() const { return bytes_; }
   void CheckPiece(size_t piece, std::atomic<uint64_t>& bytesRead);
+  // Once every piece has run: a new file with the bytes of a missing one becomes one MOVED
+  // entry.
+  void Finish();
   const DatasetCheck& Check() const { return check_; }
 
  private:
@@ -68,9 +78,12 @@ class DatasetVerification {
 };
 
 // Checks every folder, all their pieces on `threads` threads (0: one per core), counting
-// datasets and bytes in `counters` for the watcher. When the watcher stops the work,
+// datasets and bytes in `counters` for the watcher; `expectations` (empty, or one per
+// folder) hold what their manifests must hash to. When the watcher stops the work,
 // `counters.cancelled` is set and the checks are incomplete.
-std::vector<DatasetCheck> VerifyFolders(const std::vector<std::string>& folders, unsigned threads,
-                                        WorkCounters& counters, const Watcher& watcher);
+std::vector<DatasetCheck> VerifyFolders(const std::vector<std::string>& folders,
+                                        const std::vector<Expectation>& expectations,
+                                        unsigned threads, WorkCounters& counters,
+                                        const Watcher& watcher);
 
 }  // namespace zt7::dataset

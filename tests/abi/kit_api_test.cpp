@@ -106,6 +106,26 @@ TEST_F(KitApi, EveryNullPointerIsRefusedWithTheArgumentsName) {
          const char* folders[] = {"/", none};
          return zt7kit_verify(folders, 2, 1, 0, nullptr, nullptr, t, t, m);
        }},
+      {"selection",
+       [](char** t, char** m) {
+         return zt7kit_verify_selection(nullptr, 1, 0, nullptr, nullptr, t, t, m);
+       }},
+      {"selection",
+       [](char** t, char** m) {
+         return zt7kit_seal_selection(nullptr, nullptr, 0, 0, 1, nullptr, nullptr, t, t, m);
+       }},
+      {"folders given (a null pointer) for a count of 2",
+       [](char** t, char** m) {
+         const zt7kit_selection selection{nullptr, 2,       nullptr, nullptr,
+                                          0,       nullptr, nullptr, nullptr};
+         return zt7kit_verify_selection(&selection, 1, 0, nullptr, nullptr, t, t, m);
+       }},
+      {"paths", [](char** t, char** m) { return zt7kit_merge_reports(nullptr, 1, t, t, m); }},
+      {"report given at 0",
+       [&none](char** t, char** m) { return zt7kit_merge_reports(&none, 1, t, t, m); }},
+      {"path", [](char**, char** m) { return zt7kit_replace_file(nullptr, "x", 1, m); }},
+      {"bytes given",
+       [this](char**, char** m) { return zt7kit_replace_file(hkl.c_str(), nullptr, 3, m); }},
       {"path and no bytes",
        [](char** t, char** m) { return zt7kit_check_cif(nullptr, nullptr, 0, t, t, t, m); }},
       {"writer",
