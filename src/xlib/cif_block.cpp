@@ -9,17 +9,16 @@ CifBlock::CifBlock(const vexstr& name, CifBlock* parent) : parent_(parent) {
   SetName(name);
 }
 
-CifBlock::CifBlock(const CifBlock& other) : ICifEntry(other), parent_(other.parent_) {
+CifBlock::CifBlock(const CifBlock& other)
+    : ICifEntry(other), index_(other.index_), parent_(other.parent_) {
   entries_.reserve(other.entries_.size());
   for (const Slot& slot : other.entries_) {
     ICifEntry* copy = slot.entry->Replicate();
     entries_.push_back(Slot{slot.name, std::unique_ptr<ICifEntry>(copy)});
   }
-  // The maps point at the copies of what the original's maps point at.
-  for (const auto& [name, item] : other.items_)
-    items_.emplace(name, Item{entries_[item.slot].entry.get(), item.slot});
+  // The loop map points at the copies of what the original's map points at.
   for (const auto& [name, table] : other.tables_)
-    tables_.emplace(name, static_cast<cetTable*>(items_.at(name).entry));
+    tables_.emplace(name, static_cast<cetTable*>(entries_[FindSlot(name)].entry.get()));
 }
 
 vexstr CifBlock::GetStringValue() const {
@@ -42,39 +41,46 @@ ICifEntry& CifBlock::Add(std::unique_ptr<ICifEntry> owned, CifFindings* findings
   if (!entry->HasName() || entry->GetName().IsEmpty()) {
     if (entry->Kind() != EntryKind::kComment)
       throw zodu::TInvalidArgumentException(CIF_LOCATION, vexstr(u"name"));
-    entries_.push_back(Slot{vexstr(), std::move(owned)});
+    Append(vexstr(), std::move(owned));
     return *entry;
   }
   const vexstr& name = entry->GetName();
   const bool loop = entry->Kind() == EntryKind::kLoop;
-  const auto found = items_.lower_bound(name);
-  if (found != items_.end() && !items_.key_comp()(name, found->first)) {
-    Item* item = &found->second;
-    const bool wasLoop = tables_.count(name) != 0;
+  const size_t found = FindSlot(name);
+  if (found != NameIndex::npos) {
+    const bool wasLoop = entries_[found].entry->Kind() == EntryKind::kLoop;
     if (wasLoop && !loop) {
       tables_.erase(name);
       LogLine(findings, zodu::kLogWarning, vexstr(u"Changing table type for ") << name);
     } else if (loop) {
       tables_.insert_or_assign(name, static_cast<cetTable*>(entry));
     }
-    if (wasLoop || loop) {
-      *item = Item{entry, entries_.size()};
-      entries_.push_back(Slot{name, std::move(owned)});
-    } else {
-      entries_[item->slot] = Slot{name, std::move(owned)};
-      item->entry = entry;
-    }
+    if (wasLoop || loop)
+      Append(name, std::move(owned));
+    else
+      entries_[found] = Slot{name, std::move(owned)};
     return *entry;
   }
-  items_.emplace_hint(found, name, Item{entry, entries_.size()});
   if (loop) tables_.emplace(name, static_cast<cetTable*>(entry));
-  entries_.push_back(Slot{name, std::move(owned)});
+  Append(name, std::move(owned));
   return *entry;
 }
 
+size_t CifBlock::FindSlot(const vexstr& name) const {
+  // Comments sit in unnamed slots, which no name finds.
+  if (name.IsEmpty()) return NameIndex::npos;
+  return index_.Find(name, entries_.size(),
+                     [this](size_t i) -> const vexstr& { return entries_[i].name; });
+}
+
+void CifBlock::Append(const vexstr& name, std::unique_ptr<ICifEntry> entry) {
+  entries_.push_back(Slot{name, std::move(entry)});
+  index_.Appended(entries_.size(), [this](size_t i) -> const vexstr& { return entries_[i].name; });
+}
+
 const ICifEntry* CifBlock::FindEntry(const vexstr& name) const {
-  auto found = items_.find(name);
-  return found == items_.end() ? nullptr : found->second.entry;
+  const size_t slot = FindSlot(name);
+  return slot == NameIndex::npos ? nullptr : entries_[slot].entry.get();
 }
 
 ICifEntry* CifBlock::FindEntry(const vexstr& name) {

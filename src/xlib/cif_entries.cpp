@@ -6,27 +6,24 @@ namespace cif_dp {
 
 using zodu::TNotImplementedException;
 
-ICifEntry::ICifEntry(const ICifEntry& other) : IVexObject(other) {
-  if (other.HasName()) name_ = zodu::vex_object_ptr<vexstr>(new vexstr(*other.name_));
-  if (other.HasComment()) comment_ = zodu::vex_object_ptr<vexstr>(new vexstr(*other.comment_));
-}
-
 void ICifEntry::SetName(const vexstr& name) {
-  name_ = zodu::vex_object_ptr<vexstr>(new vexstr(name));
+  name_ = name;
+  hasName_ = true;
 }
 
 const vexstr& ICifEntry::GetName() const {
   if (!HasName()) throw TNotImplementedException(CIF_LOCATION);
-  return *name_;
+  return name_;
 }
 
 const vexstr& ICifEntry::GetCommentText() const {
   static const vexstr empty;
-  return HasComment() ? *comment_ : empty;
+  return HasComment() ? comment_ : empty;
 }
 
 void ICifEntry::SetComment(const vexstr& comment) {
-  comment_ = zodu::vex_object_ptr<vexstr>(new vexstr(comment));
+  comment_ = comment;
+  hasComment_ = true;
 }
 
 vexstr IStringCifEntry::operator[](size_t) const {

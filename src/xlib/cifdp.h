@@ -16,9 +16,9 @@
 #include "sdl/ebase.h"
 #include "sdl/estrlist.h"
 #include "sdl/istream.h"
-#include "sdl/smart/vex_ptr.h"
 #include "sdl/typelist.h"
 #include "xlib/cif_findings.h"
+#include "xlib/cif_name_index.h"
 
 namespace cif_dp {
 
@@ -57,8 +57,8 @@ enum class EntryKind : uint8_t { kValue, kTextField, kComment, kList, kMap, kLoo
 class ICifEntry : public zodu::IVexObject {
  public:
   ICifEntry() = default;
-  // Copies the texts, not the holders.
-  ICifEntry(const ICifEntry& other);
+  // The copy shares the texts' buffers.
+  ICifEntry(const ICifEntry& other) = default;
   ICifEntry& operator=(const ICifEntry&) = delete;
 
   // The entry as the kind `T` when it is one, else null.
@@ -83,17 +83,21 @@ class ICifEntry : public zodu::IVexObject {
   // Kept out of the entry's fields, so that an entry costs no more than its texts.
   virtual EntryKind Kind() const = 0;
 
-  bool HasName() const { return !name_.is_null(); }
+  bool HasName() const { return hasName_; }
   // Raises TNotImplementedException for an unnamed entry.
   const vexstr& GetName() const;
-  bool HasComment() const { return !comment_.is_null(); }
+  bool HasComment() const { return hasComment_; }
   // The comment text, empty when there is none.
   const vexstr& GetCommentText() const;
   void SetComment(const vexstr& comment);
 
  private:
-  zodu::vex_object_ptr<vexstr> name_;
-  zodu::vex_object_ptr<vexstr> comment_;
+  // Held by value with a flag, so that naming an entry allocates nothing: an absent name
+  // differs from an empty one.
+  vexstr name_;
+  vexstr comment_;
+  bool hasName_ = false;
+  bool hasComment_ = false;
 };
 
 // Entry whose content is one or more strings.
@@ -310,7 +314,8 @@ class cetTable : public ICifEntry {
     // The first chunk grows as a vector does, so that a small loop stays small.
     void Grow();
     std::vector<std::unique_ptr<Group[]>> chunks_;
-    std::unordered_map<size_t, uint32_t> far_;
+    // Made on the first far cell: most loops have none.
+    std::unique_ptr<std::unordered_map<size_t, uint32_t>> far_;
     size_t size_ = 0, capacity_ = 0;
   };
 
@@ -326,11 +331,8 @@ class cetTable : public ICifEntry {
   // The text a view cell shows.
   vexstr ViewText(const Cell& cell) const;
 
-  // Column names lowered as the comparisons lower them.
-  static std::u16string FoldedKey(const vexstr& name);
-
   TStrList columns_;
-  std::unordered_map<std::u16string, size_t> columnIndex_;
+  NameIndex columnIndex_{NameIndex::Keep::kFirst};
   // The common part of the columns and the shortest column length, before the final cut.
   vexstr commonPart_;
   size_t shortest_ = 0;
@@ -390,13 +392,14 @@ class CifBlock : public ICifEntry {
     vexstr name;
     std::unique_ptr<ICifEntry> entry;
   };
-  struct Item {
-    ICifEntry* entry;
-    size_t slot;
-  };
+  // The slot of the latest entry of that name, or NameIndex::npos.
+  size_t FindSlot(const vexstr& name) const;
+  void Append(const vexstr& name, std::unique_ptr<ICifEntry> entry);
+
   NameMap<cetTable*> tables_;
-  NameMap<Item> items_;
   std::vector<Slot> entries_;
+  // Slots by name; an entry's slot name is the name it was added under.
+  NameIndex index_{NameIndex::Keep::kLatest};
   CifBlock* parent_;
 };
 

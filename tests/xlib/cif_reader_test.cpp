@@ -293,14 +293,14 @@ TEST(CifModel, LoopCellsFarApartKeepTheirValues) {
     return U8(zodu::vexstr(cell.wide.data(), cell.wide.size()));
   };
   cetTable& loop = *doc[0].FindTable(W("_l"));
-  loop.Set(3, 0, new cif_dp::cetString(W("near"), false));
-  loop.Set(6, 1, new cif_dp::cetString(W("set"), false));
+  loop.Set(3, 0, std::make_unique<cif_dp::cetString>(W("near"), false));
+  loop.Set(6, 1, std::make_unique<cif_dp::cetString>(W("set"), false));
   EXPECT_EQ(peeked(loop.Peek(4, 0)), "a4");
   EXPECT_EQ(U8(loop.Get(3, 0)->GetStringValue()), "near");
   EXPECT_EQ(U8(loop.Get(6, 1)->GetStringValue()), "set");
   EXPECT_EQ(U8(loop.Get(39, 0)->GetStringValue()), wide);
   EXPECT_EQ(peeked(loop.Peek(39, 1)), "b");
-  const cetTable copy(loop);
+  cetTable copy(loop);
   EXPECT_EQ(U8(copy.Get(35, 1)->GetStringValue()), wider);
   EXPECT_EQ(U8(copy.Get(3, 0)->GetStringValue()), "near");
 }
