@@ -6,6 +6,11 @@ namespace cif_dp {
 
 using zodu::TNotImplementedException;
 
+ICifEntry::ICifEntry(const ICifEntry& other)
+    : IVexObject(other), name_(other.name_), hasName_(other.hasName_) {
+  if (other.comment_) comment_ = std::make_unique<vexstr>(*other.comment_);
+}
+
 void ICifEntry::SetName(const vexstr& name) {
   name_ = name;
   hasName_ = true;
@@ -18,12 +23,11 @@ const vexstr& ICifEntry::GetName() const {
 
 const vexstr& ICifEntry::GetCommentText() const {
   static const vexstr empty;
-  return HasComment() ? comment_ : empty;
+  return HasComment() ? *comment_ : empty;
 }
 
 void ICifEntry::SetComment(const vexstr& comment) {
-  comment_ = comment;
-  hasComment_ = true;
+  comment_ = std::make_unique<vexstr>(comment);
 }
 
 vexstr IStringCifEntry::operator[](size_t) const {
@@ -41,6 +45,9 @@ bool cetString::NeedsQuotes(const char16_t* text, size_t length) {
     if (text[i] == ' ' || text[i] == '\t') return true;
   return false;
 }
+
+// A read document holds a value entry per item.
+static_assert(sizeof(cetString) <= 56, "a value entry outgrows its allocation size");
 
 cetString::cetString(const vexstr& text) : value_(text) {
   size_t n = text.Length();

@@ -187,6 +187,24 @@ vexstr CifText<C>::TokenText(const TokenView& token) const {
 }
 
 template <class C>
+vexstr CifText<C>::NameText(const TokenView& token) const {
+  if constexpr (std::is_same_v<C, char>) {
+    // Bounded, so that a text of ever new names costs no more than without sharing.
+    constexpr size_t kNames = 4096, kLongest = 80;
+    const size_t length = token.end - token.begin;
+    if (token.wrap || length > kLongest) return TokenText(token);
+    const std::string_view key(chars_ + token.begin, length);
+    const auto found = names_.find(key);
+    if (found != names_.end()) return found->second;
+    vexstr name = TokenText(token);
+    if (names_.size() < kNames) names_.emplace(key, name);
+    return name;
+  } else {
+    return TokenText(token);
+  }
+}
+
+template <class C>
 void CifTokenizer<C>::Raise(const char* reason, size_t at) const {
   text_.NoteFault(at, reason);
   throw ParsingException(

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <unordered_map>
 #include <utility>
@@ -75,6 +76,9 @@ class CifText {
   // in a buffer shared with the texts sliced before and after it.
   vexstr Slice(size_t begin, size_t length) const;
   vexstr TokenText(const TokenView& token) const;
+  // The same for a name: the names of a dictionary's frames repeat, so from 8-bit text the
+  // names seen before share one copy.
+  vexstr NameText(const TokenView& token) const;
   char16_t FirstChar(const TokenView& token) const {
     return token.wrap ? token.wrap : char16_t(chars_[token.begin]);
   }
@@ -104,6 +108,7 @@ class CifText {
 
   mutable vexstr pool_;
   mutable size_t poolUsed_ = 0;
+  mutable std::unordered_map<std::string_view, vexstr> names_;
 };
 
 // Tokens of the range [begin, end) of a text, one at a time; the range starts a text of

@@ -58,7 +58,7 @@ class ICifEntry : public zodu::IVexObject {
  public:
   ICifEntry() = default;
   // The copy shares the texts' buffers.
-  ICifEntry(const ICifEntry& other) = default;
+  ICifEntry(const ICifEntry& other);
   ICifEntry& operator=(const ICifEntry&) = delete;
 
   // The entry as the kind `T` when it is one, else null.
@@ -86,18 +86,17 @@ class ICifEntry : public zodu::IVexObject {
   bool HasName() const { return hasName_; }
   // Raises TNotImplementedException for an unnamed entry.
   const vexstr& GetName() const;
-  bool HasComment() const { return hasComment_; }
+  bool HasComment() const { return comment_ != nullptr; }
   // The comment text, empty when there is none.
   const vexstr& GetCommentText() const;
   void SetComment(const vexstr& comment);
 
  private:
   // Held by value with a flag, so that naming an entry allocates nothing: an absent name
-  // differs from an empty one.
+  // differs from an empty one. Comments are rare and kept aside.
   vexstr name_;
-  vexstr comment_;
+  std::unique_ptr<vexstr> comment_;
   bool hasName_ = false;
-  bool hasComment_ = false;
 };
 
 // Entry whose content is one or more strings.
@@ -115,7 +114,7 @@ class cetString : public IStringCifEntry {
   // From a token: matching outer quotes are stripped and make the value quoted; otherwise
   // the value is quoted when empty or holding a blank or tab.
   explicit cetString(const vexstr& text);
-  cetString(const vexstr& value, bool quoted) : value_(value), quoted_(quoted) {}
+  cetString(const vexstr& value, bool quoted) : quoted_(quoted), value_(value) {}
   ICifEntry* Replicate() const override { return new cetString(*this); }
   void WriteLines(TStrList& out) const override;
   vexstr GetStringValue() const override { return value_; }
@@ -127,8 +126,9 @@ class cetString : public IStringCifEntry {
   static bool NeedsQuotes(const char16_t* text, size_t length);
 
  private:
-  vexstr value_;
+  // First, so that it fills the end of the entry's fields and the value costs 56 bytes.
   bool quoted_;
+  vexstr value_;
 };
 
 // A semicolon text field: its lines.
