@@ -97,8 +97,8 @@ cetTable* CifBlock::FindTable(const vexstr& name, cetTable* missing) {
 }
 
 const CifBlock* TCifDP::FindBlock(const vexstr& name) const {
-  auto found = blockMap_.find(name);
-  return found == blockMap_.end() ? nullptr : found->second;
+  const size_t found = blockIndex_.Find(name, blocks_.Count(), BlockName());
+  return found == NameIndex::npos ? nullptr : &blocks_[found];
 }
 
 CifBlock* TCifDP::FindBlock(const vexstr& name) {
@@ -106,36 +106,38 @@ CifBlock* TCifDP::FindBlock(const vexstr& name) {
 }
 
 CifBlock& TCifDP::AddBlock(const vexstr& name, CifBlock* parent) {
-  const auto found = blockMap_.lower_bound(name);
-  if (found != blockMap_.end() && !blockMap_.key_comp()(name, found->first)) return *found->second;
+  if (CifBlock* found = FindBlock(name)) return *found;
   CifBlock& block = blocks_.Add(new CifBlock(name, parent));
-  blockMap_.emplace_hint(found, name, &block);
+  blockIndex_.Appended(blocks_.Count(), BlockName());
   return block;
 }
 
 void TCifDP::Clear() {
-  blockMap_.clear();
+  blockIndex_.Clear();
   blocks_.Clear();
   lastNumbers_.clear();
 }
 
 vexstr TCifDP::FreeBlockName(const vexstr& name, CifFindings* findings) {
-  if (blockMap_.count(name) == 0) return name;
+  if (!FindBlock(name)) return name;
   LogLine(findings, zodu::kLogError,
           vexstr(u"Duplicate CIF data name '") << name << u"'" << u" auto renaming...");
   unsigned& last = lastNumbers_.emplace(name, 0).first->second;
   vexstr candidate;
   do {
     candidate = vexstr(name) << ++last;
-  } while (blockMap_.count(candidate) != 0);
+  } while (FindBlock(candidate));
   LogLine(findings, zodu::kLogInformation, vexstr(u"New name: ") << candidate);
   return candidate;
 }
 
+// Only ever to a free name, so the index finds every block as before; it is built again
+// since it places names by their hash.
 void TCifDP::Rename(CifBlock& block, const vexstr& name) {
-  blockMap_.erase(block.GetName());
   block.SetName(name);
-  blockMap_.emplace(name, &block);
+  blockIndex_.Clear();
+  for (size_t count = 1; count <= blocks_.Count(); ++count)
+    blockIndex_.Appended(count, BlockName());
 }
 
 }  // namespace cif_dp

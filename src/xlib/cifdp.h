@@ -460,11 +460,17 @@ class TCifDP : public zodu::IVexObject {
   vexstr FreeBlockName(const vexstr& name, CifFindings* findings);
   void Rename(CifBlock& block, const vexstr& name);
 
+  // Names the blocks for `blockIndex_`.
+  auto BlockName() const {
+    return [this](size_t i) -> const vexstr& { return blocks_[i].GetName(); };
+  }
+
   int version_ = 2;
   zodu::TTypeList<CifBlock> blocks_;
-  NameMap<CifBlock*> blockMap_;
-  // The last number given to each renamed name (lower case): names never leave the map
-  // while reading, so the search for a free number resumes there.
+  // A name is held by one block only: the first one added under it.
+  NameIndex blockIndex_{NameIndex::Keep::kFirst};
+  // The last number given to each renamed name (lower case): blocks keep their names while
+  // reading, so the search for a free number resumes there.
   NameMap<unsigned> lastNumbers_;
 };
 
