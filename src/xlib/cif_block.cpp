@@ -9,17 +9,16 @@ CifBlock::CifBlock(const vexstr& name, CifBlock* parent) : parent_(parent) {
   SetName(name);
 }
 
-CifBlock::CifBlock(const CifBlock& other) : ICifEntry(other), parent_(other.parent_) {
+CifBlock::CifBlock(const CifBlock& other)
+    : ICifEntry(other), index_(other.index_), parent_(other.parent_) {
   entries_.reserve(other.entries_.size());
   for (const Slot& slot : other.entries_) {
     ICifEntry* copy = slot.entry->Replicate();
     entries_.push_back(Slot{slot.name, std::unique_ptr<ICifEntry>(copy)});
   }
-  // The maps point at the copies of what the original's maps point at.
-  for (const auto& [name, item] : other.items_)
-    items_.emplace(name, Item{entries_[item.slot].entry.get(), item.slot});
+  // The loop map points at the copies of what the original's map points at.
   for (const auto& [name, table] : other.tables_)
-    tables_.emplace(name, static_cast<cetTable*>(items_.at(name).entry));
+    tables_.emplace(name, static_cast<cetTable*>(entries_[FindSlot(name)].entry.get()));
 }
 
 vexstr CifBlock::GetStringValue() const {
@@ -42,39 +41,46 @@ ICifEntry& CifBlock::Add(std::unique_ptr<ICifEntry> owned, CifFindings* findings
   if (!entry->HasName() || entry->GetName().IsEmpty()) {
     if (entry->Kind() != EntryKind::kComment)
       throw zodu::TInvalidArgumentException(CIF_LOCATION, vexstr(u"name"));
-    entries_.push_back(Slot{vexstr(), std::move(owned)});
+    Append(vexstr(), std::move(owned));
     return *entry;
   }
   const vexstr& name = entry->GetName();
   const bool loop = entry->Kind() == EntryKind::kLoop;
-  const auto found = items_.lower_bound(name);
-  if (found != items_.end() && !items_.key_comp()(name, found->first)) {
-    Item* item = &found->second;
-    const bool wasLoop = tables_.count(name) != 0;
+  const size_t found = FindSlot(name);
+  if (found != NameIndex::npos) {
+    const bool wasLoop = entries_[found].entry->Kind() == EntryKind::kLoop;
     if (wasLoop && !loop) {
       tables_.erase(name);
       LogLine(findings, zodu::kLogWarning, vexstr(u"Changing table type for ") << name);
     } else if (loop) {
       tables_.insert_or_assign(name, static_cast<cetTable*>(entry));
     }
-    if (wasLoop || loop) {
-      *item = Item{entry, entries_.size()};
-      entries_.push_back(Slot{name, std::move(owned)});
-    } else {
-      entries_[item->slot] = Slot{name, std::move(owned)};
-      item->entry = entry;
-    }
+    if (wasLoop || loop)
+      Append(name, std::move(owned));
+    else
+      entries_[found] = Slot{name, std::move(owned)};
     return *entry;
   }
-  items_.emplace_hint(found, name, Item{entry, entries_.size()});
   if (loop) tables_.emplace(name, static_cast<cetTable*>(entry));
-  entries_.push_back(Slot{name, std::move(owned)});
+  Append(name, std::move(owned));
   return *entry;
 }
 
+size_t CifBlock::FindSlot(const vexstr& name) const {
+  // Comments sit in unnamed slots, which no name finds.
+  if (name.IsEmpty()) return NameIndex::npos;
+  return index_.Find(name, entries_.size(),
+                     [this](size_t i) -> const vexstr& { return entries_[i].name; });
+}
+
+void CifBlock::Append(const vexstr& name, std::unique_ptr<ICifEntry> entry) {
+  entries_.push_back(Slot{name, std::move(entry)});
+  index_.Appended(entries_.size(), [this](size_t i) -> const vexstr& { return entries_[i].name; });
+}
+
 const ICifEntry* CifBlock::FindEntry(const vexstr& name) const {
-  auto found = items_.find(name);
-  return found == items_.end() ? nullptr : found->second.entry;
+  const size_t slot = FindSlot(name);
+  return slot == NameIndex::npos ? nullptr : entries_[slot].entry.get();
 }
 
 ICifEntry* CifBlock::FindEntry(const vexstr& name) {
@@ -91,8 +97,8 @@ cetTable* CifBlock::FindTable(const vexstr& name, cetTable* missing) {
 }
 
 const CifBlock* TCifDP::FindBlock(const vexstr& name) const {
-  auto found = blockMap_.find(name);
-  return found == blockMap_.end() ? nullptr : found->second;
+  const size_t found = blockIndex_.Find(name, blocks_.Count(), BlockName());
+  return found == NameIndex::npos ? nullptr : &blocks_[found];
 }
 
 CifBlock* TCifDP::FindBlock(const vexstr& name) {
@@ -100,36 +106,38 @@ CifBlock* TCifDP::FindBlock(const vexstr& name) {
 }
 
 CifBlock& TCifDP::AddBlock(const vexstr& name, CifBlock* parent) {
-  const auto found = blockMap_.lower_bound(name);
-  if (found != blockMap_.end() && !blockMap_.key_comp()(name, found->first)) return *found->second;
+  if (CifBlock* found = FindBlock(name)) return *found;
   CifBlock& block = blocks_.Add(new CifBlock(name, parent));
-  blockMap_.emplace_hint(found, name, &block);
+  blockIndex_.Appended(blocks_.Count(), BlockName());
   return block;
 }
 
 void TCifDP::Clear() {
-  blockMap_.clear();
+  blockIndex_.Clear();
   blocks_.Clear();
   lastNumbers_.clear();
 }
 
 vexstr TCifDP::FreeBlockName(const vexstr& name, CifFindings* findings) {
-  if (blockMap_.count(name) == 0) return name;
+  if (!FindBlock(name)) return name;
   LogLine(findings, zodu::kLogError,
           vexstr(u"Duplicate CIF data name '") << name << u"'" << u" auto renaming...");
   unsigned& last = lastNumbers_.emplace(name, 0).first->second;
   vexstr candidate;
   do {
     candidate = vexstr(name) << ++last;
-  } while (blockMap_.count(candidate) != 0);
+  } while (FindBlock(candidate));
   LogLine(findings, zodu::kLogInformation, vexstr(u"New name: ") << candidate);
   return candidate;
 }
 
+// Only ever to a free name, so the index finds every block as before; it is built again
+// since it places names by their hash.
 void TCifDP::Rename(CifBlock& block, const vexstr& name) {
-  blockMap_.erase(block.GetName());
   block.SetName(name);
-  blockMap_.emplace(name, &block);
+  blockIndex_.Clear();
+  for (size_t count = 1; count <= blocks_.Count(); ++count)
+    blockIndex_.Appended(count, BlockName());
 }
 
 }  // namespace cif_dp

@@ -6,18 +6,19 @@ namespace cif_dp {
 
 using zodu::TNotImplementedException;
 
-ICifEntry::ICifEntry(const ICifEntry& other) : IVexObject(other) {
-  if (other.HasName()) name_ = zodu::vex_object_ptr<vexstr>(new vexstr(*other.name_));
-  if (other.HasComment()) comment_ = zodu::vex_object_ptr<vexstr>(new vexstr(*other.comment_));
+ICifEntry::ICifEntry(const ICifEntry& other)
+    : IVexObject(other), name_(other.name_), hasName_(other.hasName_) {
+  if (other.comment_) comment_ = std::make_unique<vexstr>(*other.comment_);
 }
 
 void ICifEntry::SetName(const vexstr& name) {
-  name_ = zodu::vex_object_ptr<vexstr>(new vexstr(name));
+  name_ = name;
+  hasName_ = true;
 }
 
 const vexstr& ICifEntry::GetName() const {
   if (!HasName()) throw TNotImplementedException(CIF_LOCATION);
-  return *name_;
+  return name_;
 }
 
 const vexstr& ICifEntry::GetCommentText() const {
@@ -26,7 +27,7 @@ const vexstr& ICifEntry::GetCommentText() const {
 }
 
 void ICifEntry::SetComment(const vexstr& comment) {
-  comment_ = zodu::vex_object_ptr<vexstr>(new vexstr(comment));
+  comment_ = std::make_unique<vexstr>(comment);
 }
 
 vexstr IStringCifEntry::operator[](size_t) const {
@@ -44,6 +45,9 @@ bool cetString::NeedsQuotes(const char16_t* text, size_t length) {
     if (text[i] == ' ' || text[i] == '\t') return true;
   return false;
 }
+
+// A read document holds a value entry per item.
+static_assert(sizeof(cetString) <= 56, "a value entry outgrows its allocation size");
 
 cetString::cetString(const vexstr& text) : value_(text) {
   size_t n = text.Length();

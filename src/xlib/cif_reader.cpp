@@ -293,7 +293,7 @@ class CifLoader {
   }
 
   void ReadItem(const TokenView& nameToken) {
-    const vexstr name = TextOf(nameToken);
+    const vexstr name = text_.NameText(nameToken);
     TokenView t;
     if (!Take(t)) RaiseMissingValue(nameToken, name);
     ItemComment comment;
@@ -369,7 +369,7 @@ class CifLoader {
       if (IsComment(t))
         headerComments.push_back(TextOf(t).SubStringFrom(1));
       else
-        table->AddCol(TextOf(t));
+        table->AddCol(text_.NameText(t));
     }
     if (more) PutBack(t);
     const size_t firstValue = NextIndex();

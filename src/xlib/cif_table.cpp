@@ -70,19 +70,13 @@ vexstr cetTable::GetStringValue() const {
 }
 
 long cetTable::ColIndex(const vexstr& name) const {
-  auto it = columnIndex_.find(FoldedKey(name));
-  return it == columnIndex_.end() ? -1 : long(it->second);
-}
-
-std::u16string cetTable::FoldedKey(const vexstr& name) {
-  std::u16string key(name.raw(), name.Length());
-  for (char16_t& c : key)
-    if (c >= 'A' && c <= 'Z') c = char16_t(c + ('a' - 'A'));
-  return key;
+  const size_t found = columnIndex_.Find(name, columns_.Count(),
+                                         [this](size_t i) -> const vexstr& { return columns_[i]; });
+  return found == NameIndex::npos ? -1 : long(found);
 }
 
 void cetTable::AddCol(const vexstr& name) {
-  if (!columnIndex_.emplace(FoldedKey(name), columns_.Count()).second) return;
+  if (ColIndex(name) >= 0) return;
   const size_t rows = rowCount_, cols = columns_.Count();
   if (rows > 0) {
     Cells widened;
@@ -93,6 +87,8 @@ void cetTable::AddCol(const vexstr& name) {
     cells_.swap(widened);
   }
   columns_.Add(name);
+  columnIndex_.Appended(columns_.Count(),
+                        [this](size_t i) -> const vexstr& { return columns_[i]; });
   FoldColumn(columns_.Count() - 1);
   if (columns_.Count() == 1) {
     ICifEntry::SetName(name);
@@ -133,11 +129,11 @@ vexstr cetTable::NameFromColumns() const {
 
 void cetTable::SetName(const vexstr& newName) {
   const size_t oldLength = HasName() ? GetName().Length() : 0;
-  columnIndex_.clear();
+  columnIndex_.Clear();
   for (size_t i = 0; i < columns_.Count(); ++i) {
     vexstr& column = columns_[i];
     column = newName + column.SubStringFrom(std::min(oldLength, column.Length()));
-    columnIndex_.emplace(FoldedKey(column), i);
+    columnIndex_.Appended(i + 1, [this](size_t c) -> const vexstr& { return columns_[c]; });
     FoldColumn(i);
   }
   ICifEntry::SetName(newName);
@@ -266,7 +262,7 @@ cetTable::Cell cetTable::Cells::Get(size_t i) const {
   const uint16_t packed = group.packed[i & (kGroup - 1)];
   const uint32_t kind = packed >> 14, distance = packed & kFar;
   if (kind == kUnset) return Cell{0, kUnset};
-  return Cell{distance == kFar ? far_.at(i) : group.base + distance, kind};
+  return Cell{distance == kFar ? far_->at(i) : group.base + distance, kind};
 }
 
 void cetTable::Cells::Put(size_t i, Cell cell) {
@@ -274,16 +270,18 @@ void cetTable::Cells::Put(size_t i, Cell cell) {
   uint16_t& packed = group.packed[i & (kGroup - 1)];
   if (KindOf(cell) == kUnset) {
     packed = uint16_t(kUnset << 14);
-    far_.erase(i);
+    if (far_) far_->erase(i);
     return;
   }
   if (group.base == kNoBase) group.base = cell.at;
   const bool near = cell.at >= group.base && cell.at - group.base < kFar;
   packed = uint16_t(cell.kind << 14 | (near ? cell.at - group.base : kFar));
-  if (near)
-    far_.erase(i);
-  else
-    far_.insert_or_assign(i, uint32_t(cell.at));
+  if (near) {
+    if (far_) far_->erase(i);
+    return;
+  }
+  if (!far_) far_ = std::make_unique<std::unordered_map<size_t, uint32_t>>();
+  far_->insert_or_assign(i, uint32_t(cell.at));
 }
 
 void cetTable::Cells::Grow() {

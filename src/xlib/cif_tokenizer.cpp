@@ -1,6 +1,7 @@
 // The CIF tokenizer: one pass over the text driven by a table of character classes.
 #include "xlib/cif_tokenizer.h"
 
+#include <algorithm>
 #include <cstring>  // for memchr
 #include <vector>
 
@@ -148,15 +149,34 @@ size_t CifText<C>::LineAt(size_t from, size_t pos) const {
 template <class C>
 vexstr CifText<C>::Slice(size_t begin, size_t length) const {
   if constexpr (std::is_same_v<C, char>) {
-    if (begin < windowStart_ || begin + length > windowStart_ + window_.Length()) {
-      constexpr size_t kWindow = 480;  // below the size at which malloc consolidates
-      windowStart_ = begin;
-      window_ = vexstr(chars_ + begin, std::max(length, std::min(kWindow, Length() - begin)));
+    // Widened texts are packed one after another into shared pools, so that the values of
+    // a run of items share one buffer that holds nothing but them.
+    constexpr size_t kPool = 480;  // below the size at which malloc consolidates
+    const bool own = length > kPool / 2;
+    if (!own && poolUsed_ + length > pool_.Length()) {
+      pool_ = NewPool(kPool);
+      poolUsed_ = 0;
     }
-    return window_.SubString(begin - windowStart_, length);
+    vexstr into = own ? NewPool(length) : pool_;
+    const size_t at = own ? 0 : poolUsed_;
+    // The pool's places past `poolUsed_` are viewed by no one yet.
+    char16_t* to = const_cast<char16_t*>(into.raw()) + at;
+    for (size_t i = 0; i < length; ++i)
+      to[i] =
+          static_cast<char16_t>(static_cast<int16_t>(static_cast<signed char>(chars_[begin + i])));
+    if (!own) poolUsed_ += length;
+    return into.SubString(at, length);
   } else {
     return text_.SubString(begin, length);
   }
+}
+
+template <class C>
+vexstr CifText<C>::NewPool(size_t size) {
+  auto* chars = static_cast<char16_t*>(zodu::vex_malloc_(size * sizeof(char16_t)));
+  // No NUL: c_str of a view must not end it in place at a place a later text fills.
+  std::fill_n(chars, size, char16_t(0xFFFF));
+  return vexstr::Adopt(chars, size);
 }
 
 template <class C>
@@ -164,6 +184,24 @@ vexstr CifText<C>::TokenText(const TokenView& token) const {
   vexstr inner = Slice(token.begin, token.end - token.begin);
   if (!token.wrap) return inner;
   return vexstr(&token.wrap, 1) << inner << token.wrap;
+}
+
+template <class C>
+vexstr CifText<C>::NameText(const TokenView& token) const {
+  if constexpr (std::is_same_v<C, char>) {
+    // Bounded, so that a text of ever new names costs no more than without sharing.
+    constexpr size_t kNames = 4096, kLongest = 80;
+    const size_t length = token.end - token.begin;
+    if (token.wrap || length > kLongest) return TokenText(token);
+    const std::string_view key(chars_ + token.begin, length);
+    const auto found = names_.find(key);
+    if (found != names_.end()) return found->second;
+    vexstr name = TokenText(token);
+    if (names_.size() < kNames) names_.emplace(key, name);
+    return name;
+  } else {
+    return TokenText(token);
+  }
 }
 
 template <class C>

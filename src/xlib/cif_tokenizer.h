@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <unordered_map>
 #include <utility>
@@ -71,10 +72,13 @@ class CifText {
   size_t MatchBracket(size_t pos, size_t bound, char16_t open, char16_t close);
   // Line feeds in [from, pos).
   size_t LineAt(size_t from, size_t pos) const;
-  // The characters [begin, begin + length) as 16-bit text. From 8-bit text, a view of a
-  // widened window of the text, so that the values of a run of items share one buffer.
+  // The characters [begin, begin + length) as 16-bit text. From 8-bit text, a widened copy
+  // in a buffer shared with the texts sliced before and after it.
   vexstr Slice(size_t begin, size_t length) const;
   vexstr TokenText(const TokenView& token) const;
+  // The same for a name: the names of a dictionary's frames repeat, so from 8-bit text the
+  // names seen before share one copy.
+  vexstr NameText(const TokenView& token) const;
   char16_t FirstChar(const TokenView& token) const {
     return token.wrap ? token.wrap : char16_t(chars_[token.begin]);
   }
@@ -99,8 +103,12 @@ class CifText {
   size_t faultAt_ = 0;
   std::string faultReason_;
   std::unordered_map<uint32_t, uint32_t> closeOf_;
-  mutable vexstr window_;
-  mutable size_t windowStart_ = 0;
+  // A buffer of `size` characters, none of them set yet.
+  static vexstr NewPool(size_t size);
+
+  mutable vexstr pool_;
+  mutable size_t poolUsed_ = 0;
+  mutable std::unordered_map<std::string_view, vexstr> names_;
 };
 
 // Tokens of the range [begin, end) of a text, one at a time; the range starts a text of

@@ -16,9 +16,9 @@
 #include "sdl/ebase.h"
 #include "sdl/estrlist.h"
 #include "sdl/istream.h"
-#include "sdl/smart/vex_ptr.h"
 #include "sdl/typelist.h"
 #include "xlib/cif_findings.h"
+#include "xlib/cif_name_index.h"
 
 namespace cif_dp {
 
@@ -57,7 +57,7 @@ enum class EntryKind : uint8_t { kValue, kTextField, kComment, kList, kMap, kLoo
 class ICifEntry : public zodu::IVexObject {
  public:
   ICifEntry() = default;
-  // Copies the texts, not the holders.
+  // The copy shares the texts' buffers.
   ICifEntry(const ICifEntry& other);
   ICifEntry& operator=(const ICifEntry&) = delete;
 
@@ -83,17 +83,20 @@ class ICifEntry : public zodu::IVexObject {
   // Kept out of the entry's fields, so that an entry costs no more than its texts.
   virtual EntryKind Kind() const = 0;
 
-  bool HasName() const { return !name_.is_null(); }
+  bool HasName() const { return hasName_; }
   // Raises TNotImplementedException for an unnamed entry.
   const vexstr& GetName() const;
-  bool HasComment() const { return !comment_.is_null(); }
+  bool HasComment() const { return comment_ != nullptr; }
   // The comment text, empty when there is none.
   const vexstr& GetCommentText() const;
   void SetComment(const vexstr& comment);
 
  private:
-  zodu::vex_object_ptr<vexstr> name_;
-  zodu::vex_object_ptr<vexstr> comment_;
+  // Held by value with a flag, so that naming an entry allocates nothing: an absent name
+  // differs from an empty one. Comments are rare and kept aside.
+  vexstr name_;
+  std::unique_ptr<vexstr> comment_;
+  bool hasName_ = false;
 };
 
 // Entry whose content is one or more strings.
@@ -111,7 +114,7 @@ class cetString : public IStringCifEntry {
   // From a token: matching outer quotes are stripped and make the value quoted; otherwise
   // the value is quoted when empty or holding a blank or tab.
   explicit cetString(const vexstr& text);
-  cetString(const vexstr& value, bool quoted) : value_(value), quoted_(quoted) {}
+  cetString(const vexstr& value, bool quoted) : quoted_(quoted), value_(value) {}
   ICifEntry* Replicate() const override { return new cetString(*this); }
   void WriteLines(TStrList& out) const override;
   vexstr GetStringValue() const override { return value_; }
@@ -123,8 +126,9 @@ class cetString : public IStringCifEntry {
   static bool NeedsQuotes(const char16_t* text, size_t length);
 
  private:
-  vexstr value_;
+  // First, so that it fills the end of the entry's fields and the value costs 56 bytes.
   bool quoted_;
+  vexstr value_;
 };
 
 // A semicolon text field: its lines.
@@ -310,7 +314,8 @@ class cetTable : public ICifEntry {
     // The first chunk grows as a vector does, so that a small loop stays small.
     void Grow();
     std::vector<std::unique_ptr<Group[]>> chunks_;
-    std::unordered_map<size_t, uint32_t> far_;
+    // Made on the first far cell: most loops have none.
+    std::unique_ptr<std::unordered_map<size_t, uint32_t>> far_;
     size_t size_ = 0, capacity_ = 0;
   };
 
@@ -326,11 +331,8 @@ class cetTable : public ICifEntry {
   // The text a view cell shows.
   vexstr ViewText(const Cell& cell) const;
 
-  // Column names lowered as the comparisons lower them.
-  static std::u16string FoldedKey(const vexstr& name);
-
   TStrList columns_;
-  std::unordered_map<std::u16string, size_t> columnIndex_;
+  NameIndex columnIndex_{NameIndex::Keep::kFirst};
   // The common part of the columns and the shortest column length, before the final cut.
   vexstr commonPart_;
   size_t shortest_ = 0;
@@ -390,13 +392,14 @@ class CifBlock : public ICifEntry {
     vexstr name;
     std::unique_ptr<ICifEntry> entry;
   };
-  struct Item {
-    ICifEntry* entry;
-    size_t slot;
-  };
+  // The slot of the latest entry of that name, or NameIndex::npos.
+  size_t FindSlot(const vexstr& name) const;
+  void Append(const vexstr& name, std::unique_ptr<ICifEntry> entry);
+
   NameMap<cetTable*> tables_;
-  NameMap<Item> items_;
   std::vector<Slot> entries_;
+  // Slots by name; an entry's slot name is the name it was added under.
+  NameIndex index_{NameIndex::Keep::kLatest};
   CifBlock* parent_;
 };
 
@@ -457,11 +460,17 @@ class TCifDP : public zodu::IVexObject {
   vexstr FreeBlockName(const vexstr& name, CifFindings* findings);
   void Rename(CifBlock& block, const vexstr& name);
 
+  // Names the blocks for `blockIndex_`.
+  auto BlockName() const {
+    return [this](size_t i) -> const vexstr& { return blocks_[i].GetName(); };
+  }
+
   int version_ = 2;
   zodu::TTypeList<CifBlock> blocks_;
-  NameMap<CifBlock*> blockMap_;
-  // The last number given to each renamed name (lower case): names never leave the map
-  // while reading, so the search for a free number resumes there.
+  // A name is held by one block only: the first one added under it.
+  NameIndex blockIndex_{NameIndex::Keep::kFirst};
+  // The last number given to each renamed name (lower case): blocks keep their names while
+  // reading, so the search for a free number resumes there.
   NameMap<unsigned> lastNumbers_;
 };
 
