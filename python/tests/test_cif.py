@@ -58,16 +58,6 @@ class Cif(unittest.TestCase):
         text = zt7util.cif_json(str(self.path))
         self.assertEqual((json.loads(text), text[-1]), (DOCUMENT, "\n"))
 
-    def test_check_counts_what_was_read(self) -> None:
-        check = zt7util.check_cif(self.path)
-        self.assertTrue(check)
-        self.assertEqual(
-            (check.read, check.lost, check.cif_version, check.blocks, check.save_frames,
-             check.items, check.loops, check.loop_rows, check.findings),
-            (True, False, "1.1", 1, 0, 3, 1, 3, ()))
-        self.assertEqual(str(check), f"{self.path}: CIF 1.1, blocks 1, save frames 0, items 3, "
-                                     "loops 1, loop rows 3")
-
     def test_check_names_what_the_document_lost(self) -> None:
         check = zt7util.check_cif(b"data_x\n_a 1\n2\n_b 3\n")
         self.assertFalse(check)
@@ -100,13 +90,6 @@ class Cif(unittest.TestCase):
         self.assertIsNone(zt7util.format_cif(self.path, self.path))  # in place
         self.assertEqual(self.path.read_bytes(), output.read_bytes())
 
-    def test_format_refuses_what_would_lose_text(self) -> None:
-        output = self.root / "out.cif"
-        with self.assertRaises(Refused) as caught:
-            zt7util.format_cif(b"data_x\n_a 1\n2\n", output)
-        self.assertEqual((caught.exception.call, caught.exception.path), ("format_cif", "-"))
-        self.assertFalse(output.exists())
-        self.assertRaises(TypeError, zt7util.read_cif, None)
 
 
 if __name__ == "__main__":

@@ -8,7 +8,6 @@ import subprocess
 import sys
 import tempfile
 import unittest
-from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 
 import dataset
@@ -111,18 +110,6 @@ class SealedCollection(unittest.TestCase):
                 seal = zt7util.hkl_digest(hkl, place / "frames", MASK, *self.frames)
                 self.assertEqual(zt7util.check_hkl(Path(hkl), *seal), Check(True, True))
 
-    def test_eight_threads_give_the_serial_results(self) -> None:
-        hkl, folder = self.files["hkl"], self.files["frames"]
-        calls = [
-            lambda: zt7util.check_hkl(hkl, *self.seal),
-            lambda: zt7util.hkl_digest(hkl, folder, MASK, *self.frames),
-            lambda: zt7util.check_refs(hkl.read_bytes(), self.seal.first[:-1] + "?"),
-            lambda: zt7util.match_hkl(hkl, hkl),
-        ] * 4 + [lambda: zt7util.info("zt7util"), lambda: zt7util.info(b"az")] * 2000
-        serial = [call() for call in calls]
-        with ThreadPoolExecutor(max_workers=8) as pool:  # each thread makes every call in turn
-            for results in pool.map(lambda _: [call() for call in calls], range(8)):
-                self.assertEqual(results, serial)
 
 
 if __name__ == "__main__":
