@@ -17,7 +17,7 @@ struct DatasetOptions {
 // and the shard "K/N" (empty: all).
 struct FolderArguments {
   std::vector<std::string> folders;
-  std::string list, shard;
+  std::string list = "", shard = "";
 };
 
 struct SealArguments {
@@ -32,8 +32,8 @@ struct VerifyArguments {
   FolderArguments folders;
   bool json = false;
   bool failuresOnly = false;
-  std::string output;              // the report's file, written whole or not at all
-  std::string expect, expectFrom;  // the manifest's SHA-256, or a file of them
+  std::string output = "";                   // the report's file, written whole or not at all
+  std::string expect = "", expectFrom = "";  // the manifest's SHA-256, or a file of them
   DatasetOptions options;
 };
 
