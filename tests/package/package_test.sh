@@ -90,7 +90,7 @@ complete_words() {
 }
 [ "$(complete_words zt7util check-c)" = "check-cell check-cif " ] ||
   fail "completion of 'check-c': $(complete_words zt7util check-c)"
-[ "$(complete_words zt7util seal --f)" = "--force --frames " ] ||
+[ "$(complete_words zt7util seal --f)" = "--force --frames --from " ] ||
   fail "completion of 'seal --f': $(complete_words zt7util seal --f)"
 
 # A C host through pkg-config, and a CMake host through find_package, run as they are.
