@@ -1,12 +1,12 @@
 // The audit of an archive through the tool: seal and verify of lists and shards, shard
 // reports merged, moves, the manifest's SHA-256 checked against the keeper's records.
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
 #include <filesystem>
 #include <string>
 
 #include "cli/run_tool.h"
+#include "support/module_digests.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -17,14 +17,7 @@ using zt7test::Quote;
 using zt7test::ReadFile;
 using zt7test::RunTool;
 
-std::string Sha256(const std::string& bytes) {
-  unsigned char digest[32];
-  EVP_Digest(bytes.data(), bytes.size(), digest, nullptr, EVP_sha256(), nullptr);
-  static const char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char byte : digest) hex += {kDigits[byte >> 4], kDigits[byte & 15]};
-  return hex;
-}
+using reference::Sha256;
 
 // An archive of four datasets and a list naming them, set-1 twice.
 class AuditCommands : public ::testing::Test {

@@ -1,6 +1,5 @@
 // The tool's seal and verify subcommands, run as a user runs them on a dataset folder.
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 #include <sys/stat.h>
 
 #include <array>
@@ -17,6 +16,7 @@
 #include "support/dyn_reference.h"
 #include "support/frames_reference.h"
 #include "support/hkl_text.h"
+#include "support/module_digests.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -26,11 +26,7 @@ using zt7test::Outcome;
 using zt7test::ReadFile;
 using zt7test::RunTool;
 
-std::string Sha256(const std::string& bytes) {
-  unsigned char digest[32];
-  EVP_Digest(bytes.data(), bytes.size(), digest, nullptr, EVP_sha256(), nullptr);
-  return reference::Hex(digest, 32, 0);
-}
+using reference::Sha256;
 
 // 120 reflections. The lowest intensity is 0 and the highest 62400, so the fingerprint
 // scales by 624 / 62400 = 0.01 and bins trunc(I / 100): 995.27 and 905.27 both give 9.

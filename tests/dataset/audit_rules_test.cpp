@@ -1,7 +1,6 @@
 // The rules of an archive audit, case by case: shards, lists, merges, moves and the
 // manifest's own SHA-256.
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,6 +15,7 @@
 #include "dataset/selection.h"
 #include "dataset/shards.h"
 #include "sdl/sha256_text.h"
+#include "support/module_digests.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -23,18 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zt7::dataset;
 
-std::string OpenSslSha256(const std::string& bytes, unsigned char (&digest)[32]) {
-  EVP_Digest(bytes.data(), bytes.size(), digest, nullptr, EVP_sha256(), nullptr);
-  static const char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char byte : digest) hex += {kDigits[byte >> 4], kDigits[byte & 15]};
-  return hex;
-}
-
-std::string OpenSslSha256(const std::string& bytes) {
-  unsigned char digest[32];
-  return OpenSslSha256(bytes, digest);
-}
+using reference::Sha256;
 
 TEST(AuditRules, Sha256OfTextIsTheStandardOne) {
   // FIPS 180-4 examples; 56 bytes is where the module's own padding differs.
@@ -82,10 +71,7 @@ TEST(AuditRules, ShardTextsAreCheckedWhole) {
 TEST(AuditRules, AShardDependsOnTheResolvedPathAlone) {
   for (const std::string path :
        {"/archive/set-0", "/archive/set-1", "/data/2026/x y", "/data/\xe9t\xe9", "/"}) {
-    unsigned char digest[32];
-    OpenSslSha256(path, digest);
-    unsigned __int128 number = 0;
-    for (int i = 0; i < 8; ++i) number = number << 8 | digest[i];
+    const uint64_t number = std::stoull(Sha256(path).substr(0, 16), nullptr, 16);
     for (size_t count : {1, 2, 3, 4, 7, 64, 1000, 1000000})
       EXPECT_EQ(ShardOf(path, count), size_t(number % count)) << path << " " << count;
   }
@@ -209,11 +195,11 @@ TEST(AuditRules, ANewFileWithTheBytesOfAMissingOneMoved) {
 
 TEST(AuditRules, TheManifestsLastLineIsTheSha256OfTheLinesAbove) {
   const std::string header = "# zt7util seal manifest, key version 3, sealed 2026-01-01T00:00:00Z";
-  const std::string body = "SHA256  " + OpenSslSha256("notes") + "  notes.txt\n";
+  const std::string body = "SHA256  " + Sha256("notes") + "  notes.txt\n";
   const std::string hashed = header + ", SHA-256 on its last line\n" + body;
-  const std::string manifest = hashed + "# sha256 " + OpenSslSha256(hashed) + "\n";
-  const std::string written = FormatManifest(
-      {{ItemKind::kSha256, OpenSslSha256("notes"), "notes.txt"}}, 3, "2026-01-01T00:00:00Z");
+  const std::string manifest = hashed + "# sha256 " + Sha256(hashed) + "\n";
+  const std::string written = FormatManifest({{ItemKind::kSha256, Sha256("notes"), "notes.txt"}}, 3,
+                                             "2026-01-01T00:00:00Z");
   EXPECT_EQ(written, manifest);
   std::string edited = manifest;
   edited[edited.find("notes.txt")] = 'N';
@@ -226,7 +212,7 @@ TEST(AuditRules, TheManifestsLastLineIsTheSha256OfTheLinesAbove) {
       {hashed, "edited: its last line, the SHA-256 of the lines above it, is gone"},
       {manifest + body, "edited: a line follows its SHA-256 line"},
       {hashed + "# sha256 " + std::string(64, '0') + "\n", "edited: its last line is not"},
-      {hashed + "# sha256 " + OpenSslSha256(hashed), "edited: its last line is not"},
+      {hashed + "# sha256 " + Sha256(hashed), "edited: its last line is not"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ManifestEdited(c.text).substr(0, c.why.size()), c.why) << c.text;

@@ -3,6 +3,7 @@
 // when 56 bytes remain, so that the count overwrites the 0x80 mark.
 #pragma once
 
+#include <openssl/evp.h>
 #include <openssl/md5.h>
 #include <openssl/sha.h>
 
@@ -46,6 +47,13 @@ inline std::string Hex(const unsigned char* bytes, size_t count, size_t group) {
     text += digits[bytes[i] & 15];
   }
   return text;
+}
+
+// The standard SHA-256 of `bytes`, as sha256sum prints it.
+inline std::string Sha256(const std::string& bytes) {
+  unsigned char digest[32];
+  EVP_Digest(bytes.data(), bytes.size(), digest, nullptr, EVP_sha256(), nullptr);
+  return Hex(digest, 32, 0);
 }
 
 inline std::string MD5Text(const std::string& message) {
