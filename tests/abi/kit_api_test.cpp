@@ -185,7 +185,7 @@ TEST_F(KitApi, BadFilesAreRefusedWithAReason) {
           std::string out;
           return zt7kit_dyn_loop(p, Keep, &out, m);
         },
-        [&](char** t, char** m) { return zt7kit_check_cif(p, nullptr, 0, t, t, t, m); },
+        [&](char** t, char** m) { return zt7kit_check_cif(p, nullptr, 0, nullptr, nullptr, t, m); },
         [&](char**, char** m) {
           std::string out;
           return zt7kit_cif_json(p, nullptr, 0, Keep, &out, nullptr, m);
