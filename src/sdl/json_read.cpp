@@ -88,8 +88,9 @@ class Reader {
       if (at_ >= text_.size() || text_[at_] != '"') return Fail("expected a member name");
       if (!ReadString(key)) return false;
       if (!Take(':')) return Fail("expected ':'");
-      value.members.emplace_back(std::move(key), Value());
-      if (!ReadValue(value.members.back().second, depth + 1)) return false;
+      value.names.push_back(std::move(key));
+      value.values.emplace_back();
+      if (!ReadValue(value.values.back(), depth + 1)) return false;
     } while (Take(','));
     return Take('}') || Fail("expected ',' or '}'");
   }
@@ -167,8 +168,8 @@ class Reader {
 }  // namespace
 
 const Value* Value::Get(const std::string& key) const {
-  for (const auto& [name, value] : members)
-    if (name == key) return &value;
+  for (size_t i = 0; i < names.size(); ++i)
+    if (names[i] == key) return &values[i];
   return nullptr;
 }
 

@@ -18,7 +18,9 @@ struct Value {
   double number = 0;
   std::string text;  // a string's content as UTF-8; lone U+DC80..U+DCFF as the bytes they stand for
   std::vector<Value> items;
-  std::vector<std::pair<std::string, Value>> members;
+  // An object's members in order, names[i] naming values[i] (a pair would need Value whole).
+  std::vector<std::string> names;
+  std::vector<Value> values;
   std::string_view raw;  // the value's text in the document (which must outlive it)
 
   // The member `key` of an object, or null when there is none or this is no object.
